@@ -1,0 +1,188 @@
+// Engine benchmarks: reading the register through Database against the raw engine,
+// creating a database and generating demo registers.
+//
+//   build/bench/bench_db [--risks N] [--register FILE]
+//
+// --risks: size of the generated register (default 100000); --register: read this
+// database instead of generating one.
+//
+// After the runs it prints the ratio of the Database read to the raw read.
+
+#include "app/DemoDatabase.h"
+#include "db/Database.h"
+#include "db/DatabaseFiles.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace {
+
+int g_risks = 100000;
+QString g_register; // a demo database of g_risks risks, made once
+QTemporaryDir *g_dir = nullptr;
+
+const char *const ReadAll = "SELECT * FROM rizika ORDER BY nebezpeci_kategorie COLLATE CS";
+
+void readThroughDatabase(benchmark::State &state)
+{
+    auto db = tamvel::Database::open(g_register);
+    for (auto _ : state) {
+        int rows = 0;
+        size_t touched = 0;
+        db->forEach(QString::fromUtf8(ReadAll), {}, [&](const tamvel::RowView &row) {
+            ++rows;
+            for (int i = 0; i < row.columnCount(); ++i)
+                touched += size_t(row.value(i).isValid());
+        });
+        if (rows != g_risks)
+            state.SkipWithError("wrong row count");
+        benchmark::DoNotOptimize(touched);
+    }
+    state.SetItemsProcessed(state.iterations() * g_risks);
+}
+
+// The same read kept whole in memory, as Rows.
+void queryThroughDatabase(benchmark::State &state)
+{
+    auto db = tamvel::Database::open(g_register);
+    for (auto _ : state) {
+        const tamvel::Rows rows = db->query(QString::fromUtf8(ReadAll));
+        if (rows.size() != g_risks)
+            state.SkipWithError("wrong row count");
+        benchmark::DoNotOptimize(rows.at(0, 0));
+    }
+    state.SetItemsProcessed(state.iterations() * g_risks);
+}
+
+void readRaw(benchmark::State &state)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(g_register.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    tamvel::Database::registerCollation(db);
+    for (auto _ : state) {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(db, ReadAll, -1, &stmt, nullptr);
+        const int columns = sqlite3_column_count(stmt);
+        int rows = 0;
+        size_t touched = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            ++rows;
+            for (int i = 0; i < columns; ++i) {
+                switch (sqlite3_column_type(stmt, i)) {
+                case SQLITE_INTEGER:
+                    touched += size_t(sqlite3_column_int64(stmt, i));
+                    break;
+                case SQLITE_FLOAT:
+                    touched += size_t(sqlite3_column_double(stmt, i));
+                    break;
+                case SQLITE_TEXT:
+                    touched += size_t(sqlite3_column_bytes(stmt, i)) +
+                               size_t(*sqlite3_column_text(stmt, i));
+                    break;
+                default:
+                    break;
+                }
+            }
+        }
+        sqlite3_finalize(stmt);
+        if (rows != g_risks)
+            state.SkipWithError("wrong row count");
+        benchmark::DoNotOptimize(touched);
+    }
+    state.SetItemsProcessed(state.iterations() * g_risks);
+    sqlite3_close(db);
+}
+
+void createDatabase(benchmark::State &state)
+{
+    int n = 0;
+    for (auto _ : state) {
+        const QString path = g_dir->filePath(QStringLiteral("new-%1.mdb").arg(n++));
+        tamvel::files::writeNewDatabase(path);
+        state.PauseTiming();
+        QFile::remove(path);
+        state.ResumeTiming();
+    }
+}
+
+void generateDemo(benchmark::State &state)
+{
+    const int risks = int(state.range(0));
+    int n = 0;
+    for (auto _ : state) {
+        const QString path = g_dir->filePath(QStringLiteral("demo-%1.mdb").arg(n++));
+        tamvel::demo::writeDemoDatabase(path, risks);
+        state.PauseTiming();
+        QFile::remove(path);
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * risks);
+}
+
+// Keeps the mean real time of each benchmark for the ratio printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    std::map<std::string, double> seconds;
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean")
+                seconds[run.run_name.function_name] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+};
+
+} // namespace
+
+BENCHMARK(readThroughDatabase)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(queryThroughDatabase)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(readRaw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(createDatabase)->Unit(benchmark::kMillisecond);
+BENCHMARK(generateDemo)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+int main(int argc, char **argv)
+{
+    const char *given = nullptr;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--risks") == 0)
+            g_risks = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--register") == 0)
+            given = argv[i + 1];
+    }
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    QTemporaryDir dir;
+    g_dir = &dir;
+    if (given) {
+        g_register = QString::fromLocal8Bit(given);
+        g_risks = int(tamvel::Database::open(g_register)->scalarInt(
+            QStringLiteral("SELECT count(*) FROM rizika")));
+    } else {
+        g_register = dir.filePath(QStringLiteral("register.mdb"));
+        tamvel::demo::writeDemoDatabase(g_register, g_risks);
+    }
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto db = reporter.seconds.find("readThroughDatabase");
+    const auto raw = reporter.seconds.find("readRaw");
+    const auto kept = reporter.seconds.find("queryThroughDatabase");
+    if (db != reporter.seconds.end() && raw != reporter.seconds.end() && raw->second > 0)
+        std::printf("\nRead of %d risks through Database / raw engine: %.2f (goal <= 1.50)\n",
+                    g_risks, db->second / raw->second);
+    if (kept != reporter.seconds.end() && raw != reporter.seconds.end() && raw->second > 0)
+        std::printf("Kept whole in memory (Rows) / raw engine: %.2f\n",
+                    kept->second / raw->second);
+    benchmark::Shutdown();
+    return 0;
+}

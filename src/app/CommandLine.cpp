@@ -1,0 +1,136 @@
+#include "app/CommandLine.h"
+
+#include "app/DemoDatabase.h"
+#include "app/Settings.h"
+#include "db/DatabaseFiles.h"
+#include "db/DbError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace tamvel {
+
+namespace {
+
+CommandLine invalid(const QString &error)
+{
+    CommandLine command;
+    command.action = CommandLine::Action::Invalid;
+    command.error = error;
+    return command;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QStringList &arguments)
+{
+    CommandLine command;
+    bool risksGiven = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments[i];
+        const auto takeValue = [&](QString &value) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].startsWith(QStringLiteral("--")))
+                return false;
+            value = arguments[++i];
+            return true;
+        };
+        if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h")) {
+            command.action = CommandLine::Action::Help;
+            return command;
+        } else if (arg == QStringLiteral("--create-database") ||
+                   arg == QStringLiteral("--demo-database")) {
+            if (command.action != CommandLine::Action::Gui)
+                return invalid(QStringLiteral("Lze zadat jen jednu z voleb --create-database "
+                                              "a --demo-database."));
+            if (!takeValue(command.path) || command.path.isEmpty())
+                return invalid(QStringLiteral("Volba %1 potřebuje cestu k souboru.").arg(arg));
+            command.action = arg == QStringLiteral("--create-database")
+                                 ? CommandLine::Action::CreateDatabase
+                                 : CommandLine::Action::DemoDatabase;
+        } else if (arg == QStringLiteral("--risks")) {
+            QString value;
+            bool ok = false;
+            if (takeValue(value))
+                command.risks = value.toInt(&ok);
+            if (!ok || command.risks < 0)
+                return invalid(QStringLiteral("Volba --risks potřebuje nezáporný počet rizik."));
+            risksGiven = true;
+        } else if (arg == QStringLiteral("--first-run")) {
+            command.firstRun = true;
+        } else {
+            return invalid(QStringLiteral("Neznámá volba: %1 (viz tamvel --help)").arg(arg));
+        }
+    }
+    if (risksGiven && command.action != CommandLine::Action::DemoDatabase)
+        return invalid(QStringLiteral("Volba --risks platí jen s --demo-database."));
+    if (command.firstRun && command.action != CommandLine::Action::Gui)
+        return invalid(QStringLiteral("Volba --first-run platí jen pro spuštění programu."));
+    return command;
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Použití: tamvel [volby]\n"
+        "Bez voleb spustí program Tamvel.\n"
+        "\n"
+        "  --create-database CESTA      vytvoří prázdnou databázi (jako Nastavení › Vytvoření "
+        "databáze)\n"
+        "  --demo-database CESTA        vytvoří ukázkovou databázi s vyplněným registrem rizik\n"
+        "  --risks N                    počet rizik ukázkové databáze (výchozí 60)\n"
+        "  --first-run                  není-li zvolena databáze, vytvoří ukázkovou v datové "
+        "složce\n"
+        "                               uživatele, zvolí ji a spustí program\n"
+        "  --help                       vypíše tuto nápovědu\n");
+}
+
+int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err)
+{
+    switch (command.action) {
+    case CommandLine::Action::Help:
+        out << helpText();
+        return 0;
+    case CommandLine::Action::Invalid:
+        err << QStringLiteral("tamvel: ") << command.error << Qt::endl;
+        return 2;
+    case CommandLine::Action::CreateDatabase:
+    case CommandLine::Action::DemoDatabase:
+        try {
+            if (command.action == CommandLine::Action::CreateDatabase)
+                files::writeNewDatabase(command.path);
+            else
+                demo::writeDemoDatabase(command.path, command.risks);
+        } catch (const DbError &e) {
+            err << QStringLiteral("tamvel: databázi '%1' nelze vytvořit: %2")
+                       .arg(command.path, e.describe())
+                << Qt::endl;
+            return 2;
+        }
+        return 0;
+    case CommandLine::Action::Gui:
+        break;
+    }
+    return 0;
+}
+
+QString ensureDatabaseSelected()
+{
+    const QString current = settings::databasePath();
+    if (!current.isEmpty() && QFileInfo(current).isFile())
+        return {};
+    const QString demoPath = settings::defaultDemoPath();
+    if (!QFileInfo(demoPath).isFile()) {
+        QDir().mkpath(QFileInfo(demoPath).absolutePath());
+        try {
+            demo::writeDemoDatabase(demoPath);
+        } catch (const DbError &e) {
+            return QStringLiteral("Ukázkovou databázi '%1' nelze vytvořit: %2")
+                .arg(demoPath, e.describe());
+        }
+    }
+    settings::setDatabasePath(demoPath);
+    return {};
+}
+
+} // namespace tamvel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+namespace tamvel {
+
+struct CommandLine
+{
+    enum class Action { Gui, Help, CreateDatabase, DemoDatabase, Invalid };
+
+    Action action = Action::Gui;
+    QString path;
+    int risks = 60;
+    bool firstRun = false; // select a demo database when none is selected yet
+    QString error;         // one line, for Action::Invalid
+};
+
+// Reads the arguments without the program name.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+QString helpText();
+
+// Runs an action that needs no window; returns the exit code (2 for bad input).
+int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err);
+
+// On the first start: when the selected database is missing, creates the demo database
+// in the user's data folder (unless it is there already) and selects it.
+// Returns an error text, or empty on success.
+QString ensureDatabaseSelected();
+
+} // namespace tamvel

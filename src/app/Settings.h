@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace tamvel {
+
+// The per-user settings of the program: QSettings of "Tamvel"/"Tamvel", group "Volby".
+namespace settings {
+
+QString databasePath();
+void setDatabasePath(const QString &path);
+QString documentsFolder();
+void setDocumentsFolder(const QString &folder);
+QString lastLogin();
+void setLastLogin(const QString &user);
+
+// Where the demo database goes on the first start: the user's data folder.
+QString defaultDemoPath();
+
+} // namespace settings
+} // namespace tamvel

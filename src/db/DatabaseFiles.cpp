@@ -1,0 +1,207 @@
+#include "db/DatabaseFiles.h"
+
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "ui/Messages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace tamvel::files {
+
+namespace {
+
+// A sibling of the target that nothing else uses; removed unless kept.
+class PartFile
+{
+public:
+    explicit PartFile(const QString &target)
+    {
+        const QFileInfo info(target);
+        for (int i = 0;; ++i) {
+            m_path = QStringLiteral("%1/.%2.%3-%4.part")
+                         .arg(info.absolutePath(), info.fileName())
+                         .arg(QCoreApplication::applicationPid())
+                         .arg(i);
+            if (!QFileInfo::exists(m_path))
+                break;
+        }
+    }
+    ~PartFile()
+    {
+        if (!m_kept) {
+            QFile::remove(m_path);
+            QFile::remove(m_path + QStringLiteral("-journal"));
+        }
+    }
+    const QString &path() const { return m_path; }
+
+    // Puts the finished file in the target's place, replacing whatever is there.
+    void moveTo(const QString &target)
+    {
+        if (std::rename(QFile::encodeName(m_path).constData(),
+                        QFile::encodeName(target).constData()) != 0) {
+            throw DbError(SQLITE_CANTOPEN, QStringLiteral("Soubor '%1' nelze zapsat: %2")
+                                               .arg(target, QString::fromLocal8Bit(
+                                                                std::strerror(errno))));
+        }
+        m_kept = true;
+    }
+
+private:
+    QString m_path;
+    bool m_kept = false;
+};
+
+void requireFolder(const QString &path)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir())
+        throw DbError(SQLITE_CANTOPEN,
+                      QStringLiteral("Složka '%1' neexistuje.").arg(folder.filePath()));
+}
+
+// In use: the program's own current database, or a file another connection has locked.
+bool inUse(const QString &path, const QString &currentPath)
+{
+    return (!currentPath.isEmpty() && samePath(path, currentPath)) ||
+           Database::isLockedByOther(path);
+}
+
+const QString InUseText = QStringLiteral(
+    "Databáze je používána ! překontrolujte, zda nejste k této databázi přihlášeni.");
+
+} // namespace
+
+QString withMdbExtension(const QString &name)
+{
+    if (name.size() >= 4 && !name.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive))
+        return name + QStringLiteral(".mdb");
+    return name;
+}
+
+QString proposedCopyName(const QString &currentPath)
+{
+    return currentPath.left(std::max<qsizetype>(0, currentPath.size() - 4)) +
+           QStringLiteral("_cp.mdb");
+}
+
+bool samePath(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+void writeNewDatabase(const QString &path, bool replaceExisting)
+{
+    writeNewDatabase(path, replaceExisting, {});
+}
+
+void writeNewDatabase(const QString &path, bool replaceExisting,
+                      const std::function<void(Database &)> &fill)
+{
+    if (!replaceExisting && QFileInfo::exists(path))
+        throw DbError(SQLITE_CANTOPEN, QStringLiteral("Soubor '%1' již existuje.").arg(path));
+    requireFolder(path);
+    PartFile part(path);
+    {
+        const auto db = Database::create(part.path());
+        schema::createStructure(*db);
+        if (fill)
+            fill(*db);
+    }
+    part.moveTo(path);
+}
+
+QString createDatabase(const QString &chosenName, const QString &currentPath,
+                       Messages &messages)
+{
+    const QString path = withMdbExtension(chosenName);
+    if (QFileInfo::exists(path)) {
+        if (!messages.ask(QStringLiteral("Již existující databáze"),
+                          QStringLiteral("Databáze již existuje! Chcete ji přepsat?")))
+            return {};
+        if (inUse(path, currentPath)) {
+            messages.warn(QStringLiteral("Tamvel"), InUseText);
+            return {};
+        }
+    }
+    try {
+        writeNewDatabase(path, true);
+    } catch (const DbError &e) {
+        messages.fail(QStringLiteral("Vytvoření nové databáze"),
+                      QStringLiteral("Databázi '%1' se nepodařilo vytvořit.\n%2")
+                          .arg(path, e.describe()));
+        return {};
+    }
+    return path;
+}
+
+bool copyDatabase(Database &current, const QString &targetPath, Messages &messages)
+{
+    const QString title = QStringLiteral("Kopie databáze");
+    if (samePath(targetPath, current.path())) {
+        messages.warn(title, QStringLiteral("Databázi nelze kopírovat sama na sebe. "
+                                            "Zvolte jiný soubor."));
+        return false;
+    }
+    if (QFileInfo::exists(targetPath) && Database::isLockedByOther(targetPath)) {
+        messages.warn(title, InUseText);
+        return false;
+    }
+    try {
+        requireFolder(targetPath);
+        PartFile part(targetPath);
+        // A snapshot inside one read transaction: consistent even while others write.
+        current.execute(QStringLiteral("VACUUM INTO ?"), {part.path()});
+        part.moveTo(targetPath);
+    } catch (const DbError &e) {
+        messages.fail(title, QStringLiteral("Kopii databáze do '%1' se nepodařilo vytvořit.\n%2")
+                                 .arg(targetPath, e.describe()));
+        return false;
+    }
+    return true;
+}
+
+bool clearRisks(Database &db, Messages &messages)
+{
+    const QString title = QStringLiteral("Vymazání tabulky rizik");
+    if (!messages.ask(title, QStringLiteral("Pozor!!! Zvolili jste vymazání všech záznamů "
+                                            "přehledu rizik. Chcete pokračovat?")))
+        return false;
+    if (!messages.ask(title,
+                      QStringLiteral("Potvrzením této volby dojde k nevratnému vymazání všech "
+                                     "záznamů tabulky rizik. Chcete pokračovat?"),
+                      Messages::Tone::Critical))
+        return false;
+    const QString errorTitle = QStringLiteral("Chyba při mazání rizik");
+    try {
+        inTransaction(db, [&] {
+            for (const char *table : {"rizika", "oop_rizika", "dilci_ukoly", "rizika_uzavrene"})
+                db.execute(QStringLiteral("DELETE FROM ") + QString::fromUtf8(table));
+        });
+    } catch (const DbError &e) {
+        if (e.isBusy())
+            messages.fail(errorTitle, QStringLiteral("Tabulka rizik nebyla vymazána! Databáze "
+                                                     "je používaná i jiným uživatelem."));
+        else
+            messages.fail(errorTitle,
+                          QStringLiteral("Tabulka rizik nebyla vymazána!\n") + e.describe());
+        return false;
+    }
+    messages.inform(title, QStringLiteral("Vymazání záznamů přehledu rizik úspěšně dokončeno."));
+    return true;
+}
+
+} // namespace tamvel::files

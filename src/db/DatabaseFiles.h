@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace tamvel {
+
+class Database;
+class Messages;
+
+namespace files {
+
+// A chosen name of at least 4 characters not ending in ".mdb" (any case) gets ".mdb".
+QString withMdbExtension(const QString &name);
+
+// The copy's proposed name: the current path without its last 4 characters + "_cp.mdb".
+QString proposedCopyName(const QString &currentPath);
+
+// True when both name the same file (through links and relative parts).
+bool samePath(const QString &a, const QString &b);
+
+// Writes a new database with the whole structure and the initial rows. The file appears
+// whole or not at all: it is built under a temporary name beside the target and renamed
+// over it at the end, so a full disk or an unwritable folder leaves nothing behind.
+// An existing target is refused unless replaceExisting. Throws DbError.
+void writeNewDatabase(const QString &path, bool replaceExisting = false);
+// The same, with fill() adding contents after the structure (e.g. the demo register).
+void writeNewDatabase(const QString &path, bool replaceExisting,
+                      const std::function<void(Database &)> &fill);
+
+// "Vytvoření databáze" after the save dialog: applies the ".mdb" rule, asks before
+// replacing a file, refuses a file in use. Returns the created path, or empty when nothing
+// was created. The current database stays as it is.
+QString createDatabase(const QString &chosenName, const QString &currentPath,
+                       Messages &messages);
+
+// "Kopie databáze" after the save dialog: a consistent copy of the open database, taken
+// while it stays open and others may be writing to it. An existing target is replaced.
+bool copyDatabase(Database &current, const QString &targetPath, Messages &messages);
+
+// "Vymazání záznamů rizik": after two questions deletes the risks with their equipment,
+// sub-tasks and closing records, all in one transaction.
+bool clearRisks(Database &db, Messages &messages);
+
+} // namespace files
+} // namespace tamvel

@@ -1,0 +1,23 @@
+#include "db/DbError.h"
+
+#include <sqlite3.h>
+
+namespace tamvel {
+
+DbError::DbError(int code, QString text)
+    : m_code(code), m_text(std::move(text)), m_what(describe().toUtf8())
+{
+}
+
+bool DbError::isBusy() const noexcept
+{
+    const int primary = m_code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+QString DbError::describe() const
+{
+    return QStringLiteral("%1 (chyba %2)").arg(m_text).arg(m_code);
+}
+
+} // namespace tamvel

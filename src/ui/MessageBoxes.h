@@ -1,0 +1,24 @@
+#pragma once
+
+#include "ui/Messages.h"
+
+class QWidget;
+
+namespace tamvel {
+
+// Messages shown in modal QMessageBox dialogs over a parent window.
+class MessageBoxes : public Messages
+{
+public:
+    explicit MessageBoxes(QWidget *parent = nullptr) : m_parent(parent) {}
+
+    void inform(const QString &title, const QString &text) override;
+    void warn(const QString &title, const QString &text) override;
+    void fail(const QString &title, const QString &text) override;
+    bool ask(const QString &title, const QString &text, Tone tone = Tone::Question) override;
+
+private:
+    QWidget *m_parent;
+};
+
+} // namespace tamvel
