@@ -165,8 +165,8 @@ int main(int argc, char **argv)
     g_dir = &dir;
     if (given) {
         g_register = QString::fromLocal8Bit(given);
-        g_risks = int(tamvel::Database::open(g_register)->scalarInt(
-            QStringLiteral("SELECT count(*) FROM rizika")));
+        g_risks = int(tamvel::Database::open(g_register)
+                          ->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")));
     } else {
         g_register = dir.filePath(QStringLiteral("register.mdb"));
         tamvel::demo::writeDemoDatabase(g_register, g_risks);
@@ -181,8 +181,7 @@ int main(int argc, char **argv)
         std::printf("\nRead of %d risks through Database / raw engine: %.2f (goal <= 1.50)\n",
                     g_risks, db->second / raw->second);
     if (kept != reporter.seconds.end() && raw != reporter.seconds.end() && raw->second > 0)
-        std::printf("Kept whole in memory (Rows) / raw engine: %.2f\n",
-                    kept->second / raw->second);
+        std::printf("Kept whole in memory (Rows) / raw engine: %.2f\n", kept->second / raw->second);
     benchmark::Shutdown();
     return 0;
 }

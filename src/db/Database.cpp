@@ -26,9 +26,9 @@ extern "C" int compareCzech(void *collator, int length1, const void *text1, int 
                             const void *text2)
 {
     UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult result = ucol_strcollUTF8(
-        static_cast<UCollator *>(collator), static_cast<const char *>(text1), length1,
-        static_cast<const char *>(text2), length2, &status);
+    const UCollationResult result =
+        ucol_strcollUTF8(static_cast<UCollator *>(collator), static_cast<const char *>(text1),
+                         length1, static_cast<const char *>(text2), length2, &status);
     if (U_FAILURE(status)) {
         const int common = std::min(length1, length2);
         const int byBytes = memcmp(text1, text2, size_t(common));
@@ -108,9 +108,9 @@ QVariant column(sqlite3_stmt *stmt, int index)
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(stmt, index));
     case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(
-            reinterpret_cast<const char *>(sqlite3_column_text(stmt, index)),
-            sqlite3_column_bytes(stmt, index)));
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, index)),
+                              sqlite3_column_bytes(stmt, index)));
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, index)),
                                    sqlite3_column_bytes(stmt, index)));
@@ -182,8 +182,8 @@ struct Database::Private
             throw DbError(SQLITE_MISUSE, QStringLiteral("Prázdný příkaz SQL."));
         if (!QByteArray(tail).trimmed().isEmpty()) {
             sqlite3_finalize(stmt);
-            throw DbError(SQLITE_MISUSE, QStringLiteral("Jen jeden příkaz SQL najednou: %1")
-                                             .arg(sql));
+            throw DbError(SQLITE_MISUSE,
+                          QStringLiteral("Jen jeden příkaz SQL najednou: %1").arg(sql));
         }
         statements.insert(sql, stmt);
         return stmt;
@@ -285,8 +285,8 @@ void Database::registerCollation(sqlite3 *handle)
     if (U_FAILURE(status))
         throw DbError(SQLITE_ERROR, QStringLiteral("Nelze vytvořit české řazení (ICU %1).")
                                         .arg(QString::fromLatin1(u_errorName(status))));
-    const int rc = sqlite3_create_collation_v2(handle, "CS", SQLITE_UTF8, collator,
-                                               compareCzech, closeCollator);
+    const int rc = sqlite3_create_collation_v2(handle, "CS", SQLITE_UTF8, collator, compareCzech,
+                                               closeCollator);
     if (rc != SQLITE_OK) {
         ucol_close(collator);
         throw DbError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
@@ -313,12 +313,12 @@ void Database::connect(bool create)
 {
     d->db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->connectionName);
     // A URI with mode=rw makes the engine refuse a missing file instead of creating it.
-    QString uri = QUrl::fromLocalFile(QFileInfo(m_path).absoluteFilePath())
-                      .toString(QUrl::FullyEncoded);
+    QString uri =
+        QUrl::fromLocalFile(QFileInfo(m_path).absoluteFilePath()).toString(QUrl::FullyEncoded);
     uri += create ? QStringLiteral("?mode=rwc") : QStringLiteral("?mode=rw");
     d->db.setDatabaseName(uri);
-    d->db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1")
-                                .arg(DefaultBusyTimeoutMs));
+    d->db.setConnectOptions(
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(DefaultBusyTimeoutMs));
     if (!d->db.open())
         throw errorOf(d->db.lastError());
 

@@ -49,9 +49,9 @@ public:
     {
         if (std::rename(QFile::encodeName(m_path).constData(),
                         QFile::encodeName(target).constData()) != 0) {
-            throw DbError(SQLITE_CANTOPEN, QStringLiteral("Soubor '%1' nelze zapsat: %2")
-                                               .arg(target, QString::fromLocal8Bit(
-                                                                std::strerror(errno))));
+            throw DbError(SQLITE_CANTOPEN,
+                          QStringLiteral("Soubor '%1' nelze zapsat: %2")
+                              .arg(target, QString::fromLocal8Bit(std::strerror(errno))));
         }
         m_kept = true;
     }
@@ -124,8 +124,7 @@ void writeNewDatabase(const QString &path, bool replaceExisting,
     part.moveTo(path);
 }
 
-QString createDatabase(const QString &chosenName, const QString &currentPath,
-                       Messages &messages)
+QString createDatabase(const QString &chosenName, const QString &currentPath, Messages &messages)
 {
     const QString path = withMdbExtension(chosenName);
     if (QFileInfo::exists(path)) {
@@ -140,9 +139,9 @@ QString createDatabase(const QString &chosenName, const QString &currentPath,
     try {
         writeNewDatabase(path, true);
     } catch (const DbError &e) {
-        messages.fail(QStringLiteral("Vytvoření nové databáze"),
-                      QStringLiteral("Databázi '%1' se nepodařilo vytvořit.\n%2")
-                          .arg(path, e.describe()));
+        messages.fail(
+            QStringLiteral("Vytvoření nové databáze"),
+            QStringLiteral("Databázi '%1' se nepodařilo vytvořit.\n%2").arg(path, e.describe()));
         return {};
     }
     return path;

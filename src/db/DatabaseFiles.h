@@ -32,8 +32,7 @@ void writeNewDatabase(const QString &path, bool replaceExisting,
 // "Vytvoření databáze" after the save dialog: applies the ".mdb" rule, asks before
 // replacing a file, refuses a file in use. Returns the created path, or empty when nothing
 // was created. The current database stays as it is.
-QString createDatabase(const QString &chosenName, const QString &currentPath,
-                       Messages &messages);
+QString createDatabase(const QString &chosenName, const QString &currentPath, Messages &messages);
 
 // "Kopie databáze" after the save dialog: a consistent copy of the open database, taken
 // while it stays open and others may be writing to it. An existing target is replaced.

@@ -78,8 +78,9 @@ QVector<Table> buildTables()
                     text("cislo", 15, 3, 1, Req), text("nazev", 250, 4, 1, Req),
                     date("vydano", 5, 1, false, ZL), text("poznamka", 250, 6, 1, Req, ZL)},
                    {"predpis_id"});
-    t << makeTable("dokumenty", {single("predpis_id", 4, 1, 1, Req), text("soubor", 250, 2, 1, Req)},
-                   {}, {names({"predpis_id"})});
+    t << makeTable("dokumenty",
+                   {single("predpis_id", 4, 1, 1, Req), text("soubor", 250, 2, 1, Req)}, {},
+                   {names({"predpis_id"})});
     t << makeTable("pozadavky",
                    {single("pozadavek_id", 4, 1, 1, Req), text("pozadavek1", 250, 3, 1, Req),
                     text("pozadavek2", 250, 4, 1, Req), text("pozadavek3", 250, 5, 1, Req),
@@ -121,8 +122,8 @@ QVector<Table> buildTables()
                     text("cesta", 60, 30, 1),
                     text("legislativa", 1, 31, 1)},
                    {"id_riziko"}, {names({"system"})});
-    t << makeTable("rizika_uzavrene",
-                   {single("id_riziko", 4, 1, 1), text("algoritmus", 150, 2, 2)}, {"id_riziko"});
+    t << makeTable("rizika_uzavrene", {single("id_riziko", 4, 1, 1), text("algoritmus", 150, 2, 2)},
+                   {"id_riziko"});
     t << makeTable("uzivatelske_nastaveni",
                    {text("uzivatel", 15, 1, 2), text("typ", 50, 2, 2), text("polozka", 50, 3, 2),
                     text("hodnota1", 250, 4, 2, false, ZL), text("hodnota2", 250, 5, 2, false, ZL),
@@ -130,10 +131,10 @@ QVector<Table> buildTables()
                     text("filtr2", 250, 6, 2, false, ZL), text("filtr3", 250, 6, 2, false, ZL),
                     text("filtr4", 250, 6, 2, false, ZL)},
                    {"uzivatel", "typ", "polozka"});
-    t << makeTable("oop_rizika",
-                   {single("id_riziko", 4, 1, 1), text("oop", 50, 2, 2),
-                    text("oop_poskytnuto", 1, 3, 2)},
-                   {"id_riziko", "oop"});
+    t << makeTable(
+        "oop_rizika",
+        {single("id_riziko", 4, 1, 1), text("oop", 50, 2, 2), text("oop_poskytnuto", 1, 3, 2)},
+        {"id_riziko", "oop"});
     t << makeTable("dilci_ukoly",
                    {single("id_riziko", 4, 1, 1), date("termin", 2, 1), text("zodpovida", 50, 3, 2),
                     text("ukol", 250, 4, 2)},
@@ -204,8 +205,8 @@ QString createTableSql(const Table &table)
             column += QStringLiteral(" CHECK (length(%1) <= %2)").arg(f.name).arg(f.size);
         else if (f.type == FieldType::Date)
             // The modifier makes the engine normalise the date, so 2023-02-29 fails.
-            column += QStringLiteral(" CHECK (%1 IS NULL OR date(%1, '+0 days') IS %1)")
-                          .arg(f.name);
+            column +=
+                QStringLiteral(" CHECK (%1 IS NULL OR date(%1, '+0 days') IS %1)").arg(f.name);
         parts << column;
     }
     if (!table.key.isEmpty())

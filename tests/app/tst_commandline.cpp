@@ -37,8 +37,8 @@ void TestCommandLine::optionsAreParsedOrRefused()
 {
     using Action = CommandLine::Action;
     const auto parse = [](const char *line) {
-        return parseCommandLine(QString::fromUtf8(line).split(QLatin1Char(' '),
-                                                              Qt::SkipEmptyParts));
+        return parseCommandLine(
+            QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts));
     };
     QCOMPARE(parse("").action, Action::Gui);
     QCOMPARE(parse("--help").action, Action::Help);
@@ -74,8 +74,9 @@ void TestCommandLine::databasesAreCreatedOrTheErrorIsOneLine()
     create.action = CommandLine::Action::CreateDatabase;
     create.path = dir.filePath(QStringLiteral("prazdna.mdb"));
     QCOMPARE(runCommand(create, outStream, errStream), 0);
-    QCOMPARE(Database::open(create.path)->scalarInt(QStringLiteral("SELECT count(*) FROM "
-                                                                   "uzivatelske_nastaveni")),
+    QCOMPARE(Database::open(create.path)
+                 ->scalarInt(QStringLiteral("SELECT count(*) FROM "
+                                            "uzivatelske_nastaveni")),
              2);
 
     // The same path again: refused, the file kept.
@@ -96,7 +97,8 @@ void TestCommandLine::databasesAreCreatedOrTheErrorIsOneLine()
     demo.path = dir.filePath(QStringLiteral("demo.mdb"));
     demo.risks = 7;
     QCOMPARE(runCommand(demo, outStream, errStream), 0);
-    QCOMPARE(Database::open(demo.path)->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")), 7);
+    QCOMPARE(Database::open(demo.path)->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")),
+             7);
 
     CommandLine help;
     help.action = CommandLine::Action::Help;

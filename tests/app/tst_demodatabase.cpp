@@ -130,8 +130,8 @@ static QString dump(const QString &path)
     QString text;
     for (const char *table : {"systemy", "system_pracovnik", "rizika", "oop_rizika", "dilci_ukoly",
                               "rizika_uzavrene", "pozadavky_predpisy"}) {
-        const Rows rows = db->query(QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2")
-                                        .arg(QString::fromUtf8(table)));
+        const Rows rows = db->query(
+            QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(QString::fromUtf8(table)));
         for (int r = 0; r < rows.size(); ++r)
             for (int c = 0; c < rows.columnCount(); ++c)
                 text += rows.at(r, c).toString() + QLatin1Char('|');

@@ -20,7 +20,8 @@ void TestSystemPaths::pathsRunFromTheRootDown()
 {
     QTemporaryDir dir;
     auto db = newDatabase(dir);
-    const QString add = QStringLiteral("INSERT INTO systemy (system, system_nadrazeny) VALUES (?, ?)");
+    const QString add =
+        QStringLiteral("INSERT INTO systemy (system, system_nadrazeny) VALUES (?, ?)");
     db->execute(add, {QStringLiteral("A"), QString()});
     db->execute(add, {QStringLiteral("Lisovna"), QStringLiteral("A")});
     db->execute(add, {QStringLiteral("Lis 1"), QStringLiteral("Lisovna")});

@@ -107,9 +107,9 @@ void TestDatabase::boundValuesKeepTheirMeaning()
     db->execute(QStringLiteral("INSERT INTO dilci_ukoly (id_riziko, termin, zodpovida, ukol) "
                                "VALUES (?, ?, ?, ?)"),
                 {8, QDate(), QStringLiteral("x"), QStringLiteral("y")});
-    const Rows rows = db->query(
-        QStringLiteral("SELECT id_riziko, termin, zodpovida, ukol FROM dilci_ukoly "
-                       "ORDER BY id_riziko"));
+    const Rows rows =
+        db->query(QStringLiteral("SELECT id_riziko, termin, zodpovida, ukol FROM dilci_ukoly "
+                                 "ORDER BY id_riziko"));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows.integer(0, QStringLiteral("id_riziko")), 7);
     QCOMPARE(rows.date(0, QStringLiteral("termin")), QDate(2024, 3, 5));
@@ -141,9 +141,9 @@ void TestDatabase::nullTestsCzechOrderAndExactEquality()
     QTemporaryDir dir;
     auto db = newDatabase(dir);
 
-    const QString insert = QStringLiteral(
-        "INSERT INTO rizika (id_riziko, system, opatreni_splneno, program_splneno) "
-        "VALUES (?, ?, ?, ?)");
+    const QString insert =
+        QStringLiteral("INSERT INTO rizika (id_riziko, system, opatreni_splneno, program_splneno) "
+                       "VALUES (?, ?, ?, ?)");
     db->execute(insert, {1, QStringLiteral("chemie"), QDate(), QDate()});
     db->execute(insert, {2, QStringLiteral("hala"), QDate(2024, 1, 2), QDate()});
     db->execute(insert, {3, QStringLiteral("čistírna"), QDate(), QDate(2024, 1, 3)});

@@ -21,8 +21,8 @@ private slots:
     void clearRisksOnABusyDatabaseDeletesNothing();
 };
 
-static const QString InUse =
-    QStringLiteral("Databáze je používána ! překontrolujte, zda nejste k této databázi přihlášeni.");
+static const QString InUse = QStringLiteral(
+    "Databáze je používána ! překontrolujte, zda nejste k této databázi přihlášeni.");
 
 static qint64 count(Database &db, const QString &table)
 {
@@ -206,8 +206,8 @@ void TestDatabaseFiles::clearRisksAsksTwiceAndDeletesAllFourTables()
     ScriptedMessages empty;
     empty.answers = {true, true};
     QVERIFY(files::clearRisks(*db, empty));
-    QCOMPARE(empty.kinds(), (QStringList{QStringLiteral("ask"), QStringLiteral("ask"),
-                                         QStringLiteral("inform")}));
+    QCOMPARE(empty.kinds(),
+             (QStringList{QStringLiteral("ask"), QStringLiteral("ask"), QStringLiteral("inform")}));
     QCOMPARE(empty.shown[0].text, QStringLiteral("Pozor!!! Zvolili jste vymazání všech záznamů "
                                                  "přehledu rizik. Chcete pokračovat?"));
     QCOMPARE(empty.shown[1].text,

@@ -56,8 +56,8 @@ private slots:
 static QStringList layoutOf(Database &db)
 {
     QStringList lines;
-    const Rows tables = db.query(QStringLiteral(
-        "SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY rowid"));
+    const Rows tables = db.query(
+        QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'table' ORDER BY rowid"));
     for (int t = 0; t < tables.size(); ++t) {
         const QString name = tables.text(t, QStringLiteral("name"));
         const QString sql = tables.text(t, QStringLiteral("sql"));
@@ -159,14 +159,15 @@ void TestSchema::engineEnforcesTypesSizesRequiredAndKeys()
     };
 
     // Two levels may share a name but not a threshold.
-    const QString level =
-        QStringLiteral("INSERT INTO urovne_rizika (limitni_uroven_rizika, riziko_od) VALUES (?, ?)");
+    const QString level = QStringLiteral(
+        "INSERT INTO urovne_rizika (limitni_uroven_rizika, riziko_od) VALUES (?, ?)");
     db->execute(level, {QStringLiteral("Vysoké"), 200});
     db->execute(level, {QStringLiteral("Vysoké"), 400});
     QVERIFY(refused(level, {QStringLiteral("Jiné"), 200}));
 
     // Tables without a key take duplicate rows.
-    const QString document = QStringLiteral("INSERT INTO dokumenty (predpis_id, soubor) VALUES (?, ?)");
+    const QString document =
+        QStringLiteral("INSERT INTO dokumenty (predpis_id, soubor) VALUES (?, ?)");
     db->execute(document, {1, QStringLiteral("a.pdf")});
     db->execute(document, {1, QStringLiteral("a.pdf")});
     const QString subTask =
@@ -182,7 +183,8 @@ void TestSchema::engineEnforcesTypesSizesRequiredAndKeys()
     db->execute(risk, {1, QString(60, QChar(0x0159))});
     QVERIFY(refused(risk, {2, QString(61, QChar(0x0159))}));
     // A 51-character rights string fits, 251 characters do not.
-    QVERIFY(refused(QStringLiteral("UPDATE skupiny SET prava = ?"), {QString(251, QLatin1Char('1'))}));
+    QVERIFY(
+        refused(QStringLiteral("UPDATE skupiny SET prava = ?"), {QString(251, QLatin1Char('1'))}));
 
     // Required values: the identifier of a risk, the title of a regulation.
     QVERIFY(refused(risk, {QVariant(), QStringLiteral("x")}));

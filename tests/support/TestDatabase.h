@@ -27,6 +27,5 @@ inline QByteArray fileBytes(const QString &path)
 // Names in a folder, hidden files included: what an operation left behind.
 inline QStringList folderEntries(const QString &path)
 {
-    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                QDir::Name);
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
