@@ -1,40 +1,173 @@
 #include "app/MDITamvel.h"
 
+#include "app/FrmAbout.h"
+#include "app/FrmNastDoc.h"
+#include "app/HelpWindow.h"
+#include "app/Session.h"
+#include "db/Database.h"
+#include "db/DatabaseFiles.h"
 #include "db/Version.h"
+#include "ui/FileDialogs.h"
+#include "ui/Messages.h"
 
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace tamvel {
 
 namespace {
 
-// Sizes are kept in twips; 15 twips make one pixel at 96 dpi.
-int twipsToPixels(int twips, const QWidget *widget)
+struct Item
 {
-    return twips * widget->logicalDpiX() / 1440;
+    QString name;
+    QString caption; // empty: a separator
+};
+
+struct MenuDef
+{
+    QString name;
+    QString caption;
+    QVector<Item> items;
+};
+
+MenuDef menuDef(const char *name, const char *caption,
+                std::initializer_list<std::pair<const char *, const char *>> items,
+                const char *itemPrefix = "")
+{
+    MenuDef def{QString::fromUtf8(name), QString::fromUtf8(caption), {}};
+    for (const auto &item : items)
+        def.items.append({QString::fromUtf8(itemPrefix) + QString::fromUtf8(item.first),
+                          item.second ? QString::fromUtf8(item.second) : QString()});
+    return def;
+}
+
+// The menu bar, left to right.
+QVector<MenuDef> menuBarMenus()
+{
+    return {
+        menuDef("mnuRizi", "Rizika",
+                {{"mnuRiziPreh", "Přehled rizik"},
+                 {"mnuRiziDilc", "Dílčí úkoly"},
+                 {"mnuRiziKone", "Konec"}}),
+        menuDef("mnuHodn", "Hodnocení",
+                {{"mnuHodnZava", "Závažnost"},
+                 {"mnuHodnPrav", "Pravděpodobnost"},
+                 {"mnuHodnFrek", "Frekvence"},
+                 {"mnuHodnBar1", nullptr},
+                 {"mnuHodnVypo", "Výpočet rizika"},
+                 {"mnuHodnUrov", "Úrovně rizika"}}),
+        menuDef("mnuCise", "Číselníky",
+                {{"mnuCisePrac", "Pracovník/činnost"},
+                 {"mnuCiseSyst", "Systémy"},
+                 {"mnuCiseBar1", nullptr},
+                 {"mnuCiseKate", "Kategorie nebezpečí"},
+                 {"mnuCiseDruh", "Druh nebezpečí"},
+                 {"mnuCisePosk", "Předmět poškození"},
+                 {"mnuCiseBar2", nullptr},
+                 {"mnuCiseTyp", "Typ předpisu"},
+                 {"mnuCisePred", "Předpisy"},
+                 {"mnuCisePoza", "Požadavky"},
+                 {"mnuCiseBar3", nullptr},
+                 {"mnuCiseOchr", "Ochranné prostředky (OOPP)"}}),
+        menuDef("mnuNast", "Nastavení",
+                {{"mnuNastVybe", "Výběr databáze"},
+                 {"mnuNastVytv", "Vytvoření databáze"},
+                 {"mnuNastKopi", "Kopie databáze"},
+                 {"mnuNastPrih", "Přihlášení"},
+                 {"mnuNastDoku", "Dokumenty"},
+                 {"mnuNastKone", "Konec"}}),
+        menuDef("mnuAdmi", "Administrace",
+                {{"mnuAdmiUziv", "Uživatelé"},
+                 {"mnuSkup", "Skupiny"},
+                 {"mnuZmen", "Změna hesla"},
+                 {"mnuAdmiVymaz", "Vymazání záznamů rizik"}}),
+        menuDef("mnuKonverze", "Konverze",
+                {{"mnuKonverze01", " x.0.x na x.1.x"},
+                 {"mnuKonverze12", " x.1.x na x.2.x"},
+                 {"mnuKonverze23", " x.2.x na x.3.x"}}),
+        menuDef("mnuNapo", "Nápověda",
+                {{"mnuNapoKont", "Kontext"}, {"mnuNapoOapl", "O aplikaci Tamvel"}}),
+    };
+}
+
+// The popups of the browsers; never in the menu bar. An item's name is the popup's name
+// followed by the item.
+QVector<MenuDef> popupMenus()
+{
+    const auto edit = [](const char *name, const char *caption,
+                         std::initializer_list<std::pair<const char *, const char *>> extra = {}) {
+        MenuDef def = menuDef(name, caption,
+                              {{"Novy", "&Nový"},
+                               {"Bar1", nullptr},
+                               {"Upravit", "&Upravit"},
+                               {"Vymazat", "&Vymazat"},
+                               {"Zobrazit", "&Zobrazit"}},
+                              name);
+        def.items += menuDef(name, caption, extra, name).items;
+        return def;
+    };
+    return {
+        edit("mnuPracGrd", "PracGrd", {{"Bar2", nullptr}, {"Import", "&Import"}}),
+        menuDef("mnuSystTrv", "SystTrv",
+                {{"Novy", "&Nový"},
+                 {"Bar1", nullptr},
+                 {"Upravit", "&Upravit"},
+                 {"Vymazat", "&Vymazat"}},
+                "mnuSystTrv"),
+        edit("mnuKateGrd", "KateGrd"),
+        edit("mnuDruhGrd", "DruhGrd"),
+        edit("mnuPoskGrd", "PoskGrd"),
+        edit("mnuZavaGrd", "ZavaGrd"),
+        edit("mnuPravGrd", "PravGrd"),
+        edit("mnuFrekGrd", "FrekGrd"),
+        edit("mnuUrovGrd", "UrovGrd"),
+        edit("mnuOopGrd", "OopGrd", {{"Bar2", nullptr}, {"Export", "&Export"}}),
+        edit("mnuTypGrd", "TypGrd"),
+        edit("mnuPredpisGrd", "PredpisGrd"),
+        menuDef("mnuPredpisPozadavekGrd", "PredpisPozadavekGrd", {{"Pridat", "&Přidat"}},
+                "mnuPredpisPozadavekGrd"),
+        edit("mnuRizikaGrd", "RizikaGrd", {{"Bar2", nullptr}, {"Kopie", "&Kopie"}}),
+        menuDef("mnuRiziPoza", "RizikoPozadavek", {{"Vybrat", "&Vybrat"}, {"Vymazat", "&Vymazat"}},
+                "mnuRiziPoza"),
+        edit("mnuUkolyGrd", "UkolyGrd"),
+        menuDef("mnuDUgrd", "DUgrd", {{"Detail", "&Detail"}}, "mnuDUgrd"),
+    };
+}
+
+int twipsToPixels(int twips, int dpi)
+{
+    return twips * dpi / 1440;
+}
+
+int pixelsToTwips(int pixels, int dpi)
+{
+    return pixels * 1440 / dpi;
 }
 
 } // namespace
 
-MDITamvel::MDITamvel(QWidget *parent)
-    : QMainWindow(parent), m_mdi(new QMdiArea(this)), m_userPanel(new QLabel(this)),
-      m_databasePanel(new QLabel(this))
+MDITamvel::MDITamvel(Session &session, Interaction interaction, QWidget *parent)
+    : QMainWindow(parent), m_session(session), m_interaction(interaction),
+      m_mdi(new QMdiArea(this)), m_userPanel(new QLabel(this)), m_databasePanel(new QLabel(this))
 {
     setObjectName(QStringLiteral("MDITamvel"));
-    setWindowTitle(title());
     setCentralWidget(m_mdi);
+    m_userPanel->setObjectName(QStringLiteral("stbUzivatel"));
+    m_databasePanel->setObjectName(QStringLiteral("stbDatabaze"));
     statusBar()->addWidget(m_userPanel, 1);
     statusBar()->addWidget(m_databasePanel, 3);
-    resize(twipsToPixels(12615, this), twipsToPixels(9285, this));
-    showState(QString(), QString());
-}
-
-void MDITamvel::showState(const QString &user, const QString &databasePath)
-{
-    m_userPanel->setText(QStringLiteral("Uživatel : ") + user);
-    m_databasePanel->setText(QStringLiteral("Aktuální databáze : ") + databasePath);
+    buildMenus();
+    connectActions();
+    applyWindowSize(WindowSize());
+    refresh();
 }
 
 QString MDITamvel::title()
@@ -43,6 +176,270 @@ QString MDITamvel::title()
         .arg(VersionMajor)
         .arg(VersionMinor)
         .arg(VersionRevision);
+}
+
+void MDITamvel::buildMenus()
+{
+    const auto fill = [this](QMenu *menu, const MenuDef &def) {
+        menu->setObjectName(def.name);
+        m_menus.insert(def.name, menu);
+        for (const Item &item : def.items) {
+            QAction *action =
+                item.caption.isEmpty() ? menu->addSeparator() : menu->addAction(item.caption);
+            action->setObjectName(item.name);
+            m_actions.insert(item.name, action);
+        }
+    };
+    for (const MenuDef &def : menuBarMenus())
+        fill(menuBar()->addMenu(def.caption), def);
+    for (const MenuDef &def : popupMenus())
+        fill(new QMenu(def.caption, this), def);
+}
+
+void MDITamvel::connectActions()
+{
+    const auto on = [this](const char *name, void (MDITamvel::*slot)()) {
+        connect(action(QString::fromUtf8(name)), &QAction::triggered, this, slot);
+    };
+    for (const char *exit : {"mnuRiziKone", "mnuNastKone"})
+        connect(action(QString::fromUtf8(exit)), &QAction::triggered, this, &QWidget::close);
+    on("mnuNastVybe", &MDITamvel::selectDatabase);
+    on("mnuNastVytv", &MDITamvel::createDatabase);
+    on("mnuNastKopi", &MDITamvel::copyDatabase);
+    on("mnuAdmiVymaz", &MDITamvel::clearRisks);
+    on("mnuNastDoku", &MDITamvel::chooseDocumentsFolder);
+    on("mnuNapoOapl", &MDITamvel::showAbout);
+    connect(action(QStringLiteral("mnuNastPrih")), &QAction::triggered, this, [this] {
+        logIn();
+        refresh();
+    });
+    connect(action(QStringLiteral("mnuNapoKont")), &QAction::triggered, this,
+            [this] { openHelp(); });
+}
+
+void MDITamvel::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        queueActivation();
+}
+
+void MDITamvel::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Some desktops never activate a new window by themselves; being shown the first
+    // time counts as the first activation.
+    if (!m_shown) {
+        m_shown = true;
+        queueActivation();
+    }
+}
+
+void MDITamvel::queueActivation()
+{
+    // The login is a modal dialog: run it after the event has been delivered.
+    if (m_activationQueued)
+        return;
+    m_activationQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_activationQueued = false;
+        activate();
+    });
+}
+
+void MDITamvel::activate()
+{
+    refresh();
+    const Session &s = m_session;
+    if (!s.databasePath.isEmpty() && QFileInfo(s.databasePath).isFile() && !s.loggedIn &&
+        !s.loginCancelled && !s.autoLoginDone) {
+        m_session.autoLoginDone = true;
+        logIn();
+        refresh();
+    }
+}
+
+bool MDITamvel::logIn()
+{
+    WindowSize size;
+    if (!tamvel::logIn(m_session, m_interaction.login, m_interaction.messages, &size))
+        return false;
+    applyWindowSize(size);
+    show();
+    return true;
+}
+
+void MDITamvel::refresh()
+{
+    setWindowTitle(title());
+    m_userPanel->setText(QStringLiteral("Uživatel : ") + m_session.userName);
+    m_databasePanel->setText(QStringLiteral("Aktuální databáze : ") + m_session.databasePath);
+
+    const bool in = m_session.loggedIn;
+    for (const char *name : {"mnuRizi", "mnuHodn", "mnuCise", "mnuAdmi", "mnuKonverze"})
+        menu(QString::fromUtf8(name))->menuAction()->setVisible(in);
+    action(QStringLiteral("mnuNastDoku"))->setVisible(in);
+    action(QStringLiteral("mnuNastKone"))->setVisible(!in);
+    action(QStringLiteral("mnuNastPrih"))->setVisible(!m_session.databasePath.isEmpty());
+}
+
+QMdiSubWindow *MDITamvel::showChild(const QString &name, const std::function<QWidget *()> &create)
+{
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        if (sub->widget() && sub->widget()->objectName() == name) {
+            if (sub->isMinimized())
+                sub->showNormal();
+            m_mdi->setActiveSubWindow(sub);
+            return sub;
+        }
+    }
+    QWidget *widget = create();
+    widget->setObjectName(name);
+    widget->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *sub = m_mdi->addSubWindow(widget);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    return sub;
+}
+
+QWidget *MDITamvel::child(const QString &name) const
+{
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->widget() && sub->widget()->objectName() == name)
+            return sub->widget();
+    return nullptr;
+}
+
+void MDITamvel::showPopup(const QString &name, const QPoint &globalPos, bool gridEmpty)
+{
+    QMenu *popup = menu(name);
+    if (!popup)
+        return;
+    QList<QPair<QAction *, bool>> saved;
+    if (gridEmpty) {
+        for (const char *item : {"Upravit", "Vymazat", "Zobrazit"}) {
+            if (QAction *a = action(name + QString::fromUtf8(item))) {
+                saved.append({a, a->isEnabled()});
+                a->setEnabled(false);
+            }
+        }
+    }
+    popup->exec(globalPos);
+    for (const auto &s : saved)
+        s.first->setEnabled(s.second);
+}
+
+void MDITamvel::openHelp(const QString &page)
+{
+    if (!QFile::exists(QStringLiteral(":/help/index.html"))) {
+        m_interaction.messages.inform(windowTitle(),
+                                      QStringLiteral("Unable to display Help Contents. There is "
+                                                     "no Help associated with this project."));
+        return;
+    }
+    QMdiSubWindow *sub = showChild(QStringLiteral("frmNapoveda"), [] { return new HelpWindow(); });
+    if (auto *help = qobject_cast<HelpWindow *>(sub->widget()))
+        help->showPage(page);
+}
+
+void MDITamvel::closeEvent(QCloseEvent *event)
+{
+    saveWindowSize();
+    m_mdi->closeAllSubWindows();
+    event->accept();
+}
+
+void MDITamvel::saveWindowSize()
+{
+    if (m_session.loggedIn && m_session.database())
+        tamvel::saveWindowSize(*m_session.database(), m_session.userName, currentWindowSize());
+}
+
+void MDITamvel::applyWindowSize(const WindowSize &size)
+{
+    const int dpi = logicalDpiY();
+    resize(twipsToPixels(size.width, dpi), twipsToPixels(size.height, dpi));
+}
+
+WindowSize MDITamvel::currentWindowSize() const
+{
+    const int dpi = logicalDpiY();
+    WindowSize size;
+    size.height = pixelsToTwips(height(), dpi);
+    size.width = pixelsToTwips(width(), dpi);
+    return size;
+}
+
+QString MDITamvel::databaseFolder() const
+{
+    const QFileInfo current(m_session.databasePath);
+    return !m_session.databasePath.isEmpty() && current.exists() ? current.absolutePath()
+                                                                 : QDir::homePath();
+}
+
+void MDITamvel::selectDatabase()
+{
+    if (!QFileInfo(m_session.databasePath).isFile())
+        m_session.databasePath.clear();
+    const QString chosen = m_interaction.files.openFile(
+        QStringLiteral("Aktuální databáze : ") + m_session.databasePath, databaseFolder(),
+        QStringLiteral("mdb databáze (*.mdb)"));
+    if (chosen.isEmpty())
+        return;
+    // As if the program started again on the chosen file.
+    saveWindowSize();
+    m_mdi->closeAllSubWindows();
+    tamvel::selectDatabase(m_session, chosen);
+    m_session.startUp();
+    applyWindowSize(WindowSize());
+    refresh();
+    activate();
+}
+
+void MDITamvel::createDatabase()
+{
+    if (!QFileInfo(m_session.databasePath).isFile())
+        m_session.databasePath.clear();
+    const QString chosen =
+        m_interaction.files.saveFile(QStringLiteral("Vytvoření nové databáze"), databaseFolder(),
+                                     QString(), QStringLiteral("mdb databáze (*.mdb)"));
+    if (chosen.isEmpty())
+        return;
+    files::createDatabase(chosen, m_session.databasePath, m_interaction.messages);
+}
+
+void MDITamvel::copyDatabase()
+{
+    Database *db = m_session.database();
+    if (!db)
+        return;
+    const QString chosen = m_interaction.files.saveFile(
+        QStringLiteral("Kopie databáze do :"), databaseFolder(),
+        QFileInfo(files::proposedCopyName(m_session.databasePath)).fileName(),
+        QStringLiteral("MS Access (*.mdb)"));
+    if (chosen.isEmpty())
+        return;
+    files::copyDatabase(*db, chosen, m_interaction.messages);
+}
+
+void MDITamvel::clearRisks()
+{
+    if (Database *db = m_session.database())
+        files::clearRisks(*db, m_interaction.messages);
+}
+
+void MDITamvel::chooseDocumentsFolder()
+{
+    FrmNastDoc dialog(m_session.documentsFolder, this);
+    if (dialog.exec() == QDialog::Accepted)
+        setDocumentsFolder(m_session, dialog.folder());
+}
+
+void MDITamvel::showAbout()
+{
+    FrmAbout about(m_session.databasePath, m_interaction.messages, this);
+    about.exec();
 }
 
 } // namespace tamvel

@@ -1,30 +1,97 @@
 #pragma once
 
+#include "app/Login.h"
+
+#include <QHash>
 #include <QMainWindow>
+
+#include <functional>
 
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
 
 namespace tamvel {
 
-// The main window: an MDI area for every child window, and a status bar with the user
-// and the current database.
+class FileDialogs;
+class Messages;
+class Session;
+
+// What the main window asks the user through: message boxes, file dialogs, the login
+// dialog. Tests hand in scripted ones.
+struct Interaction
+{
+    Messages &messages;
+    FileDialogs &files;
+    LoginPrompt &login;
+};
+
+// The main window: the menus, an MDI area for every child window, the status bar with the
+// user and the current database, and the popup menus the browsers show.
 class MDITamvel : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit MDITamvel(QWidget *parent = nullptr);
-
-    QMdiArea *mdiArea() const { return m_mdi; }
-    void showState(const QString &user, const QString &databasePath);
+    MDITamvel(Session &session, Interaction interaction, QWidget *parent = nullptr);
 
     static QString title();
 
+    QMdiArea *mdiArea() const { return m_mdi; }
+    // A menu item or popup item by its object name (nullptr when there is none).
+    QAction *action(const QString &name) const { return m_actions.value(name); }
+    QMenu *menu(const QString &name) const { return m_menus.value(name); }
+
+    // What every activation of the window does: title, status bar and menus refreshed,
+    // and on the first activation with a database the login.
+    void activate();
+    // Title, status bar and menus by the login state.
+    void refresh();
+    // The login of "Přihlášení" and of the first activation.
+    bool logIn();
+
+    // Shows the child window of that object name, creating it when it is not open yet;
+    // an open one is brought to the front with its current content.
+    QMdiSubWindow *showChild(const QString &name, const std::function<QWidget *()> &create);
+    QWidget *child(const QString &name) const;
+
+    // Shows a popup of the main window for a browser; with an empty grid its edit, delete
+    // and view items are disabled while it is shown.
+    void showPopup(const QString &name, const QPoint &globalPos, bool gridEmpty);
+
+    void openHelp(const QString &page = QStringLiteral("index.html"));
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    void queueActivation();
+    void buildMenus();
+    void connectActions();
+    void applyWindowSize(const WindowSize &size);
+    WindowSize currentWindowSize() const;
+    void saveWindowSize();
+    QString databaseFolder() const;
+
+    void selectDatabase();
+    void createDatabase();
+    void copyDatabase();
+    void clearRisks();
+    void chooseDocumentsFolder();
+    void showAbout();
+
+    Session &m_session;
+    Interaction m_interaction;
     QMdiArea *m_mdi;
     QLabel *m_userPanel;
     QLabel *m_databasePanel;
+    QHash<QString, QAction *> m_actions;
+    QHash<QString, QMenu *> m_menus;
+    bool m_activationQueued = false;
+    bool m_shown = false;
 };
 
 } // namespace tamvel

@@ -1,13 +1,15 @@
 #include "app/CommandLine.h"
+#include "app/FrmLogin.h"
 #include "app/MDITamvel.h"
-#include "app/Settings.h"
+#include "app/Session.h"
 #include "ui/MessageBoxes.h"
+#include "ui/StandardDialogs.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTextStream>
-
-#include <cstdio>
+#include <QTranslator>
 
 namespace {
 
@@ -36,16 +38,27 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     nameApplication();
-    tamvel::MDITamvel window;
+    // The interface is Czech, Qt's own dialogs and buttons included.
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&qtTranslator);
+    tamvel::MessageBoxes messages;
     if (command.firstRun) {
         const QString error = tamvel::ensureDatabaseSelected();
         if (!error.isEmpty())
-            tamvel::MessageBoxes(&window).fail(QStringLiteral("Tamvel"), error);
+            messages.fail(QStringLiteral("Tamvel"), error);
     }
-    QString path = tamvel::settings::databasePath();
-    if (!QFileInfo(path).isFile())
-        path.clear();
-    window.showState(QString(), path);
+
+    tamvel::Session session;
+    session.startUp();
+    tamvel::StandardDialogs files;
+    tamvel::LoginDialogPrompt login;
+    tamvel::MDITamvel window(session, {messages, files, login});
+    messages.setParent(&window);
+    files.setParent(&window);
+    login.setParent(&window);
     window.show();
     return app.exec();
 }

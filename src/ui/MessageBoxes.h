@@ -11,6 +11,7 @@ class MessageBoxes : public Messages
 {
 public:
     explicit MessageBoxes(QWidget *parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget *parent) { m_parent = parent; }
 
     void inform(const QString &title, const QString &text) override;
     void warn(const QString &title, const QString &text) override;

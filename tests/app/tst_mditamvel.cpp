@@ -1,9 +1,21 @@
+#include "ScriptedDialogs.h"
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+#include "TestSettings.h"
+
+#include "app/HelpWindow.h"
 #include "app/MDITamvel.h"
+#include "app/Session.h"
+#include "app/Settings.h"
 
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 
 using namespace tamvel;
 
@@ -12,32 +24,294 @@ class TestMDITamvel : public QObject
     Q_OBJECT
 
 private slots:
-    void showsTitleAndStatus();
+    void init();
+    void menuTreeIsComplete();
+    void menusFollowTheLoginState();
+    void cancelledFirstLoginIsNotRepeated();
+    void openWindowIsBroughtToTheFront();
+    void emptyGridLeavesOnlyNewInThePopup();
+    void windowSizeIsRestoredAtTheNextLogin();
+    void selectingADatabaseStartsAgain();
+    void databaseFileItemsUseTheirDialogs();
+
+private:
+    // The main window over a session of its own, with scripted dialogs.
+    struct Fixture
+    {
+        Session session;
+        ScriptedMessages messages;
+        ScriptedFiles files;
+        ScriptedLogin login;
+        std::unique_ptr<MDITamvel> window;
+
+        Fixture()
+        {
+            session.startUp();
+            window = std::make_unique<MDITamvel>(session, Interaction{messages, files, login});
+        }
+        QStringList statusTexts() const
+        {
+            QStringList texts;
+            for (const QLabel *label : window->statusBar()->findChildren<QLabel *>())
+                texts << label->text();
+            return texts;
+        }
+        bool visible(const char *name) const
+        {
+            const QString n = QString::fromUtf8(name);
+            if (QMenu *menu = window->menu(n))
+                return menu->menuAction()->isVisible();
+            return window->action(n)->isVisible();
+        }
+    };
+
+    static void grab(MDITamvel &window, const char *name)
+    {
+        const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
+        if (folder.isEmpty())
+            return;
+        window.show();
+        QCoreApplication::processEvents();
+        window.grab().save(folder + QLatin1Char('/') + QString::fromUtf8(name));
+    }
+
+    IsolatedSettings m_settings;
+    QTemporaryDir m_dir;
+    QString m_path;
 };
 
-void TestMDITamvel::showsTitleAndStatus()
+void TestMDITamvel::init()
 {
-    MDITamvel window;
-    QCOMPARE(window.objectName(), QStringLiteral("MDITamvel"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tamvel      verze : 1.3.4  testovací beta"));
-    QVERIFY(window.mdiArea() != nullptr);
+    m_path = m_dir.filePath(QStringLiteral("db-%1.mdb").arg(QDateTime::currentMSecsSinceEpoch()));
+    files::writeNewDatabase(m_path);
+    settings::setDatabasePath(m_path);
+    settings::setLastLogin(QString());
+}
 
-    window.showState(QStringLiteral("Administrator"), QStringLiteral("/data/rizika.mdb"));
-    QStringList panels;
-    for (const QLabel *label : window.statusBar()->findChildren<QLabel *>())
-        panels << label->text();
-    QVERIFY(panels.contains(QStringLiteral("Uživatel : Administrator")));
-    QVERIFY(panels.contains(QStringLiteral("Aktuální databáze : /data/rizika.mdb")));
-
-    // 12615 x 9285 twips at the screen's dpi.
-    const int dpi = window.logicalDpiX();
-    QCOMPARE(window.width(), 12615 * dpi / 1440);
-    QCOMPARE(window.height(), 9285 * dpi / 1440);
-
-    if (!qEnvironmentVariableIsEmpty("TAMVEL_SCREENSHOT")) {
-        window.show();
-        window.grab().save(qEnvironmentVariable("TAMVEL_SCREENSHOT"));
+void TestMDITamvel::menuTreeIsComplete()
+{
+    Fixture f;
+    QStringList bar;
+    for (QAction *top : f.window->menuBar()->actions()) {
+        QStringList items;
+        for (QAction *item : top->menu()->actions())
+            items << (item->isSeparator() ? QStringLiteral("—") : item->text());
+        bar << top->menu()->objectName() + QLatin1Char(' ') + top->text() + QStringLiteral(": ") +
+                   items.join(QStringLiteral(" | "));
     }
+    const QStringList expected = {
+        QStringLiteral("mnuRizi Rizika: Přehled rizik | Dílčí úkoly | Konec"),
+        QStringLiteral("mnuHodn Hodnocení: Závažnost | Pravděpodobnost | Frekvence | — | Výpočet "
+                       "rizika | Úrovně rizika"),
+        QStringLiteral("mnuCise Číselníky: Pracovník/činnost | Systémy | — | Kategorie "
+                       "nebezpečí | Druh nebezpečí | Předmět poškození | — | Typ předpisu | "
+                       "Předpisy | Požadavky | — | Ochranné prostředky (OOPP)"),
+        QStringLiteral("mnuNast Nastavení: Výběr databáze | Vytvoření databáze | Kopie databáze | "
+                       "Přihlášení | Dokumenty | Konec"),
+        QStringLiteral("mnuAdmi Administrace: Uživatelé | Skupiny | Změna hesla | Vymazání "
+                       "záznamů rizik"),
+        QStringLiteral("mnuKonverze Konverze:  x.0.x na x.1.x |  x.1.x na x.2.x |  x.2.x na "
+                       "x.3.x"),
+        QStringLiteral("mnuNapo Nápověda: Kontext | O aplikaci Tamvel"),
+    };
+    QCOMPARE(bar, expected);
+    for (const char *name : {"mnuHodnBar1", "mnuCiseBar1", "mnuCiseBar2", "mnuCiseBar3",
+                             "mnuRiziPreh", "mnuAdmiVymaz", "mnuSkup", "mnuZmen", "mnuNapoOapl"})
+        QVERIFY2(f.window->action(QString::fromUtf8(name)), name);
+
+    // Popups belong to the main window but never show in its menu bar.
+    QMenu *risks = f.window->menu(QStringLiteral("mnuRizikaGrd"));
+    QVERIFY(risks);
+    QCOMPARE(risks->title(), QStringLiteral("RizikaGrd"));
+    QVERIFY(!f.window->menuBar()->actions().contains(risks->menuAction()));
+    QStringList items;
+    for (QAction *a : risks->actions())
+        items << a->objectName() + QLatin1Char('=') + (a->isSeparator() ? QString() : a->text());
+    QCOMPARE(items, (QStringList{QStringLiteral("mnuRizikaGrdNovy=&Nový"),
+                                 QStringLiteral("mnuRizikaGrdBar1="),
+                                 QStringLiteral("mnuRizikaGrdUpravit=&Upravit"),
+                                 QStringLiteral("mnuRizikaGrdVymazat=&Vymazat"),
+                                 QStringLiteral("mnuRizikaGrdZobrazit=&Zobrazit"),
+                                 QStringLiteral("mnuRizikaGrdBar2="),
+                                 QStringLiteral("mnuRizikaGrdKopie=&Kopie")}));
+    for (const char *popup :
+         {"mnuPracGrd", "mnuSystTrv", "mnuKateGrd", "mnuDruhGrd", "mnuPoskGrd", "mnuZavaGrd",
+          "mnuPravGrd", "mnuFrekGrd", "mnuUrovGrd", "mnuOopGrd", "mnuTypGrd", "mnuPredpisGrd",
+          "mnuPredpisPozadavekGrd", "mnuRiziPoza", "mnuUkolyGrd", "mnuDUgrd"})
+        QVERIFY2(f.window->menu(QString::fromUtf8(popup)), popup);
+    QVERIFY(f.window->action(QStringLiteral("mnuPracGrdImport")));
+    QVERIFY(f.window->action(QStringLiteral("mnuOopGrdExport")));
+    QVERIFY(!f.window->action(QStringLiteral("mnuSystTrvZobrazit")));
+    QCOMPARE(f.window->action(QStringLiteral("mnuDUgrdDetail"))->text(), QStringLiteral("&Detail"));
+}
+
+void TestMDITamvel::menusFollowTheLoginState()
+{
+    Fixture f;
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Tamvel      verze : 1.3.4  testovací beta"));
+    QCOMPARE(f.statusTexts(), (QStringList{QStringLiteral("Uživatel : "),
+                                           QStringLiteral("Aktuální databáze : ") + m_path}));
+    for (const char *hidden : {"mnuRizi", "mnuHodn", "mnuCise", "mnuAdmi", "mnuNastDoku"})
+        QVERIFY2(!f.visible(hidden), hidden);
+    QVERIFY(f.visible("mnuNastKone"));
+    QVERIFY(f.visible("mnuNastPrih"));
+    grab(*f.window, "before-login.png");
+
+    // The first activation logs in; later ones do not ask again.
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.window->activate();
+    f.window->activate();
+    QCOMPARE(f.login.prefilled.size(), 1);
+    QVERIFY(f.session.loggedIn);
+    QVERIFY(f.messages.shown.isEmpty());
+    QCOMPARE(f.statusTexts().value(0), QStringLiteral("Uživatel : Administrator"));
+    for (const char *shown : {"mnuRizi", "mnuHodn", "mnuCise", "mnuAdmi", "mnuNastDoku"})
+        QVERIFY2(f.visible(shown), shown);
+    QVERIFY(!f.visible("mnuNastKone"));
+    grab(*f.window, "after-login.png");
+
+    // "Přihlášení" logs in again through a fresh dialog.
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.window->action(QStringLiteral("mnuNastPrih"))->trigger();
+    QCOMPARE(f.login.prefilled, (QStringList{QString(), QStringLiteral("Administrator")}));
+
+    // Without a database the login item is hidden and no login is tried.
+    settings::setDatabasePath(QString());
+    Fixture none;
+    QVERIFY(!none.visible("mnuNastPrih"));
+    none.window->activate();
+    QVERIFY(none.login.prefilled.isEmpty());
+}
+
+void TestMDITamvel::cancelledFirstLoginIsNotRepeated()
+{
+    Fixture f;
+    f.window->activate(); // the script has no answer: Storno
+    f.window->activate();
+    QCOMPARE(f.login.prefilled.size(), 1);
+    QVERIFY(f.session.loginCancelled);
+    QVERIFY(!f.session.loggedIn);
+    QVERIFY(!f.visible("mnuRizi"));
+}
+
+void TestMDITamvel::openWindowIsBroughtToTheFront()
+{
+    Fixture f;
+    QAction *help = f.window->action(QStringLiteral("mnuNapoKont"));
+    help->trigger();
+    QWidget *first = f.window->child(QStringLiteral("frmNapoveda"));
+    QVERIFY(first);
+    QCOMPARE(qobject_cast<HelpWindow *>(first)->currentPage(), QStringLiteral("index.html"));
+
+    f.window->showChild(QStringLiteral("frmJine"), [] { return new QWidget; });
+    QCOMPARE(f.window->mdiArea()->activeSubWindow()->widget()->objectName(),
+             QStringLiteral("frmJine"));
+
+    help->trigger();
+    QCOMPARE(f.window->mdiArea()->subWindowList().size(), 2);
+    QCOMPARE(f.window->mdiArea()->activeSubWindow()->widget(), first);
+
+    // The documents page of the help is reachable by its anchor.
+    f.window->openHelp(QStringLiteral("predpisy.html#dokumenty"));
+    QCOMPARE(qobject_cast<HelpWindow *>(first)->currentPage(), QStringLiteral("predpisy.html"));
+    QVERIFY(f.messages.shown.isEmpty());
+}
+
+void TestMDITamvel::emptyGridLeavesOnlyNewInThePopup()
+{
+    Fixture f;
+    const QString popup = QStringLiteral("mnuZavaGrd");
+    f.window->action(QStringLiteral("mnuZavaGrdZobrazit"))->setEnabled(false); // a state of its own
+    QStringList whileShown;
+    QTimer::singleShot(50, this, [&] {
+        for (const char *item : {"Novy", "Upravit", "Vymazat", "Zobrazit"})
+            whileShown << QString::fromUtf8(item) + QLatin1Char('=') +
+                              (f.window->action(popup + QString::fromUtf8(item))->isEnabled()
+                                   ? QStringLiteral("on")
+                                   : QStringLiteral("off"));
+        f.window->menu(popup)->close();
+    });
+    f.window->showPopup(popup, QPoint(10, 10), true);
+    QCOMPARE(whileShown,
+             (QStringList{QStringLiteral("Novy=on"), QStringLiteral("Upravit=off"),
+                          QStringLiteral("Vymazat=off"), QStringLiteral("Zobrazit=off")}));
+    // The earlier states come back when the popup closes.
+    QVERIFY(f.window->action(popup + QStringLiteral("Upravit"))->isEnabled());
+    QVERIFY(f.window->action(popup + QStringLiteral("Vymazat"))->isEnabled());
+    QVERIFY(!f.window->action(popup + QStringLiteral("Zobrazit"))->isEnabled());
+}
+
+void TestMDITamvel::windowSizeIsRestoredAtTheNextLogin()
+{
+    QSize saved;
+    for (int run = 0; run < 3; ++run) {
+        Fixture f;
+        f.login.add(QStringLiteral("Administrator"), QString());
+        f.window->activate();
+        if (run > 0)
+            QCOMPARE(f.window->size(), saved);
+        saved = QSize(700 + 10 * run, 500 + 10 * run);
+        f.window->resize(saved);
+        f.window->close();
+    }
+    QCOMPARE(Database::open(m_path)->scalarInt(
+                 QStringLiteral("SELECT count(*) FROM uzivatelske_nastaveni WHERE typ = "
+                                "'MDITamvel'")),
+             1);
+}
+
+void TestMDITamvel::selectingADatabaseStartsAgain()
+{
+    const QString second = m_dir.filePath(QStringLiteral("druha.mdb"));
+    files::writeNewDatabase(second);
+    Fixture f;
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.window->activate();
+    QVERIFY(f.session.loggedIn);
+
+    // Chosen without the extension: ".mdb" is added, and the login runs for the new file.
+    f.files.answers << m_dir.filePath(QStringLiteral("druha"));
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.window->action(QStringLiteral("mnuNastVybe"))->trigger();
+    QCOMPARE(f.files.titles.value(0), QStringLiteral("Aktuální databáze : ") + m_path);
+    QCOMPARE(settings::databasePath(), second);
+    QCOMPARE(f.login.prefilled.size(), 2);
+    QVERIFY(f.session.loggedIn);
+    QCOMPARE(f.session.database()->path(), second);
+    QCOMPARE(f.statusTexts().value(1), QStringLiteral("Aktuální databáze : ") + second);
+
+    // Cancelling the dialog changes nothing.
+    f.window->action(QStringLiteral("mnuNastVybe"))->trigger();
+    QCOMPARE(settings::databasePath(), second);
+    QVERIFY(f.session.loggedIn);
+}
+
+void TestMDITamvel::databaseFileItemsUseTheirDialogs()
+{
+    Fixture f;
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.window->activate();
+
+    // Kopie databáze proposes "<name>_cp.mdb" and writes the copy.
+    const QString copy = m_dir.filePath(QStringLiteral("kopie.mdb"));
+    f.files.answers << copy;
+    f.window->action(QStringLiteral("mnuNastKopi"))->trigger();
+    QCOMPARE(f.files.titles.last(), QStringLiteral("Kopie databáze do :"));
+    QCOMPARE(f.files.proposedNames.last(),
+             QFileInfo(m_path).completeBaseName() + QStringLiteral("_cp.mdb"));
+    QVERIFY(Database::open(copy) != nullptr);
+
+    // Vytvoření databáze creates the file but keeps the current database.
+    const QString created = m_dir.filePath(QStringLiteral("nova"));
+    f.files.answers << created;
+    f.window->action(QStringLiteral("mnuNastVytv"))->trigger();
+    QCOMPARE(f.files.titles.last(), QStringLiteral("Vytvoření nové databáze"));
+    QVERIFY(QFileInfo(created + QStringLiteral(".mdb")).isFile());
+    QCOMPARE(f.statusTexts().value(1), QStringLiteral("Aktuální databáze : ") + m_path);
+
+    // Vymazání záznamů rizik asks twice; No keeps everything.
+    f.window->action(QStringLiteral("mnuAdmiVymaz"))->trigger();
+    QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("ask")});
 }
 
 QTEST_MAIN(TestMDITamvel)
