@@ -296,9 +296,13 @@ QMdiSubWindow *MDITamvel::showChild(const QString &name, const std::function<QWi
     QWidget *widget = create();
     widget->setObjectName(name);
     widget->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that set its own size keeps it inside the frame.
+    const QSize wanted = widget->testAttribute(Qt::WA_Resized) ? widget->size() : QSize();
     QMdiSubWindow *sub = m_mdi->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
+    if (wanted.isValid())
+        sub->resize(sub->size() - widget->size() + wanted);
     m_mdi->setActiveSubWindow(sub);
     return sub;
 }

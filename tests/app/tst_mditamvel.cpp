@@ -3,6 +3,7 @@
 #include "TestDatabase.h"
 #include "TestSettings.h"
 
+#include "app/FrmAbout.h"
 #include "app/HelpWindow.h"
 #include "app/MDITamvel.h"
 #include "app/Session.h"
@@ -13,8 +14,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 
 using namespace tamvel;
@@ -33,6 +36,7 @@ private slots:
     void windowSizeIsRestoredAtTheNextLogin();
     void selectingADatabaseStartsAgain();
     void databaseFileItemsUseTheirDialogs();
+    void aboutShowsVersionAndSystem();
 
 private:
     // The main window over a session of its own, with scripted dialogs.
@@ -214,6 +218,8 @@ void TestMDITamvel::openWindowIsBroughtToTheFront()
     // The documents page of the help is reachable by its anchor.
     f.window->openHelp(QStringLiteral("predpisy.html#dokumenty"));
     QCOMPARE(qobject_cast<HelpWindow *>(first)->currentPage(), QStringLiteral("predpisy.html"));
+    const auto *browser = first->findChild<QTextBrowser *>(QStringLiteral("txtNapoveda"));
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("Nastavení › Dokumenty")));
     QVERIFY(f.messages.shown.isEmpty());
 }
 
@@ -312,6 +318,25 @@ void TestMDITamvel::databaseFileItemsUseTheirDialogs()
     // Vymazání záznamů rizik asks twice; No keeps everything.
     f.window->action(QStringLiteral("mnuAdmiVymaz"))->trigger();
     QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("ask")});
+}
+
+void TestMDITamvel::aboutShowsVersionAndSystem()
+{
+    ScriptedMessages messages;
+    FrmAbout about(m_path, messages);
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Tamvel"));
+    const auto text = [&](const char *name) {
+        return about.findChild<QLabel *>(QString::fromUtf8(name))->text();
+    };
+    QCOMPARE(text("lblTitle"), QStringLiteral("Tamvel"));
+    QCOMPARE(text("lblVersion"), QStringLiteral("Verze : 1.3.4"));
+    QCOMPARE(text("lblDescription"),
+             QStringLiteral("Aplikace Tamvel zajišťuje sledování, ohodnocování a reportování "
+                            "rizik."));
+    QVERIFY(about.findChild<QPushButton *>(QStringLiteral("cmdSysInfo")));
+    const QString info = FrmAbout::systemInformation(m_path).join(QLatin1Char('\n'));
+    QVERIFY(info.contains(QStringLiteral("Verze SQLite: 3.")));
+    QVERIFY(info.contains(m_path));
 }
 
 QTEST_MAIN(TestMDITamvel)
