@@ -1,5 +1,7 @@
 #include "app/MDITamvel.h"
 
+#include "access/Access.h"
+#include "access/AccessWindows.h"
 #include "app/FrmAbout.h"
 #include "app/FrmNastDoc.h"
 #include "app/HelpWindow.h"
@@ -156,7 +158,8 @@ int pixelsToTwips(int pixels, int dpi)
 
 MDITamvel::MDITamvel(Session &session, Interaction interaction, QWidget *parent)
     : QMainWindow(parent), m_session(session), m_interaction(interaction),
-      m_mdi(new QMdiArea(this)), m_userPanel(new QLabel(this)), m_databasePanel(new QLabel(this))
+      m_mdi(new QMdiArea(this)), m_userPanel(new QLabel(this)), m_databasePanel(new QLabel(this)),
+      m_rightsTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("MDITamvel"));
     setCentralWidget(m_mdi);
@@ -168,6 +171,18 @@ MDITamvel::MDITamvel(Session &session, Interaction interaction, QWidget *parent)
     connectActions();
     applyWindowSize(WindowSize());
     refresh();
+
+    // Rights changed by an administrator elsewhere reach this copy within ten seconds.
+    m_rightsTimer->setObjectName(QStringLiteral("tmrPrava"));
+    m_rightsTimer->setInterval(10000);
+    connect(m_rightsTimer, &QTimer::timeout, this, &MDITamvel::applyRights);
+    m_rightsTimer->start();
+
+    // Windows that show the database as it is now refill when they come to the front.
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [](QMdiSubWindow *sub) {
+        if (sub && sub->widget() && sub->widget()->metaObject()->indexOfSlot("activated()") >= 0)
+            QMetaObject::invokeMethod(sub->widget(), "activated");
+    });
 }
 
 QString MDITamvel::title()
@@ -209,6 +224,18 @@ void MDITamvel::connectActions()
     on("mnuAdmiVymaz", &MDITamvel::clearRisks);
     on("mnuNastDoku", &MDITamvel::chooseDocumentsFolder);
     on("mnuNapoOapl", &MDITamvel::showAbout);
+    on("mnuZmen", &MDITamvel::changePassword);
+    connect(action(QStringLiteral("mnuAdmiUziv")), &QAction::triggered, this, [this] {
+        if (Database *db = m_session.database())
+            showChild(QStringLiteral("frmUzivatele"), [&] {
+                return new FrmUzivatele(*db, m_session.userName, m_interaction.messages);
+            });
+    });
+    connect(action(QStringLiteral("mnuSkup")), &QAction::triggered, this, [this] {
+        if (Database *db = m_session.database())
+            showChild(QStringLiteral("frmSkupina"),
+                      [&] { return new FrmSkupina(*db, m_interaction.messages); });
+    });
     connect(action(QStringLiteral("mnuNastPrih")), &QAction::triggered, this, [this] {
         logIn();
         refresh();
@@ -257,6 +284,7 @@ void MDITamvel::activate()
         logIn();
         refresh();
     }
+    applyRights();
 }
 
 bool MDITamvel::logIn()
@@ -264,9 +292,37 @@ bool MDITamvel::logIn()
     WindowSize size;
     if (!tamvel::logIn(m_session, m_interaction.login, m_interaction.messages, &size))
         return false;
+    if (m_session.hasRetiredDatabase()) {
+        // The windows of the earlier login worked on the database just replaced.
+        m_mdi->closeAllSubWindows();
+        m_session.releaseRetiredDatabase();
+    }
     applyWindowSize(size);
+    applyRights();
     show();
     return true;
+}
+
+void MDITamvel::applyRights()
+{
+    Database *db = m_session.database();
+    if (!m_session.loggedIn || !db)
+        return;
+    access::Rights rights;
+    try {
+        rights = access::rightsOf(*db, m_session.userName);
+    } catch (const DbError &) {
+        // Busy or unreadable for a moment: keep the menus as they are until the next tick.
+        return;
+    }
+    for (const access::MenuRight &item : access::menuRights()) {
+        QAction *a = action(item.action);
+        if (item.governsVisibility)
+            a->setVisible(rights.granted(item.position));
+        else
+            a->setEnabled(rights.granted(item.position));
+    }
+    m_session.printRight = rights.print();
 }
 
 void MDITamvel::refresh()
@@ -438,6 +494,15 @@ void MDITamvel::chooseDocumentsFolder()
     FrmNastDoc dialog(m_session.documentsFolder, this);
     if (dialog.exec() == QDialog::Accepted)
         setDocumentsFolder(m_session, dialog.folder());
+}
+
+void MDITamvel::changePassword()
+{
+    if (Database *db = m_session.database()) {
+        FrmChPassw dialog(*db, m_session.userName, m_session.password, m_interaction.messages,
+                          this);
+        dialog.exec();
+    }
 }
 
 void MDITamvel::showAbout()

@@ -11,6 +11,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QTimer;
 
 namespace tamvel {
 
@@ -50,6 +51,8 @@ public:
     void refresh();
     // The login of "Přihlášení" and of the first activation.
     bool logIn();
+    // The logged-in user's rights applied to the menus (every activation and every 10 s).
+    void applyRights();
 
     // Shows the child window of that object name, creating it when it is not open yet;
     // an open one is brought to the front with its current content.
@@ -82,6 +85,7 @@ private:
     void clearRisks();
     void chooseDocumentsFolder();
     void showAbout();
+    void changePassword();
 
     Session &m_session;
     Interaction m_interaction;
@@ -90,6 +94,7 @@ private:
     QLabel *m_databasePanel;
     QHash<QString, QAction *> m_actions;
     QHash<QString, QMenu *> m_menus;
+    QTimer *m_rightsTimer;
     bool m_activationQueued = false;
     bool m_shown = false;
 };

@@ -13,7 +13,9 @@ Session::~Session() = default;
 void Session::startUp()
 {
     m_database.reset();
+    m_retired.reset();
     loggedIn = false;
+    printRight = false;
     loginCancelled = false;
     autoLoginDone = false;
     userName.clear();
@@ -30,7 +32,13 @@ void Session::startUp()
 
 void Session::setDatabase(std::unique_ptr<Database> database)
 {
+    m_retired = std::move(m_database);
     m_database = std::move(database);
+}
+
+void Session::releaseRetiredDatabase()
+{
+    m_retired.reset();
 }
 
 QString Session::openRisksFilter()

@@ -23,7 +23,11 @@ public:
     void startUp();
 
     Database *database() const { return m_database.get(); }
+    // The database it replaces stays open until releaseRetiredDatabase(), so that windows
+    // still working on it can be closed first.
     void setDatabase(std::unique_ptr<Database> database);
+    bool hasRetiredDatabase() const { return m_retired != nullptr; }
+    void releaseRetiredDatabase();
 
     // The overview's condition that starts as "open risks only".
     static QString openRisksFilter();
@@ -38,9 +42,11 @@ public:
     QString mode; // "novy", "upravit", "vymazat", "zobrazit", "zobrazitdu", "kopie"
     QString activeFormula;
     QString riskFilter;
+    bool printRight = false; // the overview's export button
 
 private:
     std::unique_ptr<Database> m_database;
+    std::unique_ptr<Database> m_retired;
 };
 
 } // namespace tamvel

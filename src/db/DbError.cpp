@@ -1,5 +1,7 @@
 #include "db/DbError.h"
 
+#include "ui/Messages.h"
+
 #include <sqlite3.h>
 
 namespace tamvel {
@@ -18,6 +20,19 @@ bool DbError::isBusy() const noexcept
 QString DbError::describe() const
 {
     return QStringLiteral("%1 (chyba %2)").arg(m_text).arg(m_code);
+}
+
+void showEngineError(Messages &messages, const DbError &error)
+{
+    messages.fail(QStringLiteral("Tamvel"), error.describe());
+}
+
+void showWriteError(Messages &messages, int errorNumber, const QString &what)
+{
+    messages.fail(QStringLiteral("Nepředpokládaná chyba"),
+                  QStringLiteral("%1 z důvodu chyby: %2. Kontaktujte administrátora úlohy !")
+                      .arg(what)
+                      .arg(errorNumber));
 }
 
 } // namespace tamvel

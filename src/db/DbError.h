@@ -30,4 +30,13 @@ private:
     QByteArray m_what;
 };
 
+class Messages;
+
+// The common error trap: the engine's text and number in a message box.
+void showEngineError(Messages &messages, const DbError &error);
+
+// A write that did not change exactly one row: "Nepředpokládaná chyba" with the number.
+void showWriteError(Messages &messages, int errorNumber,
+                    const QString &what = QStringLiteral("Řádek nebyl vložen"));
+
 } // namespace tamvel

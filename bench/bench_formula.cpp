@@ -1,0 +1,186 @@
+// Formula benchmarks: recomputing the open risks of a register against one UPDATE that
+// computes the same values inside the engine, and the evaluator on its own.
+//
+//   build/bench/bench_formula [--risks N]
+//
+// --risks: size of the generated register (default 100000); every risk is made open.
+//
+// After the runs it prints the ratio of the recomputation to the engine's UPDATE.
+
+#include "app/DemoDatabase.h"
+#include "db/Database.h"
+#include "risks/Formula.h"
+#include "risks/RiskValue.h"
+#include "ui/Messages.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace {
+
+int g_risks = 100000;
+QString g_register; // a demo database of g_risks risks, all open, made once
+
+const QString Plain = QStringLiteral("Z*P*F");
+const QString PlusOne = QStringLiteral("Z*P*F+1");
+
+// The same values as Plain (+ 0) or PlusOne (+ 1) computed by the engine.
+const QString EngineUpdate = QStringLiteral(
+    "UPDATE rizika SET riziko = "
+    "coalesce((SELECT zavaznost / 10.0 FROM zavaznost "
+    "WHERE zavaznost_popis = trim(rizika.zavaznost_popis)), 0) * "
+    "coalesce((SELECT pravdepodobnost / 10.0 FROM pravdepodobnost "
+    "WHERE pravdepodobnost_popis = trim(rizika.pravdepodobnost_popis)), 0) * "
+    "coalesce((SELECT frekvence / 10.0 FROM frekvence "
+    "WHERE frekvence_popis = trim(rizika.frekvence_popis)), 0) + ? "
+    "WHERE opatreni_splneno IS NULL AND program_splneno IS NULL");
+
+class CountingMessages : public tamvel::Messages
+{
+public:
+    int shown = 0;
+    void inform(const QString &, const QString &) override { ++shown; }
+    void warn(const QString &, const QString &) override { ++shown; }
+    void fail(const QString &, const QString &) override { ++shown; }
+    bool ask(const QString &, const QString &, Tone) override { return ++shown, false; }
+};
+
+void activate(tamvel::Database &db, const QString &formula)
+{
+    db.execute(QStringLiteral("UPDATE algoritmy SET aktivni = CASE WHEN algoritmus = ? THEN 1 "
+                              "ELSE 0 END"),
+               {formula});
+}
+
+// The formulas alternate, so that every iteration really changes every value.
+void recomputeOpenRisks(benchmark::State &state)
+{
+    auto db = tamvel::Database::open(g_register);
+    CountingMessages messages;
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        activate(*db, n++ % 2 == 0 ? PlusOne : Plain);
+        state.ResumeTiming();
+        const tamvel::RecomputeResult result = tamvel::recomputeOpenRisks(*db, messages);
+        if (result.updated != g_risks || messages.shown != 0)
+            state.SkipWithError("not every risk was recomputed");
+    }
+    state.SetItemsProcessed(state.iterations() * g_risks);
+}
+
+void engineUpdate(benchmark::State &state)
+{
+    auto db = tamvel::Database::open(g_register);
+    int n = 0;
+    for (auto _ : state) {
+        qint64 changed = 0;
+        tamvel::inTransaction(*db, [&] { changed = db->execute(EngineUpdate, {n++ % 2}); });
+        if (changed != g_risks)
+            state.SkipWithError("not every risk was updated");
+    }
+    state.SetItemsProcessed(state.iterations() * g_risks);
+}
+
+// A formula parsed once, evaluated for many ratings.
+void evaluateParsed(benchmark::State &state)
+{
+    const tamvel::Formula formula(QStringLiteral("(Z + P) * F / 3 - 1"));
+    double z = 0.5;
+    for (auto _ : state) {
+        z += 0.1;
+        benchmark::DoNotOptimize(formula.evaluate({z, 6, 7}));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The same formula substituted and parsed at each evaluation.
+void evaluateSubstituted(benchmark::State &state)
+{
+    const QString formula = QStringLiteral("(Z + P) * F / 3 - 1");
+    double z = 0.5;
+    for (auto _ : state) {
+        z += 0.1;
+        benchmark::DoNotOptimize(
+            tamvel::evaluateExpression(tamvel::substituteRatings(formula, {z, 6, 7})));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Makes every risk open and checks that the recomputation and the engine's UPDATE agree.
+bool prepareRegister()
+{
+    auto db = tamvel::Database::open(g_register);
+    db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = NULL, program_splneno = NULL"));
+    db->execute(QStringLiteral("INSERT INTO algoritmy (algoritmus, aktivni) VALUES (?, 0)"),
+                {PlusOne});
+    CountingMessages messages;
+    activate(*db, PlusOne);
+    tamvel::recomputeOpenRisks(*db, messages);
+    db->execute(QStringLiteral("CREATE TEMP TABLE computed AS SELECT id_riziko, riziko FROM rizika"));
+    db->execute(EngineUpdate, {1});
+    const qint64 differ = db->scalarInt(
+        QStringLiteral("SELECT count(*) FROM rizika JOIN computed USING (id_riziko) "
+                       "WHERE rizika.riziko IS NOT computed.riziko"));
+    activate(*db, Plain);
+    tamvel::recomputeOpenRisks(*db, messages);
+    if (differ != 0 || messages.shown != 0) {
+        std::fprintf(stderr, "Recomputation and engine UPDATE differ in %lld risks\n",
+                     static_cast<long long>(differ));
+        return false;
+    }
+    return true;
+}
+
+// Keeps the mean real time of each benchmark for the ratio printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    std::map<std::string, double> seconds;
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run &run : runs)
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean")
+                seconds[run.run_name.function_name] =
+                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+    }
+};
+
+} // namespace
+
+BENCHMARK(recomputeOpenRisks)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(engineUpdate)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(evaluateParsed);
+BENCHMARK(evaluateSubstituted);
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--risks") == 0)
+            g_risks = std::atoi(argv[i + 1]);
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    QTemporaryDir dir;
+    g_register = dir.filePath(QStringLiteral("register.mdb"));
+    tamvel::demo::writeDemoDatabase(g_register, g_risks);
+    if (!prepareRegister())
+        return 1;
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto ours = reporter.seconds.find("recomputeOpenRisks");
+    const auto engine = reporter.seconds.find("engineUpdate");
+    if (ours != reporter.seconds.end() && engine != reporter.seconds.end() && engine->second > 0)
+        std::printf("\nRecomputation of %d open risks / one engine UPDATE: %.2f (goal <= 3.00)\n",
+                    g_risks, ours->second / engine->second);
+    benchmark::Shutdown();
+    return 0;
+}

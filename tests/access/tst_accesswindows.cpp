@@ -1,0 +1,185 @@
+#include "ScriptedDialogs.h"
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+#include "TestSettings.h"
+
+#include "access/Access.h"
+#include "access/AccessWindows.h"
+#include "app/MDITamvel.h"
+#include "app/Session.h"
+#include "app/Settings.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace tamvel;
+
+class TestAccessWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void administratorBoxRulesTheOthers();
+    void rightsReachTheMenusAtTheNextTick();
+    void emptyNewPasswordLogsInWithAnEmptyBox();
+    void userListRefusesTheLoggedInUser();
+
+private:
+    IsolatedSettings m_settings;
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+void TestAccessWindows::init()
+{
+    m_path = m_dir.filePath(QStringLiteral("a-%1.mdb").arg(QDateTime::currentMSecsSinceEpoch()));
+    files::writeNewDatabase(m_path);
+    settings::setDatabasePath(m_path);
+}
+
+void TestAccessWindows::administratorBoxRulesTheOthers()
+{
+    auto db = Database::open(m_path);
+    db->execute(QStringLiteral("INSERT INTO skupiny VALUES ('mistri', ?)"),
+                {QStringLiteral("0        110       10000")});
+    ScriptedMessages messages;
+    FrmPrava editor(*db, QStringLiteral("mistri"), messages);
+    QCOMPARE(editor.windowTitle(), QStringLiteral("Přístupová práva"));
+    QVERIFY(editor.box(10)->isChecked() && editor.box(11)->isChecked());
+    QVERIFY(!editor.box(12)->isChecked() && editor.box(20)->isChecked());
+    QVERIFY(editor.box(48)->isEnabled());
+
+    QCheckBox *administrator = editor.box(1);
+    QCOMPARE(administrator->objectName(), QStringLiteral("chkAdministrator"));
+    administrator->click();
+    for (int position : access::editablePositions())
+        QVERIFY(editor.box(position)->isChecked());
+    QVERIFY(!editor.box(40)->isEnabled());
+
+    // Unticking it clears every other box.
+    administrator->click();
+    for (int position : access::editablePositions()) {
+        QVERIFY(!editor.box(position)->isChecked());
+        QVERIFY(editor.box(position)->isEnabled());
+    }
+
+    editor.box(48)->click();
+    editor.findChild<QPushButton *>(QStringLiteral("cmdOk"))->click();
+    QCOMPARE(editor.result(), int(QDialog::Accepted));
+    QCOMPARE(db->scalarText(QStringLiteral("SELECT prava FROM skupiny WHERE skupina = 'mistri'")),
+             QStringLiteral("0        000       00000               000000001"));
+
+    // The admin group opens with everything ticked and locked.
+    FrmPrava admin(*db, QStringLiteral("admin"), messages);
+    QVERIFY(admin.box(1)->isChecked());
+    QVERIFY(admin.box(47)->isChecked() && !admin.box(47)->isEnabled());
+}
+
+void TestAccessWindows::rightsReachTheMenusAtTheNextTick()
+{
+    {
+        auto db = Database::open(m_path);
+        db->execute(QStringLiteral("INSERT INTO skupiny VALUES ('mistri', ?)"),
+                    {QStringLiteral("0        100")});
+        db->execute(QStringLiteral("INSERT INTO uzivatele VALUES ('Mistr', ' ', 'mistri')"));
+    }
+    Session session;
+    session.startUp();
+    ScriptedMessages messages;
+    ScriptedFiles files;
+    ScriptedLogin login;
+    login.add(QStringLiteral("Mistr"), QString());
+    MDITamvel window(session, {messages, files, login});
+    window.activate();
+    QVERIFY(session.loggedIn);
+    QCoreApplication::processEvents(); // the activation that follows the login's show()
+
+    const auto enabled = [&](const char *name) {
+        return window.action(QString::fromUtf8(name))->isEnabled();
+    };
+    const auto visible = [&](const char *name) {
+        return window.action(QString::fromUtf8(name))->isVisible();
+    };
+    QVERIFY(enabled("mnuRiziPreh"));
+    QVERIFY(!enabled("mnuRiziDilc") && !enabled("mnuHodnZava") && !enabled("mnuCiseOchr"));
+    QVERIFY(!enabled("mnuAdmiUziv") && !enabled("mnuSkup"));
+    QVERIFY(!visible("mnuNastKopi") && !visible("mnuAdmiVymaz"));
+    QVERIFY(!session.printRight);
+    // Items no right governs stay open to everybody.
+    QVERIFY(enabled("mnuZmen") && enabled("mnuNastVybe") && enabled("mnuNapoKont"));
+
+    auto *timer = window.findChild<QTimer *>(QStringLiteral("tmrPrava"));
+    QVERIFY(timer && timer->isActive());
+    QCOMPARE(timer->interval(), 10000);
+
+    // An administrator elsewhere grants severity and printing, and takes the overview away.
+    Database::open(m_path)->execute(
+        QStringLiteral("UPDATE skupiny SET prava = ? WHERE skupina = 'mistri'"),
+        {QStringLiteral("0        001       10000")});
+    QVERIFY(enabled("mnuRiziPreh"));
+    timer->setInterval(20);
+    QTRY_VERIFY(enabled("mnuHodnZava"));
+    QVERIFY(!enabled("mnuRiziPreh"));
+    QVERIFY(session.printRight);
+
+    // Made administrator: everything, and the two administrator items appear.
+    Database::open(m_path)->execute(
+        QStringLiteral("UPDATE skupiny SET prava = '1' WHERE skupina = 'mistri'"));
+    QTRY_VERIFY(visible("mnuNastKopi"));
+    QVERIFY(visible("mnuAdmiVymaz") && enabled("mnuSkup") && enabled("mnuCiseOchr"));
+}
+
+void TestAccessWindows::emptyNewPasswordLogsInWithAnEmptyBox()
+{
+    {
+        auto db = Database::open(m_path);
+        db->execute(QStringLiteral("UPDATE uzivatele SET heslo = 'tajne'"));
+    }
+    Session session;
+    session.startUp();
+    ScriptedMessages messages;
+    ScriptedLogin login;
+    login.add(QStringLiteral("Administrator"), QStringLiteral("tajne"));
+    QVERIFY(logIn(session, login, messages));
+
+    FrmChPassw dialog(*session.database(), session.userName, session.password, messages);
+    dialog.findChild<QLineEdit *>(QStringLiteral("txtOldPassw"))->setText(QStringLiteral("tajne"));
+    dialog.findChild<QPushButton *>(QStringLiteral("cmdOk"))->click();
+    QCOMPARE(messages.lastText(), QStringLiteral("Heslo bylo úspěšně změněno !"));
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(session.password, QString());
+
+    Session next;
+    next.startUp();
+    login.add(QStringLiteral("Administrator"), QString());
+    QVERIFY(logIn(next, login, messages));
+    QCOMPARE(Database::open(m_path)->scalarText(QStringLiteral("SELECT heslo FROM uzivatele")),
+             QStringLiteral(" "));
+}
+
+void TestAccessWindows::userListRefusesTheLoggedInUser()
+{
+    auto db = Database::open(m_path);
+    ScriptedMessages messages;
+    FrmUzivatele users(*db, QStringLiteral("Administrator"), messages);
+    auto *list = users.findChild<QListWidget *>(QStringLiteral("lstUsers"));
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(list->item(0)->text(), QStringLiteral("Administrator (admin)"));
+    list->setCurrentRow(0);
+    users.findChild<QPushButton *>(QStringLiteral("cmdOdebrat"))->click();
+    QCOMPARE(messages.lastText(), QStringLiteral("Nelze smazat aktuálně přihlášeného uživatele !"));
+    QCOMPARE(list->count(), 1);
+
+    // A user added elsewhere shows at the next activation.
+    db->execute(QStringLiteral("INSERT INTO uzivatele VALUES ('Novák', ' ', 'admin')"));
+    users.activated();
+    QCOMPARE(list->count(), 2);
+}
+
+QTEST_MAIN(TestAccessWindows)
+#include "tst_accesswindows.moc"
