@@ -225,6 +225,21 @@ void MDITamvel::connectActions()
     on("mnuNastDoku", &MDITamvel::chooseDocumentsFolder);
     on("mnuNapoOapl", &MDITamvel::showAbout);
     on("mnuZmen", &MDITamvel::changePassword);
+    const std::pair<const char *, const char *> codeLists[] = {
+        {"mnuCisePrac", "frmPracGrid"},
+        {"mnuCiseKate", "frmNebezpeciKateGrd"},
+        {"mnuCiseDruh", "frmNebezpeciDruhGrd"},
+        {"mnuCisePosk", "frmPoskozeniGrd"},
+        {"mnuCiseOchr", "frmOOPGrd"},
+        {"mnuHodnZava", "frmZavaznostGrd"},
+        {"mnuHodnPrav", "frmPravdepodobnostGrd"},
+        {"mnuHodnFrek", "frmFrekvenceGrd"},
+        {"mnuHodnUrov", "frmUrovneGrd"}};
+    for (const auto &[item, browser] : codeLists) {
+        const QString name = QString::fromUtf8(browser);
+        connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
+                [this, name] { openCodeList(name); });
+    }
     connect(action(QStringLiteral("mnuAdmiUziv")), &QAction::triggered, this, [this] {
         if (Database *db = m_session.database())
             showChild(QStringLiteral("frmUzivatele"), [&] {
@@ -371,11 +386,11 @@ QWidget *MDITamvel::child(const QString &name) const
     return nullptr;
 }
 
-void MDITamvel::showPopup(const QString &name, const QPoint &globalPos, bool gridEmpty)
+QAction *MDITamvel::showPopup(const QString &name, const QPoint &globalPos, bool gridEmpty)
 {
     QMenu *popup = menu(name);
     if (!popup)
-        return;
+        return nullptr;
     QList<QPair<QAction *, bool>> saved;
     if (gridEmpty) {
         for (const char *item : {"Upravit", "Vymazat", "Zobrazit"}) {
@@ -385,9 +400,40 @@ void MDITamvel::showPopup(const QString &name, const QPoint &globalPos, bool gri
             }
         }
     }
-    popup->exec(globalPos);
+    QAction *chosen = popup->exec(globalPos);
     for (const auto &s : saved)
         s.first->setEnabled(s.second);
+    return chosen;
+}
+
+void MDITamvel::openCodeList(const QString &browserName)
+{
+    Database *db = m_session.database();
+    const codelists::CodeList *list = codelists::memberByBrowser(browserName);
+    if (!db || !list)
+        return;
+    showChild(browserName, [&] {
+        return new codelists::FrmCodeListGrid(*list, *db, m_interaction.messages, *this);
+    });
+}
+
+void MDITamvel::setModeWord(const QString &word)
+{
+    m_session.mode = word;
+}
+
+void MDITamvel::showEditor(QWidget *editor)
+{
+    // One editor of a kind at a time: the new request replaces an open one.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+        if (sub->widget() && sub->widget()->objectName() == editor->objectName())
+            sub->close();
+    showChild(editor->objectName(), [editor] { return editor; });
+}
+
+void MDITamvel::extraAction(const QString &)
+{
+    // "&Import" has no action; "&Export" of the equipment list comes with the exports.
 }
 
 void MDITamvel::openHelp(const QString &page)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Login.h"
+#include "codelists/CodeListWindows.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -30,7 +31,7 @@ struct Interaction
 
 // The main window: the menus, an MDI area for every child window, the status bar with the
 // user and the current database, and the popup menus the browsers show.
-class MDITamvel : public QMainWindow
+class MDITamvel : public QMainWindow, public codelists::BrowserHost
 {
     Q_OBJECT
 
@@ -60,8 +61,20 @@ public:
     QWidget *child(const QString &name) const;
 
     // Shows a popup of the main window for a browser; with an empty grid its edit, delete
-    // and view items are disabled while it is shown.
-    void showPopup(const QString &name, const QPoint &globalPos, bool gridEmpty);
+    // and view items are disabled while it is shown. Returns the chosen item.
+    QAction *showPopup(const QString &name, const QPoint &globalPos, bool gridEmpty);
+
+    // Opens the browser of a code list (by the browser's window name).
+    void openCodeList(const QString &browserName);
+
+    // What the code-list browsers ask of the main window.
+    QAction *popup(const QString &name, const QPoint &globalPos, bool gridEmpty) override
+    {
+        return showPopup(name, globalPos, gridEmpty);
+    }
+    void setModeWord(const QString &word) override;
+    void showEditor(QWidget *editor) override;
+    void extraAction(const QString &actionName) override;
 
     void openHelp(const QString &page = QStringLiteral("index.html"));
 

@@ -1,0 +1,696 @@
+#include "codelists/CodeList.h"
+
+#include "db/Database.h"
+#include "ui/Messages.h"
+
+#include <QRegularExpression>
+
+namespace tamvel::codelists {
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+const QString OpenRisks = QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
+
+// Table and field names below come from the fixed member catalogue, never from the user.
+qint64 countWhere(Database &db, const QString &table, const QString &condition,
+                  const Values &values)
+{
+    return db.scalarInt(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(table, condition),
+                        values);
+}
+
+qint64 countEqual(Database &db, const QString &table, const QString &field, const QString &value)
+{
+    return countWhere(db, table, field + QStringLiteral(" = ?"), {value});
+}
+
+qint64 openRisksUsing(Database &db, const QString &riskField, const QString &value)
+{
+    return countWhere(db, QStringLiteral("rizika"),
+                      riskField + QStringLiteral(" = ? AND ") + OpenRisks, {value});
+}
+
+// A statement of a save, run in the save's transaction.
+struct Statement
+{
+    QString sql;
+    Values values;
+};
+
+Statement renameInOpenRisks(const QString &riskField, const QString &from, const QString &to)
+{
+    return {
+        QStringLiteral("UPDATE rizika SET %1 = ? WHERE %1 = ? AND %2").arg(riskField, OpenRisks),
+        {to, from}};
+}
+
+// The write-and-close step: the cascade and the entry's own statement in one transaction,
+// kept only when the entry statement changed exactly one row.
+SaveResult write(Database &db, Messages &messages, const QVector<Statement> &cascade,
+                 const Statement &entry, const QStringList &activeKey)
+{
+    try {
+        Transaction transaction(db);
+        for (const Statement &statement : cascade)
+            db.execute(statement.sql, statement.values);
+        if (db.execute(entry.sql, entry.values) != 1) {
+            showWriteError(messages, 0);
+            return {true, -1, false, {}};
+        }
+        transaction.commit();
+    } catch (const DbError &e) {
+        // The common error trap: the editor stays open, nothing was kept.
+        showEngineError(messages, e);
+        return {};
+    }
+    return {true, -1, false, activeKey};
+}
+
+SaveResult stay(int focus, bool selectAll = false)
+{
+    return {false, focus, selectAll, {}};
+}
+
+SaveResult closeUnchanged()
+{
+    return {true, -1, false, {}};
+}
+
+// The rules of a list with one text field.
+struct TextRules
+{
+    QString table;
+    QString field;
+    QString title;
+    QString emptyText; // refused before anything else when set
+    QString duplicateText;
+    QString duplicateTitle;
+    QString riskField; // the field of rizika holding the name; empty when risks do not
+    QString refusedText;
+    QString refusedTitle;
+    QString dependentTable; // a table that holds the name too
+    QString dependentField;
+    bool dependentsBlockDelete = false; // else their rows go after a question
+    QString dependentQuestion;
+    QString renameQuestion;
+};
+
+SaveResult saveText(const TextRules &r, Database &db, Mode mode, const QStringList &oldValues,
+                    const QStringList &newValues, Messages &messages)
+{
+    const QString old = oldValues.value(0).trimmed();
+    const QString name = newValues.value(0).trimmed();
+    if (!r.emptyText.isEmpty() && mode != Mode::Delete && name.isEmpty()) {
+        messages.warn(r.title, r.emptyText);
+        return stay(0);
+    }
+    if (name == old && mode != Mode::Delete)
+        return closeUnchanged();
+    // Equality is exact in the engine: a name differing only in letter case is another one.
+    if ((mode == Mode::New || mode == Mode::Edit) && countEqual(db, r.table, r.field, name) > 0) {
+        messages.warn(r.duplicateTitle, r.duplicateText);
+        return stay(0, true);
+    }
+
+    const qint64 dependents =
+        r.dependentTable.isEmpty() ? 0 : countEqual(db, r.dependentTable, r.dependentField, old);
+    QVector<Statement> cascade;
+    if (mode == Mode::Delete) {
+        const bool usedByRisks =
+            r.dependentsBlockDelete ? dependents > 0 : openRisksUsing(db, r.riskField, old) > 0;
+        if (usedByRisks) {
+            messages.warn(r.refusedTitle, r.refusedText);
+            return stay(-1);
+        }
+        if (dependents > 0) {
+            if (!messages.ask(r.title, r.dependentQuestion))
+                return stay(-1);
+            cascade.append({QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                                .arg(r.dependentTable, r.dependentField),
+                            {old}});
+        }
+        return write(db, messages, cascade,
+                     {QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(r.table, r.field), {old}},
+                     {});
+    }
+    if (mode == Mode::Edit) {
+        const qint64 risks =
+            r.riskField.isEmpty() ? 0 : countEqual(db, QStringLiteral("rizika"), r.riskField, old);
+        if (risks > 0 || dependents > 0) {
+            if (!messages.ask(r.title, r.renameQuestion, Messages::Tone::Warning))
+                return stay(-1);
+            if (!r.riskField.isEmpty())
+                cascade.append(renameInOpenRisks(r.riskField, old, name));
+            if (!r.dependentTable.isEmpty())
+                cascade.append({QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?")
+                                    .arg(r.dependentTable, r.dependentField),
+                                {name, old}});
+        }
+        return write(db, messages, cascade,
+                     {QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?").arg(r.table, r.field),
+                      {name, old}},
+                     {name});
+    }
+    return write(db, messages, {},
+                 {QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(r.table, r.field), {name}},
+                 {name});
+}
+
+// The rules of a rating scale: a description and a value in tenths.
+struct ScaleRules
+{
+    QString table; // also the value field; the description is table + "_popis"
+    QString title;
+    QString notNumeric;
+    QString tooLarge;
+    QString duplicate;
+    QString refused;
+    QString renameQuestion;
+};
+
+SaveResult saveScale(const ScaleRules &r, Database &db, Mode mode, const QStringList &oldValues,
+                     const QStringList &newValues, Messages &messages)
+{
+    const QString nameField = r.table + QStringLiteral("_popis");
+    const QString old = oldValues.value(0).trimmed();
+    const QString name = newValues.value(0).trimmed();
+    QString valueText = newValues.value(1).trimmed();
+    valueText.replace(QLatin1Char('.'), QLatin1Char(','));
+    const std::optional<qint64> value = tenthsOf(valueText);
+    if (!value) {
+        messages.warn(r.title, r.notNumeric);
+        return stay(1);
+    }
+    if (*value > 9999) {
+        messages.warn(r.title, r.tooLarge);
+        return stay(1);
+    }
+    const qint64 oldValue = tenthsOf(oldValues.value(1)).value_or(0);
+    if (name == old && *value == oldValue && mode != Mode::Delete)
+        return closeUnchanged();
+    const bool renamed = name != old;
+    if ((mode == Mode::New || (mode == Mode::Edit && renamed)) &&
+        countEqual(db, r.table, nameField, name) > 0) {
+        messages.warn(r.title, r.duplicate);
+        return stay(0, true);
+    }
+    if (mode == Mode::Delete) {
+        if (openRisksUsing(db, nameField, old) > 0) {
+            messages.warn(r.title, r.refused);
+            return stay(-1);
+        }
+        return write(
+            db, messages, {},
+            {QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %1 = ?").arg(r.table, nameField),
+             {old, oldValue}},
+            {});
+    }
+    QVector<Statement> cascade;
+    if (mode == Mode::Edit) {
+        // Only the name reaches the risks; their stored values are not recomputed here.
+        if (renamed && countEqual(db, QStringLiteral("rizika"), nameField, old) > 0) {
+            if (!messages.ask(r.title, r.renameQuestion, Messages::Tone::Warning))
+                return stay(-1);
+            cascade.append(renameInOpenRisks(nameField, old, name));
+        }
+        return write(db, messages, cascade,
+                     {QStringLiteral("UPDATE %1 SET %2 = ?, %1 = ? WHERE %2 = ? AND %1 = ?")
+                          .arg(r.table, nameField),
+                      {name, *value, old, oldValue}},
+                     {name});
+    }
+    return write(db, messages, {},
+                 {QStringLiteral("INSERT INTO %1 (%2, %1) VALUES (?, ?)").arg(r.table, nameField),
+                  {name, *value}},
+                 {name});
+}
+
+SaveResult saveLevel(Database &db, Mode mode, const QStringList &oldValues,
+                     const QStringList &newValues, Messages &messages)
+{
+    const QString title = s("Úroveň rizika");
+    const QString name = newValues.value(0).trimmed();
+    const QString threshold = newValues.value(1).trimmed();
+    static const QRegularExpression number(QStringLiteral("^\\d+([.,]\\d*)?$"));
+    if (!number.match(threshold).hasMatch()) {
+        messages.warn(title, s("Hodnota úrovně musí být celé číslo (0-999999) !!!"));
+        return stay(1);
+    }
+    if (threshold.contains(QLatin1Char(',')) || threshold.contains(QLatin1Char('.'))) {
+        messages.warn(title, s("Hodnota úrovně musí být celé číslo !!!"));
+        return stay(1);
+    }
+    const qint64 value = threshold.toLongLong();
+    if (value > 999999) {
+        messages.warn(title, s("Hodnota úrovně musí být celé číslo (0-999999) !!!"));
+        return stay(1);
+    }
+    const QString oldName = oldValues.value(0).trimmed();
+    const qint64 oldValue = oldValues.value(1).trimmed().toLongLong();
+    if (name == oldName && value == oldValue && mode != Mode::Delete)
+        return closeUnchanged();
+    if ((mode == Mode::New || (mode == Mode::Edit && value != oldValue)) &&
+        countWhere(db, QStringLiteral("urovne_rizika"), QStringLiteral("riziko_od = ?"), {value}) >
+            0) {
+        messages.warn(title, s("Tato úroveň rizika již existuje !"));
+        return stay(1, true);
+    }
+    const QString key = QString::number(value);
+    switch (mode) {
+    case Mode::Delete:
+        return write(db, messages, {},
+                     {QStringLiteral("DELETE FROM urovne_rizika WHERE limitni_uroven_rizika = ? "
+                                     "AND riziko_od = ?"),
+                      {oldName, oldValue}},
+                     {});
+    case Mode::Edit:
+        return write(db, messages, {},
+                     {QStringLiteral("UPDATE urovne_rizika SET limitni_uroven_rizika = ?, "
+                                     "riziko_od = ? WHERE limitni_uroven_rizika = ? AND "
+                                     "riziko_od = ?"),
+                      {name, value, oldName, oldValue}},
+                     {key});
+    default:
+        return write(db, messages, {},
+                     {QStringLiteral("INSERT INTO urovne_rizika (limitni_uroven_rizika, riziko_od) "
+                                     "VALUES (?, ?)"),
+                      {name, value}},
+                     {key});
+    }
+}
+
+SaveResult saveKind(Database &db, Mode mode, const QStringList &oldValues,
+                    const QStringList &newValues, Messages &messages)
+{
+    const QString oldKind = oldValues.value(0).trimmed();
+    const QString oldCategory = oldValues.value(1).trimmed();
+    const QString kind = newValues.value(0).trimmed();
+    const QString category = newValues.value(1).trimmed();
+    if (kind == oldKind && category == oldCategory && mode != Mode::Delete)
+        return closeUnchanged();
+    if (mode == Mode::New || mode == Mode::Edit) {
+        if (kind.isEmpty()) {
+            messages.warn(s("druh"), s("Pole druh je nutno vyplnit !"));
+            return stay(0);
+        }
+        if (category.isEmpty()) {
+            messages.warn(s("kategorie"), s("Pole kategorie je nutno zvolit !"));
+            return stay(1);
+        }
+        if (countWhere(db, QStringLiteral("nebezpeci_kategorie_druh"),
+                       QStringLiteral("nebezpeci_druh = ? AND nebezpeci_kategorie = ?"),
+                       {kind, category}) > 0) {
+            messages.warn(s("druh"),
+                          s("Tento druh nebezpečí v příslušné kategorii již existuje !"));
+            return stay(0);
+        }
+    }
+    const QString kindField = QStringLiteral("nebezpeci_druh");
+    if (mode == Mode::Delete) {
+        // Open risks count by the kind's name alone, whatever their category.
+        if (openRisksUsing(db, kindField, oldKind) > 0) {
+            messages.warn(s("Druh nebezpečí"), s("Tento druh nebezpečí nelze smazat (je zaveden v "
+                                                 "neuzavřených položkách rizik) !!! "));
+            return stay(-1);
+        }
+        return write(db, messages, {},
+                     {QStringLiteral("DELETE FROM nebezpeci_kategorie_druh WHERE nebezpeci_druh "
+                                     "= ? AND nebezpeci_kategorie = ?"),
+                      {oldKind, oldCategory}},
+                     {});
+    }
+    QVector<Statement> cascade;
+    if (mode == Mode::Edit && kind != oldKind &&
+        countEqual(db, QStringLiteral("rizika"), kindField, oldKind) > 0) {
+        if (!messages.ask(s("Kategorie nebezpečí"),
+                          s("Pozor, tento druh nebezpečí je používán !!! Pokud budete se změnou "
+                            "souhlasit, bude provedena ve všech neuzavřených položkách rizik.)"),
+                          Messages::Tone::Warning))
+            return stay(-1);
+        // The category stored in risks stays as it is.
+        cascade.append(renameInOpenRisks(kindField, oldKind, kind));
+    }
+    if (mode == Mode::Edit)
+        return write(db, messages, cascade,
+                     {QStringLiteral("UPDATE nebezpeci_kategorie_druh SET nebezpeci_druh = ?, "
+                                     "nebezpeci_kategorie = ? WHERE nebezpeci_druh = ? AND "
+                                     "nebezpeci_kategorie = ?"),
+                      {kind, category, oldKind, oldCategory}},
+                     {kind, category});
+    return write(db, messages, {},
+                 {QStringLiteral("INSERT INTO nebezpeci_kategorie_druh (nebezpeci_druh, "
+                                 "nebezpeci_kategorie) VALUES (?, ?)"),
+                  {kind, category}},
+                 {kind, category});
+}
+
+CodeList textList(const TextRules &rules, const char *header, const char *browser,
+                  const char *browserCaption, const char *grid, const char *popup,
+                  const char *editor, const char *editorTitle, const char *frame, const char *input,
+                  const char *label, int maxLength)
+{
+    CodeList list;
+    list.table = rules.table;
+    list.columns = {{s(header), rules.field, Display::Text}};
+    list.browserName = s(browser);
+    list.browserCaption = s(browserCaption);
+    list.gridName = s(grid);
+    list.popupName = s(popup);
+    list.editorName = s(editor);
+    list.editorTitle = s(editorTitle);
+    list.frameName = s(frame);
+    list.inputs = {{s(input), s(label), InputKind::Text, maxLength}};
+    list.save = [rules](Database &db, Mode mode, const QStringList &oldValues,
+                        const QStringList &newValues, Messages &messages) {
+        return saveText(rules, db, mode, oldValues, newValues, messages);
+    };
+    return list;
+}
+
+CodeList scaleList(const ScaleRules &rules, const char *header, const char *browser,
+                   const char *grid, const char *popup, const char *editor, const char *prefix,
+                   const char *label)
+{
+    CodeList list;
+    list.table = rules.table;
+    list.columns = {{s(header), rules.table + QStringLiteral("_popis"), Display::Text},
+                    {s("Hodnota"), rules.table, Display::Tenths}};
+    list.browserName = s(browser);
+    list.browserCaption = rules.title + s(" - přehled");
+    list.gridName = s(grid);
+    list.popupName = s(popup);
+    list.browserWidth = 6300;
+    list.editorName = s(editor);
+    list.editorTitle = rules.title;
+    list.inputs = {{s(prefix) + s("Popis"), s(label), InputKind::Text, 75},
+                   {s(prefix) + s("Hodnota"), s("Hodnota :"), InputKind::Tenths, 6}};
+    list.save = [rules](Database &db, Mode mode, const QStringList &oldValues,
+                        const QStringList &newValues, Messages &messages) {
+        return saveScale(rules, db, mode, oldValues, newValues, messages);
+    };
+    return list;
+}
+
+QVector<CodeList> buildMembers()
+{
+    QVector<CodeList> all;
+
+    TextRules workers;
+    workers.table = s("pracovnici");
+    workers.field = s("pracovnik");
+    workers.title = s("Pracovník/činnost");
+    workers.duplicateText = s("Tento pracovník/činnost již existuje !");
+    workers.duplicateTitle = s("pracovník/činnost");
+    workers.riskField = s("pracovnik");
+    workers.refusedText = s("Tohoto pracovníka/činnost nelze smazat (je zaveden v neuzavřených "
+                            "položkách rizik) !!! ");
+    workers.refusedTitle = s("Pracovník/činnost");
+    workers.dependentTable = s("system_pracovnik");
+    workers.dependentField = s("pracovnik");
+    workers.dependentQuestion = s("Tento pracovník/činnost je zaveden v systémech! Přejete si "
+                                  "pracovníka/činnost vymazat ze systémů a ze seznamu "
+                                  "pracovníků/činností? ");
+    workers.renameQuestion = s("Pozor, tento pracovník/činnost je používan !!! Pokud budete se "
+                               "změnou souhlasit, bude provedena ve všech návazných objektech (s "
+                               "vyjímkou uzavřených rizik)");
+    CodeList workerList =
+        textList(workers, "Pracovnici", "frmPracGrid", "Pracovník/činnost - přehled", "grdPrac",
+                 "mnuPracGrd", "frmPrac", "Pracovníci", "fraPracovnici", "txtPrac",
+                 "Pracovník/činnost :", 30);
+    // The built-in "others" entry can be neither edited nor deleted.
+    workerList.hiddenEntry = s("ostatní");
+    all << workerList;
+
+    TextRules categories;
+    categories.table = s("nebezpeci_kategorie");
+    categories.field = s("nebezpeci_kategorie");
+    categories.title = s("Kategorie nebezpečí");
+    categories.duplicateText = s("Tato kategorie nebezpečí již existuje !");
+    categories.duplicateTitle = categories.title;
+    categories.riskField = s("nebezpeci_kategorie");
+    categories.refusedText =
+        s("Tuto kategorii nelze smazat (je zavedena v neuzavřených položkách rizik) !!! ");
+    categories.refusedTitle = categories.title;
+    categories.dependentTable = s("nebezpeci_kategorie_druh");
+    categories.dependentField = s("nebezpeci_kategorie");
+    categories.dependentQuestion = s("Tato kategorie je zavedena v tabulce druhů nebezpečí! "
+                                     "Přejete si vymazat kategorii a odpovídající z druhy "
+                                     "nebezpečí? ");
+    categories.renameQuestion = s("Pozor, tato kategorie nebezpečí je používána !!! Pokud budete "
+                                  "se změnou souhlasit, bude provedena ve všech návazných "
+                                  "objektech (s vyjímkou uzavřených rizik)");
+    all << textList(categories, "Kategorie nebezpečí", "frmNebezpeciKateGrd",
+                    "Kategorie nebezpečí - přehled", "grdKate", "mnuKateGrd", "frmNebezpeciKate",
+                    "Kategorie nebezpečí", "fraKategorie", "txtKate", "Kategorie nebezpečí :", 50);
+
+    CodeList kinds;
+    kinds.table = s("nebezpeci_kategorie_druh");
+    kinds.columns = {{s("Druh"), s("nebezpeci_druh"), Display::Text},
+                     {s("Kategorie"), s("nebezpeci_kategorie"), Display::Text}};
+    kinds.keyColumns = {0, 1};
+    kinds.browserName = s("frmNebezpeciDruhGrd");
+    kinds.browserCaption = s("Druh nebezpečí -přehled");
+    kinds.gridName = s("grdDruh");
+    kinds.popupName = s("mnuDruhGrd");
+    kinds.browserWidth = 7200;
+    kinds.editorName = s("frmNebezpeciDruh");
+    kinds.editorTitle = s("Druh nebezpečí");
+    kinds.frameName = s("fraDruh");
+    kinds.frameCaption = s("Nebezpečí");
+    kinds.inputs = {{s("txtDruh"), s("Druh :"), InputKind::Text, 50},
+                    {s("cmbKategorie"), s("Kategorie :"), InputKind::Category, 50}};
+    kinds.save = saveKind;
+    all << kinds;
+
+    TextRules damaged;
+    damaged.table = s("poskozeni");
+    damaged.field = s("cast_tela");
+    damaged.title = s("Předmět poškození");
+    damaged.duplicateText = s("Předmět poškození již existuje !");
+    damaged.duplicateTitle = damaged.title;
+    damaged.riskField = s("poskozeni_cast_tela");
+    damaged.refusedText = s("Tento Předmět poškození nelze smazat (je zavedena v neuzavřených "
+                            "položkách rizik) !!! ");
+    damaged.refusedTitle = damaged.title;
+    damaged.renameQuestion = s("Pozor, tento Předmět poškození je používán !!! Pokud budete se "
+                               "změnou souhlasit, bude provedena ve všech neuzavřených položkách "
+                               "rizik.)");
+    all << textList(damaged, "Předmět poškození", "frmPoskozeniGrd", "Předmět poškození - přehled",
+                    "grdPosk", "mnuPoskGrd", "frmPoskozeni", "Předmět poškození", "fraPoskozeni",
+                    "txtCast", "Předmět poškození :", 50);
+
+    TextRules equipment;
+    equipment.table = s("oop");
+    equipment.field = s("oop");
+    equipment.title = s("OOP");
+    equipment.emptyText = s("OOP je nutno vyplnit !");
+    equipment.duplicateText = s("Toto oop již existuje !");
+    equipment.duplicateTitle = equipment.title;
+    equipment.refusedText = s("Toto OOP nelze smazat (je použito v položkách rizik) !!! ");
+    equipment.refusedTitle = equipment.title;
+    // Closed risks count too: equipment named by any risk stays.
+    equipment.dependentTable = s("oop_rizika");
+    equipment.dependentField = s("oop");
+    equipment.dependentsBlockDelete = true;
+    equipment.renameQuestion = s("Pozor, toto oop je používáno !!! Pokud budete se změnou "
+                                 "souhlasit, bude provedena ve všech položkách rizik.");
+    all << textList(equipment, "OOP", "frmOOPGrd", "OOPP - přehled", "grdOop", "mnuOopGrd",
+                    "frmOOP", "Ochranné pomůcky", "fraOop", "txtOop", "OOPP :", 50);
+
+    const QString scaleRename = s("Pokud budete se změnou souhlasit, bude provedena ve všech "
+                                  "neuzavřených položkách rizik.)");
+    all << scaleList({s("zavaznost"), s("Závažnost"),
+                      s("Hodnota závažnosti musí být číslo (0-999,9) !!!"),
+                      s("Hodnota závažnosti nesmí být větší než 999.9 !!!"),
+                      s("Tento popis závažnosti již existuje !"),
+                      s("Tato závažnost nelze smazat (je zavedena v neuzavřených položkách "
+                        "rizik) !!! "),
+                      s("Pozor, tato závažnost je používána !!! ") + scaleRename},
+                     "Závažnost", "frmZavaznostGrd", "grdZava", "mnuZavaGrd", "frmZavaznost",
+                     "txtZavaznost", "Závažnost :");
+    all << scaleList({s("pravdepodobnost"), s("Pravděpodobnost"),
+                      s("Hodnota pravděpodobnosti musí být číslo (0-999.9) !!!"),
+                      s("Hodnota pravděpodobnosti nesmí být větší než 999,9 !!!"),
+                      s("Tento popis pravděpodobnosti již existuje !"),
+                      s("Tato pravděpodobnost nelze smazat (je zavedena v neuzavřených položkách "
+                        "rizik) !!! "),
+                      s("Pozor, tato pravděpodobnost je používána !!! ") + scaleRename},
+                     "Pravděpodobnost", "frmPravdepodobnostGrd", "grdPrav", "mnuPravGrd",
+                     "frmPravdepodobnost", "txtPravdepodobnost", "Pravděpodobnost :");
+    all << scaleList({s("frekvence"), s("Frekvence"),
+                      s("Hodnota frekvence musí být číslo (0-999.9) !!!"),
+                      s("Hodnota frekvence nesmí být větší než 999,9 !!!"),
+                      s("Tento popis frekvence již existuje !"),
+                      s("Tato frekvence nelze smazat (je zavedena v neuzavřených položkách "
+                        "rizik) !!! "),
+                      s("Pozor, tato frekvence je používána !!! ") + scaleRename},
+                     "Frekvence", "frmFrekvenceGrd", "grdFrek", "mnuFrekGrd", "frmFrekvence",
+                     "txtFrekvence", "Frekvence :");
+
+    CodeList levels;
+    levels.table = s("urovne_rizika");
+    levels.columns = {{s("Úroveň rizika"), s("limitni_uroven_rizika"), Display::Text},
+                      {s("Riziko od"), s("riziko_od"), Display::Whole}};
+    levels.browserName = s("frmUrovneGrd");
+    levels.browserCaption = s("Úrovně rizika - přehled");
+    levels.gridName = s("grdUrov");
+    levels.popupName = s("mnuUrovGrd");
+    levels.browserWidth = 6300;
+    levels.editorName = s("frmUrovne");
+    levels.editorTitle = s("Úroveň rizika");
+    levels.inputs = {{s("txtUrovenPopis"), s("Úroveň rizika :"), InputKind::Text, 50},
+                     {s("txtUrovenHodnota"), s("Riziko od :"), InputKind::Whole, 6}};
+    levels.save = saveLevel;
+    levels.keyColumns = {1}; // a level is found by its threshold
+    all << levels;
+    return all;
+}
+
+} // namespace
+
+QString modeWord(Mode mode)
+{
+    switch (mode) {
+    case Mode::New:
+        return QStringLiteral("novy");
+    case Mode::Edit:
+        return QStringLiteral("upravit");
+    case Mode::Delete:
+        return QStringLiteral("vymazat");
+    case Mode::View:
+        break;
+    }
+    return QStringLiteral("zobrazit");
+}
+
+std::optional<Mode> modeOfWord(const QString &word)
+{
+    for (Mode mode : {Mode::New, Mode::Edit, Mode::Delete, Mode::View})
+        if (modeWord(mode) == word)
+            return mode;
+    return std::nullopt;
+}
+
+QString captionSuffix(Mode mode)
+{
+    switch (mode) {
+    case Mode::New:
+        return s(" (Nový záznam)");
+    case Mode::Edit:
+        return s(" (Upravit záznam)");
+    case Mode::Delete:
+        return s(" (Vymazat záznam)");
+    case Mode::View:
+        break;
+    }
+    return s(" (Zobrazit záznam)");
+}
+
+QString display(const QVariant &stored, Display how)
+{
+    if (!stored.isValid())
+        return QString();
+    switch (how) {
+    case Display::Text:
+        return stored.toString().trimmed();
+    case Display::Whole:
+        return QString::number(qRound64(stored.toDouble()));
+    case Display::Tenths:
+        break;
+    }
+    const qint64 tenths = qRound64(stored.toDouble());
+    const QString whole = QString::number(tenths / 10);
+    return tenths % 10 == 0 ? whole : whole + QLatin1Char(',') + QString::number(tenths % 10);
+}
+
+std::optional<qint64> tenthsOf(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^(\\d*)(?:[.,](\\d*))?$"));
+    const QRegularExpressionMatch m = number.match(text.trimmed());
+    const QString whole = m.captured(1);
+    const QString fraction = m.captured(2);
+    if (!m.hasMatch() || (whole.isEmpty() && fraction.isEmpty()) || whole.size() > 12)
+        return std::nullopt;
+    const qint64 tenths = whole.toLongLong() * 10;
+    return fraction.isEmpty() ? tenths : tenths + (fraction[0].unicode() - u'0');
+}
+
+const QVector<CodeList> &members()
+{
+    static const QVector<CodeList> all = buildMembers();
+    return all;
+}
+
+const CodeList *memberByBrowser(const QString &browserName)
+{
+    for (const CodeList &list : members())
+        if (list.browserName == browserName)
+            return &list;
+    return nullptr;
+}
+
+Listing list(Database &db, const CodeList &codeList, int sortColumn, bool ascending)
+{
+    QStringList fields;
+    for (const Column &column : codeList.columns)
+        fields << column.field;
+    const Column &sort = codeList.columns.value(sortColumn, codeList.columns.first());
+    QString sql =
+        QStringLiteral("SELECT %1 FROM %2").arg(fields.join(QStringLiteral(", ")), codeList.table);
+    Values values;
+    if (!codeList.hiddenEntry.isEmpty()) {
+        sql += QStringLiteral(" WHERE %1 <> ?").arg(codeList.columns.first().field);
+        values << codeList.hiddenEntry;
+    }
+    sql += QStringLiteral(" ORDER BY %1%2 %3")
+               .arg(sort.field,
+                    sort.display == Display::Text ? QStringLiteral(" COLLATE CS") : QString(),
+                    ascending ? QStringLiteral("ASC") : QStringLiteral("DESC"));
+
+    Listing listing;
+    db.forEach(sql, values, [&](const RowView &row) {
+        QStringList shown;
+        for (int i = 0; i < codeList.columns.size(); ++i)
+            shown << display(row.value(i), codeList.columns[i].display);
+        QStringList key;
+        for (int column : codeList.keyColumns)
+            key << shown[column];
+        listing.keys << key;
+        listing.shown << shown;
+    });
+    return listing;
+}
+
+QStringList load(Database &db, const CodeList &codeList, const QStringList &key)
+{
+    QStringList fields, conditions;
+    Values values;
+    for (const Column &column : codeList.columns)
+        fields << column.field;
+    for (int i = 0; i < codeList.keyColumns.size(); ++i) {
+        const Column &column = codeList.columns[codeList.keyColumns[i]];
+        conditions << column.field + QStringLiteral(" = ?");
+        if (column.display == Display::Text)
+            values << key.value(i);
+        else
+            values << qint64(tenthsOf(key.value(i)).value_or(0) /
+                             (column.display == Display::Tenths ? 1 : 10));
+    }
+    const Rows rows = db.query(QStringLiteral("SELECT %1 FROM %2 WHERE %3")
+                                   .arg(fields.join(QStringLiteral(", ")), codeList.table,
+                                        conditions.join(QStringLiteral(" AND "))),
+                               values);
+    QStringList shown;
+    if (rows.isEmpty())
+        return shown;
+    for (int i = 0; i < codeList.columns.size(); ++i)
+        shown << display(rows.at(0, i), codeList.columns[i].display);
+    return shown;
+}
+
+} // namespace tamvel::codelists

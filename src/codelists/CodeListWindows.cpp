@@ -1,0 +1,289 @@
+#include "codelists/CodeListWindows.h"
+
+#include "db/Database.h"
+#include "ui/Messages.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tamvel::codelists {
+
+namespace {
+
+int twips(const QWidget *widget, int value)
+{
+    return value * widget->logicalDpiX() / 1440;
+}
+
+template <class Action> bool trapped(Messages &messages, Action &&action)
+{
+    try {
+        action();
+        return true;
+    } catch (const DbError &e) {
+        showEngineError(messages, e);
+        return false;
+    }
+}
+
+std::optional<Mode> modeOfPopupItem(const QString &item)
+{
+    if (item == QStringLiteral("Novy"))
+        return Mode::New;
+    if (item == QStringLiteral("Upravit"))
+        return Mode::Edit;
+    if (item == QStringLiteral("Vymazat"))
+        return Mode::Delete;
+    if (item == QStringLiteral("Zobrazit"))
+        return Mode::View;
+    return std::nullopt;
+}
+
+} // namespace
+
+FrmCodeListGrid::FrmCodeListGrid(const CodeList &codeList, Database &db, Messages &messages,
+                                 BrowserHost &host, QWidget *parent)
+    : QWidget(parent), m_list(codeList), m_db(db), m_messages(messages), m_host(host),
+      m_grid(new QTableView(this)), m_model(new QStandardItemModel(this))
+{
+    setWindowTitle(codeList.browserCaption);
+    m_grid->setObjectName(codeList.gridName);
+    QStringList headers;
+    for (const Column &column : codeList.columns)
+        headers << column.header;
+    m_model->setHorizontalHeaderLabels(headers);
+    m_grid->setModel(m_model);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->horizontalHeader()->setSectionsClickable(true);
+    m_grid->horizontalHeader()->setSortIndicatorShown(true);
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &FrmCodeListGrid::sortBy);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, &FrmCodeListGrid::showPopup);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &FrmCodeListGrid::rowChanged);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_grid);
+    resize(twips(this, codeList.browserWidth), twips(this, codeList.browserHeight));
+    activated();
+}
+
+void FrmCodeListGrid::activated()
+{
+    Listing listing;
+    if (!trapped(m_messages, [&] { listing = list(m_db, m_list, m_sortColumn, m_ascending); }))
+        return;
+    m_filling = true;
+    m_model->removeRows(0, m_model->rowCount());
+    m_keys = listing.keys;
+    int select = m_keys.isEmpty() ? -1 : 0;
+    for (int row = 0; row < listing.shown.size(); ++row) {
+        QList<QStandardItem *> items;
+        for (const QString &text : listing.shown[row])
+            items << new QStandardItem(text);
+        m_model->appendRow(items);
+        if (!m_active.isEmpty() && m_keys[row] == m_active)
+            select = row;
+    }
+    m_grid->horizontalHeader()->setSortIndicator(m_sortColumn, m_ascending ? Qt::AscendingOrder
+                                                                           : Qt::DescendingOrder);
+    if (select >= 0) {
+        m_grid->setCurrentIndex(m_model->index(select, 0));
+        m_grid->scrollTo(m_model->index(select, 0));
+        m_active = m_keys[select];
+    }
+    m_filling = false;
+}
+
+void FrmCodeListGrid::rowChanged()
+{
+    const int row = m_grid->currentIndex().row();
+    if (!m_filling && row >= 0 && row < m_keys.size())
+        m_active = m_keys[row];
+}
+
+void FrmCodeListGrid::sortBy(int column)
+{
+    // Every click toggles the direction, also on a newly chosen column.
+    if (column >= 0 && column < m_list.columns.size())
+        m_sortColumn = column;
+    m_ascending = !m_ascending;
+    activated();
+}
+
+void FrmCodeListGrid::showPopup(const QPoint &pos)
+{
+    const QModelIndex under = m_grid->indexAt(pos);
+    if (under.isValid())
+        m_grid->setCurrentIndex(under);
+    QAction *chosen =
+        m_host.popup(m_list.popupName, m_grid->viewport()->mapToGlobal(pos), isEmpty());
+    if (!chosen)
+        return;
+    const QString item = chosen->objectName().mid(m_list.popupName.size());
+    if (const std::optional<Mode> mode = modeOfPopupItem(item))
+        openEditor(*mode);
+    else
+        m_host.extraAction(chosen->objectName());
+}
+
+QWidget *FrmCodeListGrid::openEditor(Mode mode)
+{
+    if (mode != Mode::New && (isEmpty() || m_active.isEmpty()))
+        return nullptr;
+    m_host.setModeWord(modeWord(mode));
+    auto *editor = new CodeListEditor(m_list, mode, m_active, m_db, m_messages, this);
+    m_host.showEditor(editor);
+    return editor;
+}
+
+CodeListEditor::CodeListEditor(const CodeList &codeList, Mode mode, const QStringList &key,
+                               Database &db, Messages &messages, FrmCodeListGrid *browser,
+                               QWidget *parent)
+    : QWidget(parent), m_list(codeList), m_mode(mode), m_db(db), m_messages(messages),
+      m_browser(browser), m_save(new QPushButton(this))
+{
+    setObjectName(codeList.editorName);
+    setWindowTitle(codeList.editorTitle + captionSuffix(mode));
+
+    auto *frame = new QGroupBox(codeList.frameCaption, this);
+    frame->setObjectName(codeList.frameName);
+    auto *form = new QFormLayout(frame);
+    const bool locked = mode == Mode::Delete || mode == Mode::View;
+    for (const Input &input : codeList.inputs) {
+        QWidget *widget;
+        if (input.kind == InputKind::Category) {
+            auto *combo = new QComboBox(this);
+            combo->setEnabled(!locked);
+            widget = combo;
+        } else {
+            auto *edit = new QLineEdit(this);
+            edit->setMaxLength(input.maxLength);
+            edit->setReadOnly(locked);
+            // Pasted text is held to the same characters as typed text.
+            if (input.kind == InputKind::Tenths)
+                edit->setValidator(new QRegularExpressionValidator(
+                    QRegularExpression(QStringLiteral("[0-9.,]*")), edit));
+            else if (input.kind == InputKind::Whole)
+                edit->setValidator(new QRegularExpressionValidator(
+                    QRegularExpression(QStringLiteral("[0-9]*")), edit));
+            widget = edit;
+        }
+        widget->setObjectName(input.objectName);
+        auto *label = new QLabel(input.label, this);
+        label->setBuddy(widget);
+        form->addRow(label, widget);
+        m_inputs << widget;
+    }
+
+    m_save->setObjectName(QStringLiteral("cmdUlozit"));
+    m_save->setText(mode == Mode::Delete ? QStringLiteral("Vymazat") : QStringLiteral("Uložit"));
+    m_save->setVisible(mode != Mode::View);
+    m_save->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Storno"), this);
+    cancel->setObjectName(QStringLiteral("cmdStorno"));
+    connect(m_save, &QPushButton::clicked, this, &CodeListEditor::save);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+
+    activated();
+    if (mode == Mode::New) {
+        for (int i = 0; i < codeList.inputs.size(); ++i)
+            m_old << QString();
+    } else {
+        trapped(m_messages, [&] { m_old = load(m_db, m_list, key); });
+        setValues(m_old);
+    }
+    setMinimumWidth(360);
+}
+
+void CodeListEditor::activated()
+{
+    for (QWidget *widget : std::as_const(m_inputs)) {
+        auto *combo = qobject_cast<QComboBox *>(widget);
+        if (!combo)
+            continue;
+        const QString current = combo->currentText();
+        trapped(m_messages, [&] {
+            const Rows rows = m_db.query(QStringLiteral(
+                "SELECT nebezpeci_kategorie FROM nebezpeci_kategorie ORDER BY nebezpeci_kategorie "
+                "COLLATE CS"));
+            combo->clear();
+            for (int i = 0; i < rows.size(); ++i)
+                combo->addItem(rows.at(i, 0).toString().trimmed());
+        });
+        combo->setCurrentIndex(combo->findText(current));
+    }
+}
+
+void CodeListEditor::setValues(const QStringList &values)
+{
+    for (int i = 0; i < m_inputs.size(); ++i) {
+        if (auto *edit = qobject_cast<QLineEdit *>(m_inputs[i])) {
+            edit->setText(values.value(i));
+        } else if (auto *combo = qobject_cast<QComboBox *>(m_inputs[i])) {
+            // A category no longer in the list still shows what the entry holds.
+            if (combo->findText(values.value(i)) < 0 && !values.value(i).isEmpty())
+                combo->addItem(values.value(i));
+            combo->setCurrentIndex(combo->findText(values.value(i)));
+        }
+    }
+}
+
+QStringList CodeListEditor::values() const
+{
+    QStringList result;
+    for (QWidget *widget : m_inputs) {
+        if (auto *edit = qobject_cast<QLineEdit *>(widget))
+            result << edit->text();
+        else if (auto *combo = qobject_cast<QComboBox *>(widget))
+            result << combo->currentText();
+    }
+    return result;
+}
+
+void CodeListEditor::save()
+{
+    SaveResult result;
+    if (!trapped(m_messages,
+                 [&] { result = m_list.save(m_db, m_mode, m_old, values(), m_messages); }))
+        return;
+    if (result.close) {
+        if (m_browser && !result.activeKey.isEmpty())
+            m_browser->setActiveEntry(result.activeKey);
+        close();
+        return;
+    }
+    if (QWidget *widget = m_inputs.value(result.focus)) {
+        widget->setFocus();
+        if (auto *edit = qobject_cast<QLineEdit *>(widget); edit && result.selectAll)
+            edit->selectAll();
+    }
+}
+
+} // namespace tamvel::codelists

@@ -1,0 +1,113 @@
+#pragma once
+
+#include "codelists/CodeList.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QAction;
+class QLabel;
+class QPushButton;
+class QStandardItemModel;
+class QTableView;
+
+namespace tamvel {
+
+class Database;
+class Messages;
+
+namespace codelists {
+
+class FrmCodeListGrid;
+
+// What a browser needs from the main window: its popup menus, the program-wide mode word
+// and a place for the editor.
+class BrowserHost
+{
+public:
+    virtual ~BrowserHost() = default;
+    // Shows the named popup; with an empty grid only "&Nový" is usable. Returns the chosen
+    // item, or nullptr.
+    virtual QAction *popup(const QString &name, const QPoint &globalPos, bool gridEmpty) = 0;
+    virtual void setModeWord(const QString &word) = 0;
+    // Shows an editor as a window of the main window.
+    virtual void showEditor(QWidget *editor) = 0;
+    // A popup item the browser does not handle itself (e.g. "&Export").
+    virtual void extraAction(const QString &actionName) = 0;
+};
+
+// The browser of one code list: a grid sorted by a header click, the popup, the editor.
+class FrmCodeListGrid : public QWidget
+{
+    Q_OBJECT
+
+public:
+    FrmCodeListGrid(const CodeList &codeList, Database &db, Messages &messages, BrowserHost &host,
+                    QWidget *parent = nullptr);
+
+    const CodeList &codeList() const { return m_list; }
+    QTableView *grid() const { return m_grid; }
+    int sortColumn() const { return m_sortColumn; }
+    bool ascending() const { return m_ascending; }
+    QStringList activeEntry() const { return m_active; }
+    void setActiveEntry(const QStringList &key) { m_active = key; }
+    bool isEmpty() const { return m_keys.isEmpty(); }
+
+    // Opens the editor in a mode on the active entry.
+    QWidget *openEditor(Mode mode);
+    // As a click on the header of a column.
+    void sortBy(int column);
+
+public slots:
+    // Every activation shows the list as it is now, the active entry selected.
+    void activated();
+
+private:
+    void showPopup(const QPoint &pos);
+    void rowChanged();
+
+    const CodeList &m_list;
+    Database &m_db;
+    Messages &m_messages;
+    BrowserHost &m_host;
+    QTableView *m_grid;
+    QStandardItemModel *m_model;
+    QVector<QStringList> m_keys;
+    QStringList m_active;
+    int m_sortColumn = 0;
+    bool m_ascending = true;
+    bool m_filling = false;
+};
+
+// The editor of one code list in one mode.
+class CodeListEditor : public QWidget
+{
+    Q_OBJECT
+
+public:
+    CodeListEditor(const CodeList &codeList, Mode mode, const QStringList &key, Database &db,
+                   Messages &messages, FrmCodeListGrid *browser, QWidget *parent = nullptr);
+
+    Mode mode() const { return m_mode; }
+    QWidget *input(int index) const { return m_inputs.value(index); }
+    QStringList values() const;
+    void save();
+
+public slots:
+    void activated();
+
+private:
+    void setValues(const QStringList &values);
+
+    const CodeList &m_list;
+    Mode m_mode;
+    Database &m_db;
+    Messages &m_messages;
+    QPointer<FrmCodeListGrid> m_browser;
+    QStringList m_old;
+    QVector<QWidget *> m_inputs;
+    QPushButton *m_save;
+};
+
+} // namespace codelists
+} // namespace tamvel

@@ -1,0 +1,205 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "codelists/CodeListWindows.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::codelists;
+
+// Answers a browser's popup with a chosen item and keeps the editors it is given.
+class FakeHost : public BrowserHost
+{
+public:
+    QString chosen; // the item's name after the popup's name, e.g. "Upravit"
+    QList<bool> emptyGrids;
+    QString mode;
+    QList<QWidget *> editors;
+    QStringList extras;
+
+    QAction *popup(const QString &name, const QPoint &, bool gridEmpty) override
+    {
+        emptyGrids << gridEmpty;
+        if (chosen.isEmpty())
+            return nullptr;
+        m_action.setObjectName(name + chosen);
+        return &m_action;
+    }
+    void setModeWord(const QString &word) override { mode = word; }
+    void showEditor(QWidget *editor) override { editors << editor; }
+    void extraAction(const QString &name) override { extras << name; }
+
+private:
+    QAction m_action;
+};
+
+class TestCodeListWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sortingTwiceReturnsWithTheHighlightKept();
+    void popupOpensTheEditorInItsMode();
+    void editorsFollowTheirMode();
+};
+
+static QStringList column(const QTableView *grid, int col = 0)
+{
+    QStringList texts;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        texts << grid->model()->index(row, col).data().toString();
+    return texts;
+}
+
+static void grab(QWidget &widget, const char *name)
+{
+    const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    widget.show();
+    QCoreApplication::processEvents();
+    widget.grab().save(folder + QLatin1Char('/') + QString::fromUtf8(name));
+}
+
+void TestCodeListWindows::sortingTwiceReturnsWithTheHighlightKept()
+{
+    QTemporaryDir dir;
+    auto db = newDatabase(dir);
+    for (const char *name : {"Svářeč", "Chemik", "ostatní", "Hasič", "Čistič"})
+        db->execute(QStringLiteral("INSERT INTO pracovnici VALUES (?)"), {QString::fromUtf8(name)});
+    ScriptedMessages messages;
+    FakeHost host;
+    FrmCodeListGrid browser(*memberByBrowser(QStringLiteral("frmPracGrid")), *db, messages, host);
+    QCOMPARE(browser.windowTitle(), QStringLiteral("Pracovník/činnost - přehled"));
+    QTableView *grid = browser.findChild<QTableView *>(QStringLiteral("grdPrac"));
+    QVERIFY(grid);
+    const QStringList first = column(grid);
+    QCOMPARE(first, (QStringList{QStringLiteral("Čistič"), QStringLiteral("Hasič"),
+                                 QStringLiteral("Chemik"), QStringLiteral("Svářeč")}));
+    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Pracovnici"));
+    QCOMPARE(grid->currentIndex().row(), 0);
+
+    // Highlight "Chemik", sort twice: the order comes back and "Chemik" stays highlighted.
+    grid->setCurrentIndex(grid->model()->index(2, 0));
+    grid->horizontalHeader()->sectionClicked(0);
+    QVERIFY(!browser.ascending());
+    QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("Chemik"));
+    QCOMPARE(grid->currentIndex().row(), 1);
+    grid->horizontalHeader()->sectionClicked(0);
+    QCOMPARE(column(grid), first);
+    QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("Chemik"));
+    QCOMPARE(browser.activeEntry(), QStringList{QStringLiteral("Chemik")});
+
+    // A refill after a change elsewhere keeps it too.
+    db->execute(QStringLiteral("INSERT INTO pracovnici VALUES ('Automechanik')"));
+    browser.activated();
+    QCOMPARE(grid->model()->rowCount(), 5);
+    QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("Chemik"));
+    grab(browser, "browser.png");
+}
+
+void TestCodeListWindows::popupOpensTheEditorInItsMode()
+{
+    QTemporaryDir dir;
+    auto db = newDatabase(dir);
+    ScriptedMessages messages;
+    FakeHost host;
+    FrmCodeListGrid browser(*memberByBrowser(QStringLiteral("frmOOPGrd")), *db, messages, host);
+    QVERIFY(browser.isEmpty());
+
+    // An empty grid: the popup is asked to offer only "&Nový"; the other modes open nothing.
+    host.chosen = QStringLiteral("Upravit");
+    emit browser.grid()->customContextMenuRequested(QPoint(5, 5));
+    QCOMPARE(host.emptyGrids, QList<bool>{true});
+    QVERIFY(host.editors.isEmpty());
+
+    host.chosen = QStringLiteral("Novy");
+    emit browser.grid()->customContextMenuRequested(QPoint(5, 5));
+    QCOMPARE(host.mode, QStringLiteral("novy"));
+    QCOMPARE(host.editors.size(), 1);
+    auto *editor = qobject_cast<CodeListEditor *>(host.editors.last());
+    QCOMPARE(editor->objectName(), QStringLiteral("frmOOP"));
+    qobject_cast<QLineEdit *>(editor->input(0))->setText(QStringLiteral("Přilba"));
+    editor->save();
+    QVERIFY(messages.shown.isEmpty());
+    browser.activated();
+    QCOMPARE(column(browser.grid()), QStringList{QStringLiteral("Přilba")});
+    QCOMPARE(browser.activeEntry(), QStringList{QStringLiteral("Přilba")});
+
+    host.chosen = QStringLiteral("Export");
+    emit browser.grid()->customContextMenuRequested(QPoint(5, 5));
+    QCOMPARE(host.emptyGrids.last(), false);
+    QCOMPARE(host.extras, QStringList{QStringLiteral("mnuOopGrdExport")});
+    qDeleteAll(host.editors);
+}
+
+void TestCodeListWindows::editorsFollowTheirMode()
+{
+    QTemporaryDir dir;
+    auto db = newDatabase(dir);
+    db->execute(QStringLiteral("INSERT INTO pracovnici VALUES ('Lakýrník')"));
+    db->execute(QStringLiteral("INSERT INTO nebezpeci_kategorie VALUES ('Chemické')"));
+    db->execute(
+        QStringLiteral("INSERT INTO nebezpeci_kategorie_druh VALUES ('Výpary', 'Chemické')"));
+    ScriptedMessages messages;
+    const CodeList &workers = *memberByBrowser(QStringLiteral("frmPracGrid"));
+    const QStringList key{QStringLiteral("Lakýrník")};
+
+    const struct
+    {
+        Mode mode;
+        const char *caption;
+        const char *button; // nullptr: hidden
+        bool locked;
+    } cases[] = {
+        {Mode::New, "Pracovníci (Nový záznam)", "Uložit", false},
+        {Mode::Edit, "Pracovníci (Upravit záznam)", "Uložit", false},
+        {Mode::Delete, "Pracovníci (Vymazat záznam)", "Vymazat", true},
+        {Mode::View, "Pracovníci (Zobrazit záznam)", nullptr, true},
+    };
+    for (const auto &c : cases) {
+        CodeListEditor editor(workers, c.mode, key, *db, messages, nullptr);
+        QCOMPARE(editor.windowTitle(), QString::fromUtf8(c.caption));
+        auto *text = editor.findChild<QLineEdit *>(QStringLiteral("txtPrac"));
+        QCOMPARE(text->text(), c.mode == Mode::New ? QString() : key.first());
+        QCOMPARE(text->isReadOnly(), c.locked);
+        auto *save = editor.findChild<QPushButton *>(QStringLiteral("cmdUlozit"));
+        QCOMPARE(save->isVisibleTo(&editor), c.button != nullptr);
+        if (c.button)
+            QCOMPARE(save->text(), QString::fromUtf8(c.button));
+        if (c.mode == Mode::Edit)
+            grab(editor, "editor.png");
+    }
+
+    // The kinds editor offers the categories and shows the pair; scale values filter keys.
+    const CodeList &kinds = *memberByBrowser(QStringLiteral("frmNebezpeciDruhGrd"));
+    CodeListEditor kind(kinds, Mode::Edit, {QStringLiteral("Výpary"), QStringLiteral("Chemické")},
+                        *db, messages, nullptr);
+    auto *combo = kind.findChild<QComboBox *>(QStringLiteral("cmbKategorie"));
+    QCOMPARE(combo->currentText(), QStringLiteral("Chemické"));
+    QCOMPARE(kind.findChild<QLineEdit *>(QStringLiteral("txtDruh"))->text(),
+             QStringLiteral("Výpary"));
+
+    CodeListEditor scale(*memberByBrowser(QStringLiteral("frmZavaznostGrd")), Mode::New, {}, *db,
+                         messages, nullptr);
+    auto *value = scale.findChild<QLineEdit *>(QStringLiteral("txtZavaznostHodnota"));
+    QTest::keyClicks(value, QStringLiteral("1a2,5b"));
+    QCOMPARE(value->text(), QStringLiteral("12,5"));
+    CodeListEditor level(*memberByBrowser(QStringLiteral("frmUrovneGrd")), Mode::New, {}, *db,
+                         messages, nullptr);
+    auto *threshold = level.findChild<QLineEdit *>(QStringLiteral("txtUrovenHodnota"));
+    QTest::keyClicks(threshold, QStringLiteral("7x0,5"));
+    QCOMPARE(threshold->text(), QStringLiteral("705"));
+}
+
+QTEST_MAIN(TestCodeListWindows)
+#include "tst_codelistwindows.moc"
