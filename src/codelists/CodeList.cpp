@@ -553,42 +553,54 @@ QVector<CodeList> buildMembers()
 
 } // namespace
 
+namespace {
+
+struct ModeNames
+{
+    Mode mode;
+    const char *word;
+    const char *suffix;
+    const char *popupItem; // the popup item's name after the popup's own
+};
+
+const ModeNames Modes[] = {
+    {Mode::New, "novy", " (Nový záznam)", "Novy"},
+    {Mode::Edit, "upravit", " (Upravit záznam)", "Upravit"},
+    {Mode::Delete, "vymazat", " (Vymazat záznam)", "Vymazat"},
+    {Mode::View, "zobrazit", " (Zobrazit záznam)", "Zobrazit"},
+};
+
+const ModeNames &namesOf(Mode mode)
+{
+    return Modes[int(mode)];
+}
+
+} // namespace
+
 QString modeWord(Mode mode)
 {
-    switch (mode) {
-    case Mode::New:
-        return QStringLiteral("novy");
-    case Mode::Edit:
-        return QStringLiteral("upravit");
-    case Mode::Delete:
-        return QStringLiteral("vymazat");
-    case Mode::View:
-        break;
-    }
-    return QStringLiteral("zobrazit");
+    return s(namesOf(mode).word);
 }
 
 std::optional<Mode> modeOfWord(const QString &word)
 {
-    for (Mode mode : {Mode::New, Mode::Edit, Mode::Delete, Mode::View})
-        if (modeWord(mode) == word)
-            return mode;
+    for (const ModeNames &names : Modes)
+        if (word == QLatin1String(names.word))
+            return names.mode;
+    return std::nullopt;
+}
+
+std::optional<Mode> modeOfPopupItem(const QString &item)
+{
+    for (const ModeNames &names : Modes)
+        if (item == QLatin1String(names.popupItem))
+            return names.mode;
     return std::nullopt;
 }
 
 QString captionSuffix(Mode mode)
 {
-    switch (mode) {
-    case Mode::New:
-        return s(" (Nový záznam)");
-    case Mode::Edit:
-        return s(" (Upravit záznam)");
-    case Mode::Delete:
-        return s(" (Vymazat záznam)");
-    case Mode::View:
-        break;
-    }
-    return s(" (Zobrazit záznam)");
+    return s(namesOf(mode).suffix);
 }
 
 QString display(const QVariant &stored, Display how)

@@ -18,6 +18,8 @@ namespace codelists {
 enum class Mode { New, Edit, Delete, View };
 QString modeWord(Mode mode);
 std::optional<Mode> modeOfWord(const QString &word);
+// "Novy", "Upravit", "Vymazat", "Zobrazit": the popup items that open the editor.
+std::optional<Mode> modeOfPopupItem(const QString &item);
 // " (Nový záznam)", " (Upravit záznam)", " (Vymazat záznam)", " (Zobrazit záznam)"
 QString captionSuffix(Mode mode);
 

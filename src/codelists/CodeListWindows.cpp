@@ -37,19 +37,6 @@ template <class Action> bool trapped(Messages &messages, Action &&action)
     }
 }
 
-std::optional<Mode> modeOfPopupItem(const QString &item)
-{
-    if (item == QStringLiteral("Novy"))
-        return Mode::New;
-    if (item == QStringLiteral("Upravit"))
-        return Mode::Edit;
-    if (item == QStringLiteral("Vymazat"))
-        return Mode::Delete;
-    if (item == QStringLiteral("Zobrazit"))
-        return Mode::View;
-    return std::nullopt;
-}
-
 } // namespace
 
 FrmCodeListGrid::FrmCodeListGrid(const CodeList &codeList, Database &db, Messages &messages,
