@@ -6,6 +6,7 @@
 #include "app/FrmNastDoc.h"
 #include "app/HelpWindow.h"
 #include "app/Session.h"
+#include "codelists/RequirementWindows.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
@@ -234,12 +235,20 @@ void MDITamvel::connectActions()
         {"mnuHodnZava", "frmZavaznostGrd"},
         {"mnuHodnPrav", "frmPravdepodobnostGrd"},
         {"mnuHodnFrek", "frmFrekvenceGrd"},
-        {"mnuHodnUrov", "frmUrovneGrd"}};
+        {"mnuHodnUrov", "frmUrovneGrd"},
+        {"mnuCiseTyp", "frmTypGrd"},
+        {"mnuCisePred", "frmPredpisGrd"}};
     for (const auto &[item, browser] : codeLists) {
         const QString name = QString::fromUtf8(browser);
         connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
                 [this, name] { openCodeList(name); });
     }
+    connect(action(QStringLiteral("mnuCisePoza")), &QAction::triggered, this, [this] {
+        if (Database *db = m_session.database())
+            showChild(QStringLiteral("frmPozadavky"), [&] {
+                return new codelists::FrmPozadavky(*db, m_interaction.messages, *this);
+            });
+    });
     connect(action(QStringLiteral("mnuAdmiUziv")), &QAction::triggered, this, [this] {
         if (Database *db = m_session.database())
             showChild(QStringLiteral("frmUzivatele"), [&] {
@@ -415,6 +424,11 @@ void MDITamvel::openCodeList(const QString &browserName)
     showChild(browserName, [&] {
         return new codelists::FrmCodeListGrid(*list, *db, m_interaction.messages, *this);
     });
+}
+
+QString MDITamvel::documentsFolder() const
+{
+    return m_session.documentsFolder;
 }
 
 void MDITamvel::setModeWord(const QString &word)

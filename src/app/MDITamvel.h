@@ -75,6 +75,7 @@ public:
     void setModeWord(const QString &word) override;
     void showEditor(QWidget *editor) override;
     void extraAction(const QString &actionName) override;
+    QString documentsFolder() const override;
 
     void openHelp(const QString &page = QStringLiteral("index.html"));
 

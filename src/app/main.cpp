@@ -57,6 +57,7 @@ int main(int argc, char *argv[])
     tamvel::LoginDialogPrompt login;
     tamvel::MDITamvel window(session, {messages, files, login});
     messages.setParent(&window);
+    messages.setHelpHandler([&window](const QString &page) { window.openHelp(page); });
     files.setParent(&window);
     login.setParent(&window);
     window.show();

@@ -1,5 +1,7 @@
 #include "codelists/CodeList.h"
 
+#include "codelists/Regulations.h"
+#include "codelists/SaveSteps.h"
 #include "db/Database.h"
 #include "ui/Messages.h"
 
@@ -12,73 +14,6 @@ namespace {
 QString s(const char *text)
 {
     return QString::fromUtf8(text);
-}
-
-const QString OpenRisks = QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
-
-// Table and field names below come from the fixed member catalogue, never from the user.
-qint64 countWhere(Database &db, const QString &table, const QString &condition,
-                  const Values &values)
-{
-    return db.scalarInt(QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(table, condition),
-                        values);
-}
-
-qint64 countEqual(Database &db, const QString &table, const QString &field, const QString &value)
-{
-    return countWhere(db, table, field + QStringLiteral(" = ?"), {value});
-}
-
-qint64 openRisksUsing(Database &db, const QString &riskField, const QString &value)
-{
-    return countWhere(db, QStringLiteral("rizika"),
-                      riskField + QStringLiteral(" = ? AND ") + OpenRisks, {value});
-}
-
-// A statement of a save, run in the save's transaction.
-struct Statement
-{
-    QString sql;
-    Values values;
-};
-
-Statement renameInOpenRisks(const QString &riskField, const QString &from, const QString &to)
-{
-    return {
-        QStringLiteral("UPDATE rizika SET %1 = ? WHERE %1 = ? AND %2").arg(riskField, OpenRisks),
-        {to, from}};
-}
-
-// The write-and-close step: the cascade and the entry's own statement in one transaction,
-// kept only when the entry statement changed exactly one row.
-SaveResult write(Database &db, Messages &messages, const QVector<Statement> &cascade,
-                 const Statement &entry, const QStringList &activeKey)
-{
-    try {
-        Transaction transaction(db);
-        for (const Statement &statement : cascade)
-            db.execute(statement.sql, statement.values);
-        if (db.execute(entry.sql, entry.values) != 1) {
-            showWriteError(messages, 0);
-            return {true, -1, false, {}};
-        }
-        transaction.commit();
-    } catch (const DbError &e) {
-        // The common error trap: the editor stays open, nothing was kept.
-        showEngineError(messages, e);
-        return {};
-    }
-    return {true, -1, false, activeKey};
-}
-
-SaveResult stay(int focus, bool selectAll = false)
-{
-    return {false, focus, selectAll, {}};
-}
-
-SaveResult closeUnchanged()
-{
-    return {true, -1, false, {}};
 }
 
 // The rules of a list with one text field.
@@ -548,6 +483,7 @@ QVector<CodeList> buildMembers()
     levels.save = saveLevel;
     levels.keyColumns = {1}; // a level is found by its threshold
     all << levels;
+    all << regulationTypes() << regulations();
     return all;
 }
 
@@ -612,6 +548,10 @@ QString display(const QVariant &stored, Display how)
         return stored.toString().trimmed();
     case Display::Whole:
         return QString::number(qRound64(stored.toDouble()));
+    case Display::Date: {
+        const QDate date = Database::toDate(stored);
+        return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    }
     case Display::Tenths:
         break;
     }
@@ -638,6 +578,18 @@ const QVector<CodeList> &members()
     return all;
 }
 
+const CodeList &regulationPicker()
+{
+    static const CodeList picker = [] {
+        CodeList list = *memberByBrowser(QStringLiteral("frmPredpisGrd"));
+        list.browserName = QStringLiteral("frmPredpisPozadavekGrd");
+        list.browserCaption = s("Předpisy - přehled");
+        list.popupName = QStringLiteral("mnuPredpisPozadavekGrd");
+        return list;
+    }();
+    return picker;
+}
+
 const CodeList *memberByBrowser(const QString &browserName)
 {
     for (const CodeList &list : members())
@@ -651,6 +603,8 @@ Listing list(Database &db, const CodeList &codeList, int sortColumn, bool ascend
     QStringList fields;
     for (const Column &column : codeList.columns)
         fields << column.field;
+    if (!codeList.keyField.isEmpty())
+        fields << codeList.keyField;
     const Column &sort = codeList.columns.value(sortColumn, codeList.columns.first());
     QString sql =
         QStringLiteral("SELECT %1 FROM %2").arg(fields.join(QStringLiteral(", ")), codeList.table);
@@ -670,8 +624,11 @@ Listing list(Database &db, const CodeList &codeList, int sortColumn, bool ascend
         for (int i = 0; i < codeList.columns.size(); ++i)
             shown << display(row.value(i), codeList.columns[i].display);
         QStringList key;
-        for (int column : codeList.keyColumns)
-            key << shown[column];
+        if (!codeList.keyField.isEmpty())
+            key << row.value(codeList.columns.size()).toString();
+        else
+            for (int column : codeList.keyColumns)
+                key << shown[column];
         listing.keys << key;
         listing.shown << shown;
     });

@@ -24,7 +24,7 @@ std::optional<Mode> modeOfPopupItem(const QString &item);
 QString captionSuffix(Mode mode);
 
 // How a stored value is shown: text as it is, tenths with one decimal comma, whole numbers.
-enum class Display { Text, Tenths, Whole };
+enum class Display { Text, Tenths, Whole, Date };
 QString display(const QVariant &stored, Display how);
 // "12,5" or "12.5" → 125: the integer part of ten times the number, exactly; empty when the
 // text is not a number.
@@ -66,7 +66,9 @@ struct CodeList
     QString table;
     QVector<Column> columns;
     QVector<int> keyColumns = {0}; // the columns that find an entry
-    QString hiddenEntry;           // never listed (workers: "ostatní")
+    QString keyField;              // when set, a field not shown finds an entry instead
+    int initialSortColumn = 0;
+    QString hiddenEntry; // never listed (workers: "ostatní")
 
     QString browserName;
     QString browserCaption;
@@ -86,6 +88,8 @@ struct CodeList
 // The code lists maintained with the browser and editor pattern.
 const QVector<CodeList> &members();
 const CodeList *memberByBrowser(const QString &browserName);
+// The regulations browser again, as the picker of the requirements catalogue.
+const CodeList &regulationPicker();
 
 // A browser's rows: the key of each entry and the texts shown, in the chosen order (Czech
 // order for text).

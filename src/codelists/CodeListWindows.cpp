@@ -1,5 +1,6 @@
 #include "codelists/CodeListWindows.h"
 
+#include "codelists/RegulationWindows.h"
 #include "db/Database.h"
 #include "ui/Messages.h"
 
@@ -70,6 +71,7 @@ FrmCodeListGrid::FrmCodeListGrid(const CodeList &codeList, Database &db, Message
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_grid);
     resize(twips(this, codeList.browserWidth), twips(this, codeList.browserHeight));
+    m_sortColumn = codeList.initialSortColumn;
     activated();
 }
 
@@ -128,8 +130,10 @@ void FrmCodeListGrid::showPopup(const QPoint &pos)
     const QString item = chosen->objectName().mid(m_list.popupName.size());
     if (const std::optional<Mode> mode = modeOfPopupItem(item))
         openEditor(*mode);
-    else
+    else {
         m_host.extraAction(chosen->objectName());
+        emit popupItemChosen(chosen->objectName());
+    }
 }
 
 QWidget *FrmCodeListGrid::openEditor(Mode mode)
@@ -137,7 +141,12 @@ QWidget *FrmCodeListGrid::openEditor(Mode mode)
     if (mode != Mode::New && (isEmpty() || m_active.isEmpty()))
         return nullptr;
     m_host.setModeWord(modeWord(mode));
-    auto *editor = new CodeListEditor(m_list, mode, m_active, m_db, m_messages, this);
+    QWidget *editor;
+    if (m_list.editorName == QStringLiteral("frmPredpis"))
+        editor = new FrmPredpis(mode, mode == Mode::New ? 0 : m_active.value(0).toLongLong(), m_db,
+                                m_messages, m_host.documentsFolder(), this);
+    else
+        editor = new CodeListEditor(m_list, mode, m_active, m_db, m_messages, this);
     m_host.showEditor(editor);
     return editor;
 }

@@ -34,6 +34,8 @@ public:
     virtual void showEditor(QWidget *editor) = 0;
     // A popup item the browser does not handle itself (e.g. "&Export").
     virtual void extraAction(const QString &actionName) = 0;
+    // The folder of the regulations' documents.
+    virtual QString documentsFolder() const { return QString(); }
 };
 
 // The browser of one code list: a grid sorted by a header click, the popup, the editor.
@@ -61,6 +63,10 @@ public:
 public slots:
     // Every activation shows the list as it is now, the active entry selected.
     void activated();
+
+signals:
+    // A popup item that opens no editor (e.g. "&Přidat" of the regulation picker).
+    void popupItemChosen(const QString &actionName);
 
 private:
     void showPopup(const QPoint &pos);

@@ -20,6 +20,15 @@ void MessageBoxes::fail(const QString &title, const QString &text)
     QMessageBox::critical(m_parent, title, text);
 }
 
+void MessageBoxes::failWithHelp(const QString &title, const QString &text, const QString &helpPage)
+{
+    QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok | QMessageBox::Help,
+                    m_parent);
+    box.button(QMessageBox::Help)->setText(QStringLiteral("&Nápověda"));
+    if (box.exec() == QMessageBox::Help && m_help)
+        m_help(helpPage);
+}
+
 bool MessageBoxes::ask(const QString &title, const QString &text, Tone tone)
 {
     QMessageBox box(m_parent);

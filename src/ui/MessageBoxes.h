@@ -2,6 +2,8 @@
 
 #include "ui/Messages.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace tamvel {
@@ -17,9 +19,16 @@ public:
     void warn(const QString &title, const QString &text) override;
     void fail(const QString &title, const QString &text) override;
     bool ask(const QString &title, const QString &text, Tone tone = Tone::Question) override;
+    void failWithHelp(const QString &title, const QString &text, const QString &helpPage) override;
+    // How the help button opens a help page.
+    void setHelpHandler(std::function<void(const QString &)> handler)
+    {
+        m_help = std::move(handler);
+    }
 
 private:
     QWidget *m_parent;
+    std::function<void(const QString &)> m_help;
 };
 
 } // namespace tamvel

@@ -17,6 +17,12 @@ public:
     virtual void inform(const QString &title, const QString &text) = 0; // information icon
     virtual void warn(const QString &title, const QString &text) = 0;   // exclamation icon
     virtual void fail(const QString &title, const QString &text) = 0;   // critical icon
+    // A critical message with a help button that opens the help at a page.
+    virtual void failWithHelp(const QString &title, const QString &text, const QString &helpPage)
+    {
+        Q_UNUSED(helpPage);
+        fail(title, text);
+    }
     // Yes/No; true only for Yes.
     virtual bool ask(const QString &title, const QString &text, Tone tone = Tone::Question) = 0;
 };

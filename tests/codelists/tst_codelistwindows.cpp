@@ -2,13 +2,19 @@
 #include "TestDatabase.h"
 
 #include "codelists/CodeListWindows.h"
+#include "codelists/RegulationWindows.h"
+#include "codelists/RequirementWindows.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +55,8 @@ private slots:
     void sortingTwiceReturnsWithTheHighlightKept();
     void popupOpensTheEditorInItsMode();
     void editorsFollowTheirMode();
+    void requirementCatalogueNavigatesAndLinks();
+    void regulationEditorChecksItsDate();
 };
 
 static QStringList column(const QTableView *grid, int col = 0)
@@ -199,6 +207,80 @@ void TestCodeListWindows::editorsFollowTheirMode()
     auto *threshold = level.findChild<QLineEdit *>(QStringLiteral("txtUrovenHodnota"));
     QTest::keyClicks(threshold, QStringLiteral("7x0,5"));
     QCOMPARE(threshold->text(), QStringLiteral("705"));
+}
+
+void TestCodeListWindows::requirementCatalogueNavigatesAndLinks()
+{
+    QTemporaryDir dir;
+    auto db = newDatabase(dir);
+    db->execute(QStringLiteral("INSERT INTO predpisy VALUES (5, 'Zákon', '262/2006', 'Zákoník "
+                               "práce', '2006-04-21', '')"));
+    ScriptedMessages messages;
+    FakeHost host;
+    FrmPozadavky catalogue(*db, messages, host);
+    const auto label = [&] {
+        return catalogue.findChild<QLabel *>(QStringLiteral("lblPocet"))->text();
+    };
+    const auto part = [&](int i) {
+        return catalogue.findChild<QLineEdit *>(QStringLiteral("txtPozadavek%1").arg(i));
+    };
+    QCOMPARE(label(), QStringLiteral("(0/0)"));
+    QVERIFY(part(1)->isReadOnly());
+
+    // "Nový", two parts, a regulation from the picker, "Uložit".
+    catalogue.newOrSave();
+    QCOMPARE(catalogue.state(), FrmPozadavky::State::New);
+    QCOMPARE(catalogue.findChild<QPushButton *>(QStringLiteral("cmdPoza1"))->text(),
+             QStringLiteral("Uložit"));
+    part(1)->setText(QStringLiteral("Používat chrániče sluchu"));
+    catalogue.pickRegulation();
+    auto *picker = qobject_cast<FrmCodeListGrid *>(host.editors.last());
+    QCOMPARE(picker->windowTitle(), QStringLiteral("Předpisy - přehled"));
+    host.chosen = QStringLiteral("Pridat");
+    emit picker->grid()->customContextMenuRequested(QPoint(5, 5));
+    emit picker->grid()->customContextMenuRequested(QPoint(5, 5)); // the same one again
+    auto *grid = catalogue.findChild<QTableWidget *>(QStringLiteral("grdPredpis"));
+    QCOMPARE(grid->rowCount(), 1);
+    QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("262/2006"));
+    catalogue.newOrSave();
+    QCOMPARE(catalogue.state(), FrmPozadavky::State::Browsing);
+    QCOMPARE(label(), QStringLiteral("(1/1)"));
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT predpis_id FROM pozadavky_predpisy")), 5);
+
+    db->execute(QStringLiteral("INSERT INTO pozadavky VALUES (2, 'Druhý', '', '', '')"));
+    catalogue.activated();
+    QCOMPARE(label(), QStringLiteral("(1/2)"));
+    catalogue.findChild<QScrollBar *>(QStringLiteral("hscPozadavky"))->setValue(2);
+    QCOMPARE(label(), QStringLiteral("(2/2)"));
+    QCOMPARE(part(1)->text(), QStringLiteral("Druhý"));
+    QCOMPARE(grid->rowCount(), 0);
+    delete picker;
+}
+
+void TestCodeListWindows::regulationEditorChecksItsDate()
+{
+    QTemporaryDir dir;
+    auto db = newDatabase(dir);
+    db->execute(QStringLiteral("INSERT INTO typ VALUES ('Zákon', 'ZA')"));
+    ScriptedMessages messages;
+    FrmPredpis editor(Mode::New, 0, *db, messages, QString(), nullptr);
+    QCOMPARE(editor.windowTitle(), QStringLiteral("Předpisy (Nový záznam)"));
+    editor.findChild<QComboBox *>(QStringLiteral("cmbTyp"))->setCurrentIndex(0);
+    editor.findChild<QLineEdit *>(QStringLiteral("txtCislo"))->setText(QStringLiteral("1/2000"));
+    auto *issued = editor.findChild<QLineEdit *>(QStringLiteral("medVydano"));
+    QCOMPARE(issued->displayText(), QStringLiteral("__.__.____"));
+    issued->setText(QStringLiteral("31.02.2024"));
+    editor.save();
+    QCOMPARE(messages.lastText(), QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM predpisy")), 0);
+    issued->setText(QStringLiteral("29.02.2024"));
+    editor.save();
+    QCOMPARE(db->scalarText(QStringLiteral("SELECT vydano FROM predpisy")),
+             QStringLiteral("2024-02-29"));
+
+    // Without a documents folder the document buttons only say where to set it.
+    editor.findChild<QPushButton *>(QStringLiteral("cmdZobrazit"))->click();
+    QCOMPARE(messages.lastText(), QStringLiteral("Není nastavena cesta k dokumentům!"));
 }
 
 QTEST_MAIN(TestCodeListWindows)

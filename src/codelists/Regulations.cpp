@@ -1,0 +1,293 @@
+#include "codelists/Regulations.h"
+
+#include "codelists/SaveSteps.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tamvel::codelists {
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+SaveResult saveType(Database &db, Mode mode, const QStringList &oldValues,
+                    const QStringList &newValues, Messages &messages)
+{
+    const QString oldAbbreviation = oldValues.value(0).trimmed();
+    const QString oldName = oldValues.value(1).trimmed();
+    const QString abbreviation = newValues.value(0).trimmed();
+    const QString name = newValues.value(1).trimmed();
+    if (abbreviation == oldAbbreviation && name == oldName && mode != Mode::Delete)
+        return closeUnchanged();
+    if (mode != Mode::Delete) {
+        if (name.isEmpty()) {
+            messages.warn(s("Typ předpisu"), s("Typ předpisu musí být vyplněn !"));
+            return stay(1);
+        }
+        if (abbreviation.isEmpty()) {
+            messages.warn(s("Zkratka předpisu"), s("Zkratka předpisu musí být vyplněna !"));
+            return stay(0);
+        }
+        if ((mode == Mode::New || name != oldName) &&
+            countEqual(db, QStringLiteral("typ"), QStringLiteral("typ"), name) > 0) {
+            messages.warn(s("Typ"), s("Tento typ již existuje !"));
+            return stay(1, true);
+        }
+        if ((mode == Mode::New || abbreviation != oldAbbreviation) &&
+            countEqual(db, QStringLiteral("typ"), QStringLiteral("zkratka"), abbreviation) > 0) {
+            messages.warn(s("Zkratka"), s("Tato zkratka již existuje !"));
+            return stay(0, true);
+        }
+    }
+    const qint64 used = countEqual(db, QStringLiteral("predpisy"), QStringLiteral("typ"), oldName);
+    switch (mode) {
+    case Mode::Delete:
+        if (used > 0) {
+            messages.warn(s("Typ"), s("Tento typ nelze smazat (je použít v aktuálních předpisech) "
+                                      "!!! "));
+            return stay(-1);
+        }
+        return write(db, messages, {},
+                     {QStringLiteral("DELETE FROM typ WHERE zkratka = ?"), {oldAbbreviation}}, {});
+    case Mode::Edit: {
+        QVector<Statement> cascade;
+        if (name != oldName && used > 0) {
+            if (!messages.ask(s("Typ"),
+                              s("Pozor, tento typ je používána !!! Pokud budete se změnou "
+                                "souhlasit, bude provedena ve všech příslušných předpisech.)"),
+                              Messages::Tone::Warning))
+                return stay(-1);
+            cascade.append(
+                {QStringLiteral("UPDATE predpisy SET typ = ? WHERE typ = ?"), {name, oldName}});
+        }
+        return write(db, messages, cascade,
+                     {QStringLiteral("UPDATE typ SET zkratka = ?, typ = ? WHERE zkratka = ? AND "
+                                     "typ = ?"),
+                      {abbreviation, name, oldAbbreviation, oldName}},
+                     {abbreviation});
+    }
+    default:
+        return write(
+            db, messages, {},
+            {QStringLiteral("INSERT INTO typ (zkratka, typ) VALUES (?, ?)"), {abbreviation, name}},
+            {abbreviation});
+    }
+}
+
+} // namespace
+
+CodeList regulationTypes()
+{
+    CodeList list;
+    list.table = s("typ");
+    list.columns = {{s("Zkratka"), s("zkratka"), Display::Text},
+                    {s("Typ předpisu"), s("typ"), Display::Text}};
+    list.browserName = s("frmTypGrd");
+    list.browserCaption = s("Typ předpisu - přehled");
+    list.gridName = s("grdTyp");
+    list.popupName = s("mnuTypGrd");
+    list.browserWidth = 6300;
+    list.editorName = s("frmTyp");
+    list.editorTitle = s("Typ předpisu");
+    list.frameName = s("fraTyp");
+    list.inputs = {{s("txtZkratka"), s("Zkratka :"), InputKind::Text, 2},
+                   {s("txtTyp"), s("Typ předpisu :"), InputKind::Text, 20}};
+    list.save = saveType;
+    return list;
+}
+
+CodeList regulations()
+{
+    CodeList list;
+    list.table = s("predpisy");
+    list.columns = {{s("Typ"), s("typ"), Display::Text},
+                    {s("Číslo"), s("cislo"), Display::Text},
+                    {s("Název"), s("nazev"), Display::Text},
+                    {s("Vydáno"), s("vydano"), Display::Date},
+                    {s("Poznámka"), s("poznamka"), Display::Text}};
+    list.keyField = s("predpis_id");
+    list.initialSortColumn = 1;
+    list.browserName = s("frmPredpisGrd");
+    list.browserCaption = s("Předpisy - přehled");
+    list.gridName = s("grdPredpis");
+    list.popupName = s("mnuPredpisGrd");
+    list.browserWidth = 12000;
+    list.browserHeight = 4500;
+    list.editorName = s("frmPredpis");
+    list.editorTitle = s("Předpisy");
+    return list;
+}
+
+bool Regulation::operator==(const Regulation &other) const
+{
+    return id == other.id && type == other.type && number == other.number && title == other.title &&
+           issued == other.issued && note == other.note && documents == other.documents;
+}
+
+std::optional<Regulation> loadRegulation(Database &db, qint64 id)
+{
+    const Rows rows = db.query(QStringLiteral("SELECT typ, cislo, nazev, vydano, poznamka FROM "
+                                              "predpisy WHERE predpis_id = ?"),
+                               {id});
+    if (rows.isEmpty())
+        return std::nullopt;
+    Regulation r;
+    r.id = id;
+    r.type = rows.text(0, QStringLiteral("typ")).trimmed();
+    r.number = rows.text(0, QStringLiteral("cislo")).trimmed();
+    r.title = rows.text(0, QStringLiteral("nazev")).trimmed();
+    r.issued = rows.date(0, QStringLiteral("vydano"));
+    r.note = rows.text(0, QStringLiteral("poznamka")).trimmed();
+    db.forEach(QStringLiteral("SELECT soubor FROM dokumenty WHERE predpis_id = ? ORDER BY rowid"),
+               {id}, [&](const RowView &row) { r.documents << row.value(0).toString(); });
+    return r;
+}
+
+std::optional<qint64> freeRegulationId(Database &db)
+{
+    // The first gap in the ordered identifiers; a freed number is used again.
+    qint64 expected = 1;
+    bool found = false;
+    db.forEach(QStringLiteral("SELECT predpis_id FROM predpisy WHERE predpis_id BETWEEN 1 AND "
+                              "50000 ORDER BY predpis_id"),
+               {}, [&](const RowView &row) {
+                   if (found)
+                       return;
+                   const qint64 id = row.value(0).toLongLong();
+                   if (id > expected)
+                       found = true;
+                   else if (id == expected)
+                       ++expected;
+               });
+    if (expected > 50000)
+        return std::nullopt;
+    return expected;
+}
+
+SaveResult saveRegulation(Database &db, Mode mode, const Regulation &old, const Regulation &now,
+                          Messages &messages)
+{
+    Regulation r = now;
+    r.type = r.type.trimmed();
+    r.number = r.number.trimmed();
+    r.title = r.title.trimmed();
+    r.note = r.note.trimmed();
+    r.id = old.id;
+    if (r == old && mode != Mode::Delete)
+        return closeUnchanged();
+
+    if (mode == Mode::Delete) {
+        // Requirements keep seeing their regulations: a named regulation stays.
+        QStringList requirements;
+        db.forEach(QStringLiteral("SELECT pozadavek_id FROM pozadavky_predpisy WHERE predpis_id "
+                                  "= ? ORDER BY pozadavek_id"),
+                   {old.id}, [&](const RowView &row) { requirements << row.value(0).toString(); });
+        if (!requirements.isEmpty()) {
+            messages.warn(s("Predpis"),
+                          s("Tento předpis nelze smazat (je uveden u požadavků č. %1) !!! ")
+                              .arg(requirements.join(QStringLiteral(", "))));
+            return stay(-1);
+        }
+        return write(db, messages,
+                     {{QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {old.id}}},
+                     {QStringLiteral("DELETE FROM predpisy WHERE predpis_id = ?"), {old.id}}, {});
+    }
+
+    if (r.number.isEmpty()) {
+        messages.warn(s("Číslo"), s("Číslo musí být vyplněno !!!"));
+        return stay(NumberField);
+    }
+    if (r.type.isEmpty()) {
+        messages.warn(s("Typ"), s("Položka typ musí být zvolena !!!"));
+        return stay(TypeField);
+    }
+    if ((mode == Mode::New || r.number != old.number) &&
+        countEqual(db, QStringLiteral("predpisy"), QStringLiteral("cislo"), r.number) > 0) {
+        messages.warn(s("Predpis"), s("Tento predpis (číslo) již existuje !"));
+        return stay(NumberField, true);
+    }
+    if (mode == Mode::New) {
+        const std::optional<qint64> id = freeRegulationId(db);
+        if (!id) {
+            messages.warn(s("Predpis"), s("Všechna čísla předpisů 1 až 50000 jsou obsazena !!!"));
+            return stay(-1);
+        }
+        r.id = *id;
+    }
+
+    const QVariant issued = r.issued.isValid() ? QVariant(r.issued) : QVariant();
+    const Statement row =
+        mode == Mode::New
+            ? Statement{QStringLiteral("INSERT INTO predpisy (predpis_id, typ, cislo, nazev, "
+                                       "vydano, poznamka) VALUES (?, ?, ?, ?, ?, ?)"),
+                        {r.id, r.type, r.number, r.title, issued, r.note}}
+            : Statement{QStringLiteral("UPDATE predpisy SET typ = ?, cislo = ?, nazev = ?, "
+                                       "vydano = ?, poznamka = ? WHERE predpis_id = ?"),
+                        {r.type, r.number, r.title, issued, r.note, r.id}};
+    // The row first, then its whole document list replaced, in one transaction.
+    try {
+        Transaction transaction(db);
+        if (db.execute(row.sql, row.values) != 1) {
+            showWriteError(messages, 0);
+            return {true, -1, false, {}};
+        }
+        db.execute(QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {r.id});
+        for (const QString &document : std::as_const(r.documents))
+            db.execute(QStringLiteral("INSERT INTO dokumenty (predpis_id, soubor) VALUES (?, ?)"),
+                       {r.id, document});
+        transaction.commit();
+    } catch (const DbError &e) {
+        showEngineError(messages, e);
+        return {};
+    }
+    return {true, -1, false, {QString::number(r.id)}};
+}
+
+bool requireDocumentsFolder(const QString &folder, Messages &messages)
+{
+    if (!folder.trimmed().isEmpty())
+        return true;
+    messages.failWithHelp(s("Dokumenty"), s("Není nastavena cesta k dokumentům!"),
+                          QStringLiteral("predpisy.html#dokumenty"));
+    return false;
+}
+
+QString documentToAdd(const QString &pickedPath, const QString &folder, const QStringList &listed,
+                      Messages &messages)
+{
+    if (pickedPath.isEmpty())
+        return QString();
+    const QFileInfo picked(pickedPath);
+    const QString pickedFolder = QDir::cleanPath(picked.absolutePath());
+    const QString documents = QDir::cleanPath(QDir(folder.trimmed()).absolutePath());
+    if (pickedFolder.compare(documents, Qt::CaseInsensitive) != 0) {
+        messages.fail(s("Chybný adresář"), s("Zvolen chybný adresář"));
+        return QString();
+    }
+    const QString name = picked.fileName();
+    return listed.contains(name) ? QString() : name;
+}
+
+QString documentToOpen(const QString &folder, const QString &fileName, Messages &messages)
+{
+    const QString path = QDir(folder.trimmed()).filePath(fileName);
+    if (!QFileInfo(path).isFile()) {
+        messages.warn(s("Dokumenty"),
+                      s("Soubor nelze najít! Překontrolujte cestu ve volbě Nastavení, Dokumenty"));
+        return QString();
+    }
+    return path;
+}
+
+QStringList documentPatterns()
+{
+    return {QStringLiteral("*.rtf"), QStringLiteral("*.doc"),  QStringLiteral("*.xls"),
+            QStringLiteral("*.pdf"), QStringLiteral("*.docx"), QStringLiteral("*.xlsx"),
+            QStringLiteral("*.odt"), QStringLiteral("*.ods")};
+}
+
+} // namespace tamvel::codelists

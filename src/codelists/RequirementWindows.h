@@ -1,0 +1,77 @@
+#pragma once
+
+#include "codelists/Requirements.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+class QTableWidget;
+
+namespace tamvel {
+
+class Database;
+class Messages;
+
+namespace codelists {
+
+class BrowserHost;
+class FrmCodeListGrid;
+
+// The requirements catalogue "Požadavky": one requirement at a time, moved through with
+// the scroll bar, its four text parts edited in place, and its related regulations.
+class FrmPozadavky : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class State { Browsing, New, Editing };
+
+    FrmPozadavky(Database &db, Messages &messages, BrowserHost &host, QWidget *parent = nullptr);
+
+    State state() const { return m_state; }
+    qint64 currentId() const { return m_current; }
+    int position() const; // 1-based, 0 when empty
+    void moveTo(int position);
+
+    // The buttons of the requirement and of its regulations.
+    void newOrSave();    // "Nový" / "Uložit"
+    void editOrCancel(); // "Upravit" / "Storno"
+    void remove();       // "Vymazat"
+    void addRegulation(qint64 id);
+    void removeRegulation();
+    void pickRegulation(); // "Přidat": the regulation picker
+
+public slots:
+    void activated();
+
+private:
+    void reload(qint64 select);
+    void showRequirement();
+    void showRegulations();
+    void setState(State state);
+
+    Database &m_db;
+    Messages &m_messages;
+    BrowserHost &m_host;
+    QVector<qint64> m_ids;
+    qint64 m_current = 0;
+    QVector<qint64> m_regulations;
+    State m_state = State::Browsing;
+    QVector<QLineEdit *> m_parts;
+    QLabel *m_count;
+    QScrollBar *m_scroll;
+    QTableWidget *m_grid;
+    QPushButton *m_first;
+    QPushButton *m_second;
+    QPushButton *m_delete;
+    QPushButton *m_add;
+    QPushButton *m_removeRegulation;
+    QPointer<FrmCodeListGrid> m_picker;
+};
+
+} // namespace codelists
+} // namespace tamvel
