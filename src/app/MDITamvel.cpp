@@ -10,6 +10,8 @@
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
+#include "risks/FrmVypocet.h"
+#include "risks/RiskValue.h"
 #include "ui/FileDialogs.h"
 #include "ui/Messages.h"
 
@@ -243,6 +245,16 @@ void MDITamvel::connectActions()
         connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
                 [this, name] { openCodeList(name); });
     }
+    connect(action(QStringLiteral("mnuHodnVypo")), &QAction::triggered, this, [this] {
+        Database *db = m_session.database();
+        if (!db)
+            return;
+        showChild(QStringLiteral("frmVypocet"), [&] {
+            auto *editor = new FrmVypocet(*db, m_interaction.messages);
+            connect(editor, &FrmVypocet::saved, this, &MDITamvel::loadActiveFormula);
+            return editor;
+        });
+    });
     connect(action(QStringLiteral("mnuCisePoza")), &QAction::triggered, this, [this] {
         if (Database *db = m_session.database())
             showChild(QStringLiteral("frmPozadavky"), [&] {
@@ -308,7 +320,20 @@ void MDITamvel::activate()
         logIn();
         refresh();
     }
+    loadActiveFormula();
     applyRights();
+}
+
+void MDITamvel::loadActiveFormula()
+{
+    Database *db = m_session.database();
+    if (!m_session.loggedIn || !db)
+        return;
+    try {
+        m_session.activeFormula = tamvel::loadActiveFormula(*db);
+    } catch (const DbError &) {
+        // Busy for a moment: the copy is refreshed at the next activation.
+    }
 }
 
 bool MDITamvel::logIn()

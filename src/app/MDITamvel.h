@@ -54,6 +54,8 @@ public:
     bool logIn();
     // The logged-in user's rights applied to the menus (every activation and every 10 s).
     void applyRights();
+    // The in-memory copy of the active risk formula (every activation and after saving).
+    void loadActiveFormula();
 
     // Shows the child window of that object name, creating it when it is not open yet;
     // an open one is brought to the front with its current content.

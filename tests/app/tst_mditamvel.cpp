@@ -174,6 +174,13 @@ void TestMDITamvel::menusFollowTheLoginState()
     QVERIFY(!f.visible("mnuNastKone"));
     grab(*f.window, "after-login.png");
 
+    // Every activation refreshes the in-memory copy of the active formula.
+    QCOMPARE(f.session.activeFormula, QString());
+    f.session.database()->execute(
+        QStringLiteral("INSERT INTO algoritmy (algoritmus, aktivni) VALUES ('Z*P', 1)"));
+    f.window->activate();
+    QCOMPARE(f.session.activeFormula, QStringLiteral("Z*P"));
+
     // "Přihlášení" logs in again through a fresh dialog.
     f.login.add(QStringLiteral("Administrator"), QString());
     f.window->action(QStringLiteral("mnuNastPrih"))->trigger();

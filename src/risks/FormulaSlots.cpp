@@ -1,0 +1,74 @@
+#include "risks/FormulaSlots.h"
+
+#include "db/Database.h"
+#include "ui/Messages.h"
+
+#include <QStringList>
+
+namespace tamvel {
+
+FormulaSlots loadFormulaSlots(Database &db)
+{
+    FormulaSlots formulas;
+    int next = 0;
+    // The table has no slot number: the order of insertion is the order of the slots.
+    db.forEach(QStringLiteral("SELECT algoritmus, aktivni FROM algoritmy ORDER BY rowid"), {},
+               [&](const RowView &row) {
+                   if (next >= FormulaSlotCount)
+                       return;
+                   formulas[size_t(next)].text = row.value(0).toString();
+                   formulas[size_t(next)].active = row.value(1).toDouble() == 1.0;
+                   ++next;
+               });
+    return formulas;
+}
+
+SaveOutcome saveFormulas(Database &db, Messages &messages, const FormulaSlots &formulas)
+{
+    SaveOutcome outcome;
+    for (int i = 0; i < FormulaSlotCount; ++i) {
+        const CheckFailure failure = checkFormula(formulas[size_t(i)].text, i + 1, messages);
+        if (failure != CheckFailure::None) {
+            outcome.status = SaveOutcome::CheckFailed;
+            outcome.slot = i + 1;
+            outcome.failure = failure;
+            return outcome;
+        }
+    }
+    for (int i = 0; i < FormulaSlotCount; ++i) {
+        if (formulas[size_t(i)].active && trimBlanks(formulas[size_t(i)].text).isEmpty()) {
+            messages.warn(QStringLiteral("Algorimus"),
+                          QStringLiteral("Není zvolen algoritmus výpočtu !!!"));
+            outcome.status = SaveOutcome::ActiveSlotEmpty;
+            outcome.slot = i + 1;
+            return outcome;
+        }
+    }
+
+    try {
+        inTransaction(db, [&] {
+            db.execute(QStringLiteral("DELETE FROM algoritmy"));
+            QStringList stored;
+            for (const FormulaSlot &slot : formulas) {
+                // The key would refuse an empty text or a repeated one; such a slot is
+                // simply not stored.
+                if (trimBlanks(slot.text).isEmpty() || stored.contains(slot.text))
+                    continue;
+                db.execute(
+                    QStringLiteral("INSERT INTO algoritmy (algoritmus, aktivni) VALUES (?, ?)"),
+                    {slot.text, slot.active ? 1.0 : 0.0});
+                stored << slot.text;
+            }
+            outcome.recomputed = recomputeOpenRisksSilently(db);
+        });
+    } catch (const DbError &error) {
+        outcome.status = SaveOutcome::EngineError;
+        outcome.recomputed = RecomputeResult{};
+        showEngineError(messages, error);
+        return outcome;
+    }
+    showRecomputeMessages(messages, outcome.recomputed);
+    return outcome;
+}
+
+} // namespace tamvel
