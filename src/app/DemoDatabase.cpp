@@ -3,6 +3,7 @@
 #include "codelists/SystemPaths.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
+#include "risks/Formula.h"
 
 #include <QDate>
 #include <QStringList>
@@ -569,6 +570,8 @@ void fillRisks(Database &db, int riskCount)
         s("INSERT INTO rizika_uzavrene (id_riziko, algoritmus) VALUES (?, ?)");
     const QDate start(2025, 1, 6);
 
+    // The register's own evaluation of its active formula.
+    const Formula formula(s("Z*P*F"));
     Random random(20261206);
     for (int id = 1; id <= riskCount; ++id) {
         const Workshop &shop = random.pick(shops);
@@ -578,7 +581,7 @@ void fillRisks(Database &db, int riskCount)
 
         // Ratings lean towards the middle of each scale, as real assessments do.
         QString ratings[3];
-        double value = 1;
+        double numbers[3] = {0, 0, 0};
         for (int i = 0; i < 3; ++i) {
             const auto &entries = scaleList[i].entries;
             const int middle = entries.size() / 2;
@@ -586,8 +589,10 @@ void fillRisks(Database &db, int riskCount)
                 0, middle + random.below(entries.size()) - entries.size() / 2 + random.below(2) - 1,
                 int(entries.size()) - 1);
             ratings[i] = entries[index].first;
-            value *= entries[index].second / 10.0;
+            numbers[i] = entries[index].second / 10.0;
         }
+        const double value =
+            formula.evaluate(Ratings{numbers[0], numbers[1], numbers[2]}).value_or(0);
 
         const bool closed = random.chance(25);
         const QDate measureDue = start.addDays(random.below(700));
