@@ -7,6 +7,7 @@
 #include "app/HelpWindow.h"
 #include "app/Session.h"
 #include "codelists/RequirementWindows.h"
+#include "codelists/SystemWindows.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
@@ -255,6 +256,12 @@ void MDITamvel::connectActions()
             return editor;
         });
     });
+    connect(action(QStringLiteral("mnuCiseSyst")), &QAction::triggered, this, [this] {
+        if (Database *db = m_session.database())
+            showChild(QStringLiteral("frmSystemy"), [&] {
+                return new codelists::FrmSystemy(*db, m_interaction.messages, *this);
+            });
+    });
     connect(action(QStringLiteral("mnuCisePoza")), &QAction::triggered, this, [this] {
         if (Database *db = m_session.database())
             showChild(QStringLiteral("frmPozadavky"), [&] {
@@ -343,7 +350,7 @@ bool MDITamvel::logIn()
         return false;
     if (m_session.hasRetiredDatabase()) {
         // The windows of the earlier login worked on the database just replaced.
-        m_mdi->closeAllSubWindows();
+        closeDatabaseWindows();
         m_session.releaseRetiredDatabase();
     }
     applyWindowSize(size);
@@ -405,6 +412,8 @@ QMdiSubWindow *MDITamvel::showChild(const QString &name, const std::function<QWi
     const QSize wanted = widget->testAttribute(Qt::WA_Resized) ? widget->size() : QSize();
     QMdiSubWindow *sub = m_mdi->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    // A window that closes itself takes its frame along.
+    connect(widget, &QObject::destroyed, sub, &QMdiSubWindow::close);
     sub->show();
     if (wanted.isValid())
         sub->resize(sub->size() - widget->size() + wanted);
@@ -495,6 +504,14 @@ void MDITamvel::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+void MDITamvel::closeDatabaseWindows()
+{
+    // The systems window refuses to close over a too long path; its database is going away.
+    if (auto *systems = qobject_cast<codelists::FrmSystemy *>(child(QStringLiteral("frmSystemy"))))
+        systems->closeUnchecked();
+    m_mdi->closeAllSubWindows();
+}
+
 void MDITamvel::saveWindowSize()
 {
     if (m_session.loggedIn && m_session.database())
@@ -534,7 +551,7 @@ void MDITamvel::selectDatabase()
         return;
     // As if the program started again on the chosen file.
     saveWindowSize();
-    m_mdi->closeAllSubWindows();
+    closeDatabaseWindows();
     tamvel::selectDatabase(m_session, chosen);
     m_session.startUp();
     applyWindowSize(WindowSize());

@@ -93,6 +93,7 @@ private:
     void applyWindowSize(const WindowSize &size);
     WindowSize currentWindowSize() const;
     void saveWindowSize();
+    void closeDatabaseWindows();
     QString databaseFolder() const;
 
     void selectDatabase();

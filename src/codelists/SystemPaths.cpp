@@ -9,6 +9,12 @@
 
 namespace tamvel::systems {
 
+namespace {
+
+const QString OpenRisks = QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
+
+} // namespace
+
 ParentMap loadParents(Database &db)
 {
     ParentMap parents;
@@ -34,6 +40,78 @@ QString path(const QString &system, const ParentMap &parents)
     }
     std::reverse(chain.begin(), chain.end());
     return chain.join(QLatin1Char('/'));
+}
+
+int pathLength(const QString &system, const ParentMap &parents)
+{
+    return int(path(system, parents).trimmed().size());
+}
+
+bool isTooLong(const QString &path)
+{
+    return path.trimmed().size() > MaxPathLength;
+}
+
+QStringList descendants(const QString &system, const ParentMap &parents)
+{
+    QHash<QString, QStringList> children;
+    for (auto it = parents.constBegin(); it != parents.constEnd(); ++it)
+        if (!it->isEmpty())
+            children[*it] << it.key();
+    QStringList result;
+    QSet<QString> seen{system};
+    for (qsizetype next = -1; next < result.size(); ++next) {
+        const QString &parent = next < 0 ? system : result[next];
+        QStringList below = children.value(parent);
+        below.sort(); // the hash has no order of its own
+        for (const QString &child : below) {
+            if (seen.contains(child))
+                continue;
+            seen.insert(child);
+            result << child;
+        }
+    }
+    return result;
+}
+
+qint64 refreshOpenRiskPaths(Database &db, const QString &system)
+{
+    return refreshOpenRiskPaths(db, system, loadParents(db));
+}
+
+qint64 refreshOpenRiskPaths(Database &db, const QString &system, const ParentMap &parents)
+{
+    // A path over the field's size is cut to fit: the save goes through and the path
+    // check tells the user to shorten the tree.
+    const QString stored = path(system, parents).trimmed().left(StoredPathSize);
+    return db.execute(QStringLiteral("UPDATE rizika SET cesta = ? WHERE system = ? AND ") +
+                          OpenRisks,
+                      {stored, system});
+}
+
+qint64 refreshOpenRiskPathsOfBranch(Database &db, const QString &system)
+{
+    qint64 changed = 0;
+    inTransaction(db, [&] {
+        const ParentMap parents = loadParents(db);
+        changed += refreshOpenRiskPaths(db, system, parents);
+        for (const QString &below : descendants(system, parents))
+            changed += refreshOpenRiskPaths(db, below, parents);
+    });
+    return changed;
+}
+
+std::optional<QString> firstTooLongPath(Database &db)
+{
+    const ParentMap parents = loadParents(db);
+    const Rows rows =
+        db.query(QStringLiteral("SELECT system FROM systemy ORDER BY system COLLATE CS"));
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString system = rows.at(i, 0).toString();
+        if (pathLength(system, parents) > MaxPathLength)
+            return system;
+    }
+    return std::nullopt;
 }
 
 } // namespace tamvel::systems

@@ -222,6 +222,10 @@ void TestMDITamvel::openWindowIsBroughtToTheFront()
     QCOMPARE(f.window->mdiArea()->subWindowList().size(), 2);
     QCOMPARE(f.window->mdiArea()->activeSubWindow()->widget(), first);
 
+    // A window that closes itself takes its frame along.
+    f.window->child(QStringLiteral("frmJine"))->close();
+    QTRY_COMPARE(f.window->mdiArea()->subWindowList().size(), 1);
+
     // The documents page of the help is reachable by its anchor.
     f.window->openHelp(QStringLiteral("predpisy.html#dokumenty"));
     QCOMPARE(qobject_cast<HelpWindow *>(first)->currentPage(), QStringLiteral("predpisy.html"));

@@ -1,0 +1,518 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "codelists/Systems.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::systems;
+
+class TestSystems : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void treeHasRootsThenChildrenThenUnassigned();
+    void damagedTreesEndUnderUnassignedWithoutHanging();
+    void namesThatReadAsNumbers();
+    void newSystemsAreCheckedBeforeAnythingIsWritten();
+    void pathsOfSixtyCharactersAreTooLong();
+    void pathRefreshTouchesOpenRisksOnly();
+    void renameCascadesIntoOpenRisksAndChildren();
+    void renameAsksOnlyWhenRisksUseTheName();
+    void moveBelowItselfIsRefused();
+    void deleteClosesOpenRisksAfterYes();
+    void staffingKeepsOthersAndWorkersOfOpenRisks();
+    void failedSavesLeaveEveryTableAsItWas();
+
+private:
+    void addSystem(const QString &name, const QString &parent = QString())
+    {
+        m_db->execute(
+            QStringLiteral("INSERT INTO systemy (system, system_nadrazeny) VALUES (?, ?)"),
+            {name, parent});
+    }
+    void addStaff(const QString &system, const QString &worker)
+    {
+        m_db->execute(
+            QStringLiteral("INSERT INTO system_pracovnik (system, pracovnik) VALUES (?, ?)"),
+            {system, worker});
+    }
+    void addRisk(int id, const QString &system, bool closed,
+                 const QString &worker = QStringLiteral("ostatní"),
+                 const QString &path = QStringLiteral("stará/cesta"))
+    {
+        m_db->execute(QStringLiteral("INSERT INTO rizika (id_riziko, system, pracovnik, cesta, "
+                                     "opatreni_splneno, napravna_opatreni) VALUES (?,?,?,?,?,?)"),
+                      {id, system, worker, path, closed ? QVariant(QDate(2024, 1, 31)) : QVariant(),
+                       QStringLiteral("původní")});
+    }
+    QString riskText(int id, const char *field)
+    {
+        return m_db->scalarText(QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko = ?")
+                                    .arg(QString::fromUtf8(field)),
+                                {id});
+    }
+    QString parentOf(const QString &system)
+    {
+        return m_db->scalarText(
+            QStringLiteral("SELECT system_nadrazeny FROM systemy WHERE system = ?"), {system});
+    }
+    QStringList staffOf(const QString &system)
+    {
+        QStringList result = workersOf(*m_db, system);
+        return result;
+    }
+    // Every row of the tables a save touches, for comparing before and after.
+    QStringList dump()
+    {
+        QStringList lines;
+        for (const char *table : {"systemy", "system_pracovnik", "rizika"}) {
+            const Rows rows = m_db->query(
+                QStringLiteral("SELECT * FROM %1 ORDER BY 1, 2").arg(QString::fromUtf8(table)));
+            for (int r = 0; r < rows.size(); ++r) {
+                QStringList fields{QString::fromUtf8(table)};
+                for (int c = 0; c < rows.columnCount(); ++c)
+                    fields << rows.at(r, c).toString();
+                lines << fields.join(QLatin1Char('|'));
+            }
+        }
+        return lines;
+    }
+    static QStringList names(const std::vector<TreeNode> &nodes)
+    {
+        QStringList result;
+        for (const TreeNode &node : nodes)
+            result << node.name;
+        return result;
+    }
+    static QString s(const char *text) { return QString::fromUtf8(text); }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+    int m_counter = 0;
+};
+
+void TestSystems::init()
+{
+    m_db.reset();
+    m_db = newDatabase(m_dir, QStringLiteral("s%1.mdb").arg(++m_counter));
+}
+
+void TestSystems::treeHasRootsThenChildrenThenUnassigned()
+{
+    addSystem(s("Závod"));
+    addSystem(s("Hala"), s("Závod"));
+    addSystem(s("Chodba"), s("Závod"));
+    addSystem(s("Cvičiště"), s("Závod"));
+    addSystem(s("Lis 2"), s("Hala"));
+    addSystem(s("Administrativa"));
+    // Whose parent row was deleted, with a child of its own.
+    addSystem(s("Sirotek"), s("Smazaný"));
+    addSystem(s("Pod sirotkem"), s("Sirotek"));
+
+    const Tree tree = loadTree(*m_db);
+    QCOMPARE(names(tree), (QStringList{s("Administrativa"), s("Závod"), unassigned()}));
+    QVERIFY(!tree[0].unassigned && tree[2].unassigned);
+    // Czech order: "ch" after "h", "č" after "c".
+    QCOMPARE(names(tree[1].children), (QStringList{s("Cvičiště"), s("Hala"), s("Chodba")}));
+    QCOMPARE(names(tree[1].children[1].children), QStringList{s("Lis 2")});
+    QCOMPARE(names(tree[2].children), QStringList{s("Sirotek")});
+    QCOMPARE(names(tree[2].children[0].children), QStringList{s("Pod sirotkem")});
+
+    // A sound tree has no "nezařazené" node; an empty one has no node at all.
+    QVERIFY(buildTree({}).empty());
+    QCOMPARE(names(buildTree({{s("A"), {}}, {s("B"), s("A")}})), QStringList{s("A")});
+}
+
+void TestSystems::damagedTreesEndUnderUnassignedWithoutHanging()
+{
+    // A -> B -> C -> A is a cycle, D hangs below C, S is its own parent.
+    const QVector<SystemRow> rows{{s("R"), {}},     {s("A"), s("B")}, {s("B"), s("C")},
+                                  {s("C"), s("A")}, {s("D"), s("C")}, {s("S"), s("S")},
+                                  {s("E"), s("D")}};
+    const Tree tree = buildTree(rows);
+    QCOMPARE(names(tree), (QStringList{s("R"), unassigned()}));
+    // Every system of a cycle directly under "nezařazené", what hangs below them under them.
+    QCOMPARE(names(tree[1].children), (QStringList{s("A"), s("B"), s("C"), s("S")}));
+    QCOMPARE(names(tree[1].children[2].children), QStringList{s("D")});
+    QCOMPARE(names(tree[1].children[2].children[0].children), QStringList{s("E")});
+    QVERIFY(tree[1].children[0].children.empty());
+
+    // No limit of a thousand systems, and a long chain is no trouble.
+    QVector<SystemRow> chain{{s("s0"), {}}};
+    for (int i = 1; i <= 20000; ++i)
+        chain.append({QStringLiteral("s%1").arg(i), QStringLiteral("s%1").arg(i - 1)});
+    chain.append({s("x0"), s("x20000")}); // a long cycle of another 20001 systems
+    for (int i = 1; i <= 20000; ++i)
+        chain.append({QStringLiteral("x%1").arg(i), QStringLiteral("x%1").arg(i - 1)});
+    QElapsedTimer timer;
+    timer.start();
+    const Tree deep = buildTree(chain);
+    QVERIFY(timer.elapsed() < 5000);
+    QCOMPARE(deep.size(), size_t(2));
+    int depth = 0;
+    for (const TreeNode *node = &deep[0]; !node->children.empty(); node = &node->children[0])
+        ++depth;
+    QCOMPARE(depth, 20000);
+    QCOMPARE(deep[1].children.size(), size_t(20001));
+}
+
+void TestSystems::namesThatReadAsNumbers()
+{
+    for (const char *number : {"123", " 7 ", "12,5", "12.5", "-3", "+4", "1 000", ",5", "0"})
+        QVERIFY2(readsAsNumber(s(number)), number);
+    for (const char *name : {"123a", "a123", "Hala 2", "1.2.3", "2-3", "", "e", "1e5", "§ 5"})
+        QVERIFY2(!readsAsNumber(s(name)), name);
+}
+
+void TestSystems::newSystemsAreCheckedBeforeAnythingIsWritten()
+{
+    addSystem(s("Hala"));
+    ScriptedMessages messages;
+
+    SaveResult r = saveNew(*m_db, {s("123"), s("Hala"), {}}, messages);
+    QCOMPARE(r.outcome, Outcome::Refused);
+    QVERIFY(r.focusName);
+    QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
+    QCOMPARE(messages.lastText(), s("Název systému musí obsahovat alespoň 1 nenumerický znak! "));
+    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy")), 1);
+
+    QCOMPARE(saveNew(*m_db, {s("   "), s("Hala"), {}}, messages).outcome, Outcome::Refused);
+    QCOMPARE(messages.lastText(), s("Název systému musí být vyplněn!"));
+    QCOMPARE(saveNew(*m_db, {s("Hala"), QString(), {}}, messages).outcome, Outcome::Refused);
+    QCOMPARE(messages.lastText(), s("Systém 'Hala' již existuje!!!"));
+    QCOMPARE(saveNew(*m_db, {s("Sklad"), s("Zbořená"), {}}, messages).outcome, Outcome::Refused);
+    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy")), 1);
+    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM system_pracovnik")), 0);
+
+    // Digits followed by a letter are a name; the name is trimmed, "ostatní" always staffed.
+    messages.shown.clear();
+    r = saveNew(*m_db, {s(" 123a "), s("Hala"), {s("Svářeč")}}, messages);
+    QVERIFY(r.saved());
+    QCOMPARE(r.system, s("123a"));
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(parentOf(s("123a")), s("Hala"));
+    QCOMPARE(staffOf(s("123a")), (QStringList{s("ostatní"), s("Svářeč")}));
+    // A letter-case variant is another name.
+    QVERIFY(saveNew(*m_db, {s("hala"), QString(), {}}, messages).saved());
+    QCOMPARE(parentOf(s("hala")), QString());
+}
+
+void TestSystems::pathsOfSixtyCharactersAreTooLong()
+{
+    const QString child(30, QLatin1Char('b'));
+    addSystem(s("A"));
+    addSystem(child, s("A"));
+    addSystem(QString(26, QLatin1Char('c')), child);
+    ScriptedMessages messages;
+    // 1 + 1 + 30 + 1 + 26 = 59: fits.
+    QVERIFY(!firstTooLongPath(*m_db));
+    QVERIFY(checkPathLengths(*m_db, messages));
+    QVERIFY(messages.shown.isEmpty());
+
+    const QString grandchild(27, QLatin1Char('c'));
+    addSystem(grandchild, child);
+    QCOMPARE(pathLength(grandchild, loadParents(*m_db)), 60);
+    QCOMPARE(firstTooLongPath(*m_db), grandchild);
+    QVERIFY(!checkPathLengths(*m_db, messages));
+    QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
+    QCOMPARE(messages.shown.last().title, s("Systém"));
+    QCOMPARE(messages.lastText(), s("Strom systémů se systémem '") + grandchild +
+                                      s("' přesahuje maximální povolenou délku. Upravte "
+                                        "systém/strom systémů."));
+
+    // A path over the stored size is cut to it, so a save never fails on it.
+    const QString longer(40, QLatin1Char('d'));
+    addSystem(longer, child);
+    addRisk(1, longer, false);
+    QCOMPARE(refreshOpenRiskPaths(*m_db, longer), 1);
+    QCOMPARE(riskText(1, "cesta"), (s("A/") + child + s("/") + longer).left(60));
+}
+
+void TestSystems::pathRefreshTouchesOpenRisksOnly()
+{
+    addSystem(s("Závod"));
+    addSystem(s("Hala"), s("Závod"));
+    addSystem(s("Lis"), s("Hala"));
+    addSystem(s("Sklad"), s("Závod"));
+    addRisk(1, s("Hala"), false);
+    addRisk(2, s("Hala"), true);
+    addRisk(3, s("Lis"), false);
+    addRisk(4, s("Sklad"), false);
+    m_db->execute(QStringLiteral("UPDATE rizika SET program_splneno = '2024-02-01' WHERE "
+                                 "id_riziko = 4"));
+    addRisk(5, s("Sklad"), false);
+
+    QCOMPARE(refreshOpenRiskPaths(*m_db, s("Hala")), 1);
+    QCOMPARE(riskText(1, "cesta"), s("Závod/Hala"));
+    QCOMPARE(riskText(2, "cesta"), s("stará/cesta"));
+    QCOMPARE(riskText(3, "cesta"), s("stará/cesta"));
+
+    QCOMPARE(descendants(s("Závod"), loadParents(*m_db)),
+             (QStringList{s("Hala"), s("Sklad"), s("Lis")}));
+    QCOMPARE(refreshOpenRiskPathsOfBranch(*m_db, s("Závod")), 3);
+    QCOMPARE(riskText(3, "cesta"), s("Závod/Hala/Lis"));
+    // A risk closed by its programme is closed too.
+    QCOMPARE(riskText(4, "cesta"), s("stará/cesta"));
+    QCOMPARE(riskText(5, "cesta"), s("Závod/Sklad"));
+}
+
+void TestSystems::renameCascadesIntoOpenRisksAndChildren()
+{
+    addSystem(s("Závod"));
+    addSystem(s("Hala"), s("Závod"));
+    addSystem(s("Lis"), s("Hala"));
+    addSystem(s("Jeřáb"), s("Lis"));
+    addStaff(s("Hala"), s("ostatní"));
+    addStaff(s("Hala"), s("Svářeč"));
+    addRisk(1, s("Hala"), false, s("Svářeč"));
+    addRisk(2, s("Hala"), true, s("Svářeč"));
+    addRisk(3, s("Lis"), false);
+    addRisk(4, s("Lis"), true);
+    addRisk(5, s("Jeřáb"), false);
+
+    ScriptedMessages messages;
+    messages.answers = {true};
+    const SystemData loaded = loadSystem(*m_db, s("Hala"));
+    QCOMPARE(loaded.workers, (QStringList{s("ostatní"), s("Svářeč")}));
+    const SaveResult r = saveChanges(
+        *m_db, loaded, {s("Hala A"), s("Závod"), {s("ostatní"), s("Svářeč"), s("Jeřábník")}},
+        messages);
+    QVERIFY(r.saved());
+    QCOMPARE(r.system, s("Hala A"));
+    QCOMPARE(messages.kinds(), QStringList{QStringLiteral("ask")});
+    QCOMPARE(messages.lastText(), s("Pozor, tento systém je používán!!! Pokud budete se změnou "
+                                    "souhlasit, bude provedena ve všech neuzavřených položkách "
+                                    "rizik.)"));
+
+    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy WHERE system = 'Hala'")),
+             0);
+    QCOMPARE(parentOf(s("Hala A")), s("Závod"));
+    QCOMPARE(parentOf(s("Lis")), s("Hala A"));
+    QCOMPARE(staffOf(s("Hala")), QStringList());
+    QCOMPARE(staffOf(s("Hala A")), (QStringList{s("Jeřábník"), s("ostatní"), s("Svářeč")}));
+    // Open risks follow the name and the path, also below the system.
+    QCOMPARE(riskText(1, "system"), s("Hala A"));
+    QCOMPARE(riskText(1, "cesta"), s("Závod/Hala A"));
+    QCOMPARE(riskText(3, "cesta"), s("Závod/Hala A/Lis"));
+    QCOMPARE(riskText(5, "cesta"), s("Závod/Hala A/Lis/Jeřáb"));
+    // Closed ones keep what they had.
+    QCOMPARE(riskText(2, "system"), s("Hala"));
+    QCOMPARE(riskText(2, "cesta"), s("stará/cesta"));
+    QCOMPARE(riskText(4, "cesta"), s("stará/cesta"));
+
+    // A change of letter case alone is a rename, not a duplicate.
+    messages.answers = {true};
+    const SystemData renamed = loadSystem(*m_db, s("Hala A"));
+    QVERIFY(
+        saveChanges(*m_db, renamed, {s("HALA A"), s("Závod"), renamed.workers}, messages).saved());
+    QCOMPARE(riskText(1, "system"), s("HALA A"));
+    // Another system's name is refused.
+    QCOMPARE(
+        saveChanges(*m_db, loadSystem(*m_db, s("Lis")), {s("Závod"), s("HALA A"), {}}, messages)
+            .outcome,
+        Outcome::Refused);
+    QCOMPARE(messages.lastText(), s("Systém 'Závod' již existuje!!!"));
+}
+
+void TestSystems::renameAsksOnlyWhenRisksUseTheName()
+{
+    addSystem(s("Hala"));
+    addSystem(s("Sklad"));
+    addRisk(1, s("Sklad"), true);
+    ScriptedMessages messages;
+
+    // No risk: no question.
+    QVERIFY(saveChanges(*m_db, loadSystem(*m_db, s("Hala")), {s("Dílna"), QString(), {}}, messages)
+                .saved());
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(staffOf(s("Dílna")), QStringList{s("ostatní")});
+
+    // Only a closed risk: the question comes; No changes nothing.
+    const QStringList before = dump();
+    const SaveResult no =
+        saveChanges(*m_db, loadSystem(*m_db, s("Sklad")), {s("Sklady"), QString(), {}}, messages);
+    QCOMPARE(no.outcome, Outcome::Cancelled);
+    QCOMPARE(messages.kinds(), QStringList{QStringLiteral("ask")});
+    QCOMPARE(dump(), before);
+    // "123" is refused in an edit too.
+    QCOMPARE(saveChanges(*m_db, loadSystem(*m_db, s("Sklad")), {s("123"), QString(), {}}, messages)
+                 .outcome,
+             Outcome::Refused);
+    QCOMPARE(dump(), before);
+}
+
+void TestSystems::moveBelowItselfIsRefused()
+{
+    addSystem(s("Závod"));
+    addSystem(s("Hala"), s("Závod"));
+    addSystem(s("Lis"), s("Hala"));
+    addSystem(s("Sklad"));
+    addRisk(1, s("Lis"), false);
+    ScriptedMessages messages;
+    const QStringList before = dump();
+    const SystemData hala = loadSystem(*m_db, s("Hala"));
+    for (const char *below : {"Hala", "Lis"}) {
+        QCOMPARE(saveChanges(*m_db, hala, {s("Hala"), s(below), {}}, messages).outcome,
+                 Outcome::Refused);
+        QCOMPARE(messages.lastText(),
+                 s("Systém nelze přesunout pod sebe sama ani pod svůj podřízený systém!"));
+    }
+    QCOMPARE(dump(), before);
+
+    // A move elsewhere refreshes the paths of the branch.
+    QVERIFY(saveChanges(*m_db, hala, {s("Hala"), s("Sklad"), {}}, messages).saved());
+    QCOMPARE(parentOf(s("Hala")), s("Sklad"));
+    QCOMPARE(riskText(1, "cesta"), s("Sklad/Hala/Lis"));
+    QVERIFY(saveChanges(*m_db, loadSystem(*m_db, s("Hala")), {s("Hala"), QString(), {}}, messages)
+                .saved());
+    QCOMPARE(riskText(1, "cesta"), s("Hala/Lis"));
+
+    // A system of a cycle keeps its stored parent unless another one is chosen.
+    m_db->execute(QStringLiteral("UPDATE systemy SET system_nadrazeny = 'Lis' WHERE system = "
+                                 "'Hala'"));
+    const SystemData cyclic = loadSystem(*m_db, s("Hala"));
+    QVERIFY(saveChanges(*m_db, cyclic, {s("Hala"), s("Lis"), {s("Kovář")}}, messages).saved());
+    QCOMPARE(parentOf(s("Hala")), s("Lis"));
+    QVERIFY(saveChanges(*m_db, cyclic, {s("Hala"), QString(), {}}, messages).saved());
+    QCOMPARE(parentOf(s("Hala")), QString());
+}
+
+void TestSystems::deleteClosesOpenRisksAfterYes()
+{
+    addSystem(s("Závod"));
+    addSystem(s("Hala"), s("Závod"));
+    addStaff(s("Hala"), s("ostatní"));
+    addStaff(s("Hala"), s("Svářeč"));
+    addRisk(1, s("Hala"), false, s("Svářeč"), s("Závod/Hala"));
+    addRisk(2, s("Hala"), true);
+    addRisk(3, s("Závod"), false);
+    addSystem(s("Sklad"), s("Závod"));
+    ScriptedMessages messages;
+
+    // A system with systems below is refused.
+    const QStringList before = dump();
+    QCOMPARE(deleteSystem(*m_db, s("Závod"), messages).outcome, Outcome::Refused);
+    QCOMPARE(dump(), before);
+
+    // No: nothing changes.
+    messages.shown.clear();
+    QCOMPARE(deleteSystem(*m_db, s("Hala"), messages).outcome, Outcome::Cancelled);
+    QCOMPARE(messages.kinds(), QStringList{QStringLiteral("ask")});
+    QCOMPARE(messages.lastText(), s("Tento systém obsahuje neuzavřená rizika! Chcete přesto "
+                                    "tento systém zrušit (všechna rizika budou uzavřena)? "));
+    QCOMPARE(dump(), before);
+
+    messages.answers = {true};
+    QVERIFY(deleteSystem(*m_db, s("Hala"), messages).saved());
+    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy")), 2);
+    QCOMPARE(staffOf(s("Hala")), QStringList());
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT opatreni_splneno FROM rizika WHERE id_riziko = 1"))
+                 .toString(),
+             QDate::currentDate().toString(Qt::ISODate));
+    QCOMPARE(riskText(1, "napravna_opatreni"), s("zrušení systému"));
+    QCOMPARE(riskText(1, "system"), s("Hala"));
+    QCOMPARE(riskText(1, "cesta"), s("Závod/Hala"));
+    // The risk closed earlier and another system's risk stay as they were.
+    QCOMPARE(riskText(2, "opatreni_splneno"), s("2024-01-31"));
+    QCOMPARE(riskText(2, "napravna_opatreni"), s("původní"));
+    QCOMPARE(riskText(3, "napravna_opatreni"), s("původní"));
+
+    // Without open risks there is no question.
+    messages.shown.clear();
+    QVERIFY(deleteSystem(*m_db, s("Sklad"), messages).saved());
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(riskText(3, "napravna_opatreni"), s("původní"));
+    // A system that is gone meanwhile: the write check, nothing kept.
+    QCOMPARE(deleteSystem(*m_db, s("Sklad"), messages).outcome, Outcome::Failed);
+    QCOMPARE(messages.shown.last().title, s("Nepředpokládaná chyba"));
+    QCOMPARE(m_db->transactionDepth(), 0);
+}
+
+void TestSystems::staffingKeepsOthersAndWorkersOfOpenRisks()
+{
+    QCOMPARE(withOthers({s("Svářeč"), QString(), s("Svářeč"), s("  ")}),
+             (QStringList{s("ostatní"), s("Svářeč")}));
+    QCOMPARE(withOthers({s("Svářeč"), s("ostatní")}), (QStringList{s("Svářeč"), s("ostatní")}));
+
+    for (const char *worker : {"Svářeč", "Chemik", "Hasič", "ostatní"})
+        m_db->execute(QStringLiteral("INSERT INTO pracovnici VALUES (?)"), {s(worker)});
+    QCOMPARE(possibleWorkers(*m_db, {s("ostatní"), s("Svářeč")}),
+             (QStringList{s("Hasič"), s("Chemik")}));
+
+    addSystem(s("Hala"));
+    addSystem(s("Sklad"));
+    addStaff(s("Hala"), s("ostatní"));
+    addStaff(s("Hala"), s("Svářeč"));
+    addStaff(s("Hala"), s("Chemik"));
+    addStaff(s("Hala"), s("Hasič"));
+    addRisk(1, s("Hala"), false, s("Svářeč"));
+    addRisk(2, s("Hala"), true, s("Chemik"));
+    addRisk(3, s("Sklad"), false, s("Hasič"));
+
+    ScriptedMessages messages;
+    QVERIFY(!mayRemoveWorker(*m_db, s("Hala"), s("ostatní"), messages));
+    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(!mayRemoveWorker(*m_db, s("Hala"), s("Svářeč"), messages));
+    QCOMPARE(messages.shown.last().kind, QStringLiteral("warn"));
+    QCOMPARE(messages.shown.last().title, s("Pracovník/činnost"));
+    QCOMPARE(messages.lastText(), s("Pracovníka/činnost Svářeč z tohoto systému nelze odebrat (je "
+                                    "zavedena v neuzavřených položkách rizik) !!! "));
+    // Closed risks and other systems' risks do not hold a worker.
+    QVERIFY(mayRemoveWorker(*m_db, s("Hala"), s("Chemik"), messages));
+    QVERIFY(mayRemoveWorker(*m_db, s("Hala"), s("Hasič"), messages));
+
+    // The save holds to the same rule and always keeps "ostatní".
+    const SystemData hala = loadSystem(*m_db, s("Hala"));
+    messages.shown.clear();
+    QCOMPARE(saveChanges(*m_db, hala, {s("Hala"), QString(), {s("Chemik")}}, messages).outcome,
+             Outcome::Refused);
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(staffOf(s("Hala")), hala.workers);
+    QVERIFY(saveChanges(*m_db, hala, {s("Hala"), QString(), {s("Svářeč")}}, messages).saved());
+    QCOMPARE(staffOf(s("Hala")), (QStringList{s("ostatní"), s("Svářeč")}));
+}
+
+void TestSystems::failedSavesLeaveEveryTableAsItWas()
+{
+    addSystem(s("Závod"));
+    addSystem(s("Hala"), s("Závod"));
+    addSystem(s("Lis"), s("Hala"));
+    addStaff(s("Hala"), s("ostatní"));
+    addStaff(s("Lis"), s("ostatní"));
+    addRisk(1, s("Hala"), false);
+    addRisk(2, s("Lis"), false);
+    const QStringList before = dump();
+    ScriptedMessages messages;
+    messages.answers = {true, true};
+
+    // A worker longer than the staffing field fails after the rename has been written.
+    const QString tooLong(31, QLatin1Char('w'));
+    SaveResult r = saveChanges(*m_db, loadSystem(*m_db, s("Hala")),
+                               {s("Hala 2"), s("Závod"), {tooLong}}, messages);
+    QCOMPARE(r.outcome, Outcome::Failed);
+    QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
+    QVERIFY(messages.lastText().contains(QStringLiteral("(chyba ")));
+    QCOMPARE(dump(), before);
+    QCOMPARE(m_db->transactionDepth(), 0);
+
+    r = saveNew(*m_db, {s("Sklad"), s("Závod"), {tooLong}}, messages);
+    QCOMPARE(r.outcome, Outcome::Failed);
+    QCOMPARE(dump(), before);
+
+    // The last statement of a delete fails: the risks stay open, the system stays.
+    m_db->execute(QStringLiteral("CREATE TRIGGER fail_staff BEFORE DELETE ON system_pracovnik "
+                                 "BEGIN SELECT RAISE(ABORT, 'zkouška'); END"));
+    r = deleteSystem(*m_db, s("Lis"), messages);
+    QCOMPARE(r.outcome, Outcome::Failed);
+    QCOMPARE(dump(), before);
+    QCOMPARE(m_db->transactionDepth(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestSystems)
+#include "tst_systems.moc"
