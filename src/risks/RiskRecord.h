@@ -1,0 +1,108 @@
+#pragma once
+
+#include "risks/Attachments.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <optional>
+
+namespace tamvel {
+
+class Database;
+class Messages;
+
+namespace risks {
+
+// One risk as its editor shows it, with the attachments kept in memory until saving.
+struct RiskRecord
+{
+    qint64 id = 0;
+    // page "Riziko"
+    QString system;
+    QString worker;
+    QString category;
+    QString kind;
+    QString source;
+    QString damaged;
+    QString character;
+    // pages "Přijatá opatření" and "Hodnocení"
+    QString measures;
+    QString severity;
+    QString probability;
+    QString frequency;
+    QString value; // as shown, with a decimal comma; empty counts as 0
+    bool breach = false;
+    // page "Nápravná opatření"
+    QString corrective;
+    QString correctiveResponsible;
+    QDate correctiveDue;
+    QDate correctiveDone;
+    // page "Požadavky "
+    qint64 requirementId = 0;
+    // page "Programy"
+    QString goal;
+    QString target;
+    QString resources;
+    QString programmeResponsible;
+    QDate programmeDue;
+    QDate programmeDone;
+    // page "Poznámky"
+    QString notes;
+
+    QVector<EquipmentLine> equipment;
+    QVector<SubTask> subTasks;
+
+    // Either completion date closes the risk.
+    bool closed() const { return correctiveDone.isValid() || programmeDone.isValid(); }
+    // The seven fields that make a risk what it is.
+    QStringList identity() const;
+    // Every field the editor saves, trimmed, attachments aside.
+    QStringList fields() const;
+};
+
+enum class RiskMode { New, Edit, Delete, View };
+
+std::optional<RiskRecord> loadRisk(Database &db, qint64 id);
+// The formula that was active when the risk was closed.
+QString closingFormula(Database &db, qint64 id);
+
+// The risk value as the editor shows it: the user's number format, decimal comma.
+QString valueText(double value);
+
+// A field the editor must show after a refusal.
+enum class RiskField {
+    None,
+    System,
+    Worker,
+    Category,
+    Kind,
+    Source,
+    Damaged,
+    Severity,
+    Probability
+};
+
+struct RiskSaveResult
+{
+    enum Outcome { Refused, Unchanged, Saved };
+    Outcome outcome = Refused;
+    RiskField focus = RiskField::None;
+    qint64 id = 0;
+    bool closedNow = false;       // a completion date was entered: ask about an open copy
+    QStringList skippedEquipment; // equipment listed both as provided and as missing
+};
+
+// "Vypočítat": the active formula over the three ratings; empty when it cannot be computed.
+QString computeValue(Database &db, Messages &messages, const RiskRecord &risk);
+
+// The editor's main button. `now` gets the computed value. The row, its attachments, the
+// path, the summary fields and the closing record are written in one transaction: a failure
+// leaves everything as it was and is reported.
+RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, RiskRecord &now,
+                        const QString &activeFormula, Messages &messages);
+
+} // namespace risks
+} // namespace tamvel

@@ -1,0 +1,280 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "app/DemoDatabase.h"
+#include "risks/RiskRecord.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::risks;
+
+class TestRiskRecord : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void newRisksAreNumberedAndRequireTheirFields();
+    void duplicatesAreRefusedOnlyInTheSameClosingState();
+    void unchangedOrNotesOnlyEdits();
+    void closingAsksAndRecordsTheFormula();
+    void attachmentsAndSummaryFields();
+    void copiesAndDeletes();
+    void failedSaveChangesNothing();
+
+private:
+    // A valid risk of the demo register's code lists.
+    RiskRecord sample() const
+    {
+        RiskRecord r;
+        r.system = QStringLiteral("Lis CKW 400");
+        r.worker = QStringLiteral("Lisař");
+        r.category = QStringLiteral("Mechanické nebezpečí");
+        r.kind = QStringLiteral("Pořezání, píchnutí");
+        r.source = QStringLiteral("Ostré hrany výlisků");
+        r.damaged = QStringLiteral("Prsty");
+        r.character = QStringLiteral("Řezné rány");
+        r.severity = QStringLiteral("Vážný úraz");
+        r.probability = QStringLiteral("Zcela možná");
+        r.frequency = QStringLiteral("Často (denně)");
+        return r;
+    }
+    RiskSaveResult save(RiskMode mode, const RiskRecord &opened, RiskRecord now,
+                        ScriptedMessages &messages)
+    {
+        return saveRisk(*m_db, mode, opened, now, QStringLiteral("Z*P*F"), messages);
+    }
+    qint64 count(const QString &sql, const Values &values = {})
+    {
+        return m_db->scalarInt(sql, values);
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+    int m_counter = 0;
+};
+
+void TestRiskRecord::init()
+{
+    m_db.reset();
+    const QString path = m_dir.filePath(QStringLiteral("r%1.mdb").arg(++m_counter));
+    demo::writeDemoDatabase(path, 0);
+    m_db = Database::open(path);
+}
+
+void TestRiskRecord::newRisksAreNumberedAndRequireTheirFields()
+{
+    ScriptedMessages messages;
+    RiskRecord empty;
+    RiskSaveResult r = save(RiskMode::New, {}, empty, messages);
+    QCOMPARE(r.outcome, RiskSaveResult::Refused);
+    QCOMPARE(r.focus, RiskField::System);
+    QCOMPARE(messages.shown.last().title, QStringLiteral("Systém"));
+    QCOMPARE(messages.lastText(), QStringLiteral("Pole Systém musí být zvoleno !"));
+    RiskRecord noSource = sample();
+    noSource.source = QStringLiteral("  ");
+    QCOMPARE(save(RiskMode::New, {}, noSource, messages).focus, RiskField::Source);
+    QCOMPARE(messages.lastText(), QStringLiteral("Pole Zdroj musí být vyplněno !"));
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika")), 0);
+
+    r = save(RiskMode::New, {}, sample(), messages);
+    QCOMPARE(r.outcome, RiskSaveResult::Saved);
+    QCOMPARE(r.id, 1);
+    RiskRecord second = sample();
+    second.source = QStringLiteral("Stříhání plechu");
+    QCOMPARE(save(RiskMode::New, {}, second, messages).id, 2);
+
+    // The value follows the active formula: 7 * 3 * 6; the path and summary fields are set.
+    const RiskRecord stored = *loadRisk(*m_db, 1);
+    QCOMPARE(stored.value, QStringLiteral("126"));
+    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT cesta FROM rizika WHERE id_riziko = 1")),
+             QStringLiteral("Strojírny Hradec a.s./Lisovna/Lis CKW 400"));
+    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT pozadavek || dilci_ukoly || oopp_poskytnute "
+                                             "|| oopp_chybejici || legislativa FROM rizika WHERE "
+                                             "id_riziko = 1")),
+             QStringLiteral("nenenenen"));
+    QCOMPARE(valueText(4.5), QStringLiteral("4,5"));
+    QCOMPARE(valueText(1200), QStringLiteral("1200"));
+}
+
+void TestRiskRecord::duplicatesAreRefusedOnlyInTheSameClosingState()
+{
+    ScriptedMessages messages;
+    QCOMPARE(save(RiskMode::New, {}, sample(), messages).outcome, RiskSaveResult::Saved);
+    const RiskSaveResult twin = save(RiskMode::New, {}, sample(), messages);
+    QCOMPARE(twin.outcome, RiskSaveResult::Refused);
+    QCOMPARE(twin.focus, RiskField::System);
+    QCOMPARE(messages.lastText(),
+             QStringLiteral("Toto riziko již existuje ! Změňte některou položku záložky Riziko."));
+
+    // The first one closed: the same seven fields in an open risk are accepted.
+    m_db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-05-01'"));
+    QCOMPARE(save(RiskMode::New, {}, sample(), messages).id, 2);
+    // ...and so is one closed on other dates, but not on the same ones.
+    RiskRecord closedAlike = sample();
+    closedAlike.correctiveDone = QDate(2024, 5, 2);
+    messages.answers = {true, false};
+    QCOMPARE(save(RiskMode::New, {}, closedAlike, messages).id, 3);
+    closedAlike.correctiveDone = QDate(2024, 5, 1);
+    messages.answers = {true};
+    QCOMPARE(save(RiskMode::New, {}, closedAlike, messages).outcome, RiskSaveResult::Refused);
+}
+
+void TestRiskRecord::unchangedOrNotesOnlyEdits()
+{
+    ScriptedMessages messages;
+    save(RiskMode::New, {}, sample(), messages);
+    // A twin written behind the editor's back: only a change of the seven fields checks.
+    m_db->execute(QStringLiteral("INSERT INTO rizika SELECT 2, system, pracovnik, "
+                                 "nebezpeci_kategorie, nebezpeci_zdroj, nebezpeci_druh, "
+                                 "poskozeni_cast_tela, poskozeni_charakter, bezpecnostni_opatreni, "
+                                 "zavaznost_popis, pravdepodobnost_popis, frekvence_popis, riziko, "
+                                 "napravna_opatreni, opatreni_zodpovida, opatreni_termin, "
+                                 "opatreni_splneno, pozadavek_id, cil, cilova_hodnota, zdroje, "
+                                 "program_zodpovida, program_termin, program_splneno, poznamky, "
+                                 "oopp_poskytnute, oopp_chybejici, pozadavek, dilci_ukoly, cesta, "
+                                 "legislativa FROM rizika WHERE id_riziko = 1"));
+    const RiskRecord opened = *loadRisk(*m_db, 1);
+
+    RiskRecord same = opened;
+    same.notes = QStringLiteral("  ");
+    ScriptedMessages quiet;
+    QCOMPARE(save(RiskMode::Edit, opened, same, quiet).outcome, RiskSaveResult::Unchanged);
+    QVERIFY(quiet.shown.isEmpty());
+
+    RiskRecord notes = opened;
+    notes.notes = QStringLiteral("Prověřeno při auditu");
+    QCOMPARE(save(RiskMode::Edit, opened, notes, quiet).outcome, RiskSaveResult::Saved);
+    QVERIFY(quiet.shown.isEmpty());
+    QCOMPARE(loadRisk(*m_db, 1)->notes, QStringLiteral("Prověřeno při auditu"));
+}
+
+void TestRiskRecord::closingAsksAndRecordsTheFormula()
+{
+    ScriptedMessages messages;
+    save(RiskMode::New, {}, sample(), messages);
+    const RiskRecord opened = *loadRisk(*m_db, 1);
+    RiskRecord done = opened;
+    done.programmeDone = QDate(2025, 6, 30);
+
+    ScriptedMessages no;
+    QCOMPARE(save(RiskMode::Edit, opened, done, no).outcome, RiskSaveResult::Refused);
+    QCOMPARE(no.shown.last().title, QStringLiteral("Uzavření rizika"));
+    QVERIFY(!loadRisk(*m_db, 1)->closed());
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika_uzavrene")), 0);
+
+    ScriptedMessages yes;
+    yes.answers = {true};
+    const RiskSaveResult r = save(RiskMode::Edit, opened, done, yes);
+    QCOMPARE(r.outcome, RiskSaveResult::Saved);
+    QVERIFY(r.closedNow);
+    QVERIFY(loadRisk(*m_db, 1)->closed());
+    QCOMPARE(closingFormula(*m_db, 1), QStringLiteral("Z*P*F"));
+
+    // The open copy the editor offers next: the same fields without the dates, a new id.
+    RiskRecord copy = done;
+    copy.programmeDone = QDate();
+    const RiskSaveResult again = save(RiskMode::New, {}, copy, yes);
+    QCOMPARE(again.id, 2);
+    QVERIFY(!loadRisk(*m_db, 2)->closed());
+}
+
+void TestRiskRecord::attachmentsAndSummaryFields()
+{
+    ScriptedMessages messages;
+    RiskRecord r = sample();
+    r.equipment = {{QStringLiteral("Pracovní rukavice"), Provided},
+                   {QStringLiteral("Ochranné brýle"), Provided},
+                   {QStringLiteral("Obličejový štít"), Missing},
+                   {QStringLiteral("Ochranné brýle"), Missing}};
+    r.requirementId = 2;
+    r.breach = true;
+    const RiskSaveResult saved = save(RiskMode::New, {}, r, messages);
+    QCOMPARE(saved.outcome, RiskSaveResult::Saved);
+    // Provided and missing at once: the first line is kept and the user is told.
+    QCOMPARE(saved.skippedEquipment, QStringList{QStringLiteral("Ochranné brýle")});
+    QVERIFY(messages.lastText().contains(QStringLiteral("Ochranné brýle")));
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM oop_rizika WHERE oop = 'Ochranné brýle' "
+                                  "AND oop_poskytnuto = 'a'")),
+             1);
+    QCOMPARE(
+        m_db->scalarText(QStringLiteral("SELECT oopp_poskytnute || oopp_chybejici || "
+                                        "dilci_ukoly || pozadavek || legislativa FROM rizika")),
+        QStringLiteral("anoanoneanoa"));
+
+    // Sub-tasks come and go with the risk's save.
+    RiskRecord opened = *loadRisk(*m_db, 1);
+    QCOMPARE(opened.equipment.size(), 3);
+    RiskRecord withTask = opened;
+    withTask.subTasks = {
+        {QStringLiteral("Proškolit obsluhu"), QDate(2025, 3, 1), QStringLiteral("J. Novák")}};
+    QCOMPARE(save(RiskMode::Edit, opened, withTask, messages).outcome, RiskSaveResult::Saved);
+    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT dilci_ukoly FROM rizika")),
+             QStringLiteral("ano"));
+    QCOMPARE(loadRisk(*m_db, 1)->subTasks, withTask.subTasks);
+}
+
+void TestRiskRecord::copiesAndDeletes()
+{
+    ScriptedMessages messages;
+    RiskRecord r = sample();
+    r.equipment = {{QStringLiteral("Pracovní rukavice"), Provided}};
+    r.subTasks = {{QStringLiteral("Opravit kryt"), QDate(2025, 1, 31), QStringLiteral("K. Černý")}};
+    save(RiskMode::New, {}, r, messages);
+
+    // A copy saved unchanged is the same risk again; changed, it keeps the attachments.
+    RiskRecord copy = *loadRisk(*m_db, 1);
+    QCOMPARE(save(RiskMode::New, {}, copy, messages).outcome, RiskSaveResult::Refused);
+    copy.worker = QStringLiteral("Seřizovač");
+    const RiskSaveResult saved = save(RiskMode::New, {}, copy, messages);
+    QCOMPARE(saved.id, 2);
+    const RiskRecord stored = *loadRisk(*m_db, 2);
+    QCOMPARE(stored.equipment, r.equipment);
+    QCOMPARE(stored.subTasks, r.subTasks);
+
+    const RiskRecord doomed = *loadRisk(*m_db, 1);
+    RiskRecord same = doomed;
+    QCOMPARE(save(RiskMode::Delete, doomed, same, messages).outcome, RiskSaveResult::Saved);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika WHERE id_riziko = 1")), 0);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM oop_rizika WHERE id_riziko = 1")), 0);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM dilci_ukoly WHERE id_riziko = 1")), 0);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM oop_rizika")), 1);
+}
+
+void TestRiskRecord::failedSaveChangesNothing()
+{
+    ScriptedMessages messages;
+    RiskRecord r = sample();
+    r.equipment = {{QStringLiteral("Pracovní rukavice"), Provided}};
+    save(RiskMode::New, {}, r, messages);
+    const RiskRecord opened = *loadRisk(*m_db, 1);
+    const QByteArray before = m_db->scalarText(QStringLiteral("SELECT group_concat(oop) FROM "
+                                                              "oop_rizika"))
+                                  .toUtf8();
+
+    // The closing record is the last statement; a formula too long for it makes it fail.
+    RiskRecord changed = opened;
+    changed.equipment = {{QStringLiteral("Ochranné brýle"), Missing}};
+    changed.notes = QStringLiteral("Změněno");
+    changed.correctiveDone = QDate(2025, 2, 2);
+    ScriptedMessages yes;
+    yes.answers = {true};
+    const RiskSaveResult r2 =
+        saveRisk(*m_db, RiskMode::Edit, opened, changed, QString(151, QLatin1Char('Z')), yes);
+    QCOMPARE(r2.outcome, RiskSaveResult::Refused);
+    QCOMPARE(yes.shown.last().kind, QStringLiteral("fail"));
+    QVERIFY(yes.lastText().startsWith(QStringLiteral("Riziko nebylo uloženo")));
+
+    const RiskRecord after = *loadRisk(*m_db, 1);
+    QCOMPARE(after.fields(), opened.fields());
+    QCOMPARE(after.equipment, opened.equipment);
+    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT group_concat(oop) FROM oop_rizika")).toUtf8(),
+             before);
+    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika_uzavrene")), 0);
+    QCOMPARE(m_db->transactionDepth(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestRiskRecord)
+#include "tst_riskrecord.moc"
