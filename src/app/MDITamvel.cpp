@@ -11,6 +11,7 @@
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
+#include "risks/FrmDilci.h"
 #include "risks/FrmVypocet.h"
 #include "risks/RiskValue.h"
 #include "ui/FileDialogs.h"
@@ -246,6 +247,11 @@ void MDITamvel::connectActions()
         connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
                 [this, name] { openCodeList(name); });
     }
+    connect(action(QStringLiteral("mnuRiziDilc")), &QAction::triggered, this, [this] {
+        if (Database *db = m_session.database())
+            showChild(QStringLiteral("frmDilci"),
+                      [&] { return new FrmDilci(*db, m_interaction.messages, *this); });
+    });
     connect(action(QStringLiteral("mnuHodnVypo")), &QAction::triggered, this, [this] {
         Database *db = m_session.database();
         if (!db)

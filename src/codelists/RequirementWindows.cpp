@@ -27,9 +27,11 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption)
 
 } // namespace
 
-FrmPozadavky::FrmPozadavky(Database &db, Messages &messages, BrowserHost &host, QWidget *parent)
-    : QWidget(parent), m_db(db), m_messages(messages), m_host(host), m_count(new QLabel(this)),
-      m_scroll(new QScrollBar(Qt::Horizontal, this)), m_grid(new QTableWidget(0, 5, this)),
+FrmPozadavky::FrmPozadavky(Database &db, Messages &messages, BrowserHost &host, bool picker,
+                           QWidget *parent)
+    : QWidget(parent), m_db(db), m_messages(messages), m_host(host), m_pickerMode(picker),
+      m_count(new QLabel(this)), m_scroll(new QScrollBar(Qt::Horizontal, this)),
+      m_grid(new QTableWidget(0, 5, this)),
       m_first(button(this, "cmdPoza1", QStringLiteral("Nový"))),
       m_second(button(this, "cmdPoza2", QStringLiteral("Upravit"))),
       m_delete(button(this, "cmdPoza3", QStringLiteral("Vymazat"))),
@@ -179,7 +181,8 @@ void FrmPozadavky::setState(State state)
     const bool browsing = state == State::Browsing;
     for (QLineEdit *part : std::as_const(m_parts))
         part->setReadOnly(browsing);
-    m_first->setText(browsing ? QStringLiteral("Nový") : QStringLiteral("Uložit"));
+    m_first->setText(browsing ? (m_pickerMode ? QStringLiteral("Vybrat") : QStringLiteral("Nový"))
+                              : QStringLiteral("Uložit"));
     m_second->setText(browsing ? QStringLiteral("Upravit") : QStringLiteral("Storno"));
     m_second->setEnabled(!browsing || m_current != 0);
     m_delete->setVisible(browsing);
@@ -192,6 +195,11 @@ void FrmPozadavky::setState(State state)
 
 void FrmPozadavky::newOrSave()
 {
+    if (m_state == State::Browsing && m_pickerMode) {
+        if (m_current != 0)
+            emit requirementChosen(m_current);
+        return;
+    }
     if (m_state == State::Browsing) {
         for (QLineEdit *part : std::as_const(m_parts))
             part->clear();

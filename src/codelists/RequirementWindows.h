@@ -30,7 +30,10 @@ class FrmPozadavky : public QWidget
 public:
     enum class State { Browsing, New, Editing };
 
-    FrmPozadavky(Database &db, Messages &messages, BrowserHost &host, QWidget *parent = nullptr);
+    // As a picker, the first button reads "Vybrat" while browsing and chooses the shown
+    // requirement.
+    FrmPozadavky(Database &db, Messages &messages, BrowserHost &host, bool picker = false,
+                 QWidget *parent = nullptr);
 
     State state() const { return m_state; }
     qint64 currentId() const { return m_current; }
@@ -48,6 +51,9 @@ public:
 public slots:
     void activated();
 
+signals:
+    void requirementChosen(qint64 id);
+
 private:
     void reload(qint64 select);
     void showRequirement();
@@ -61,6 +67,7 @@ private:
     qint64 m_current = 0;
     QVector<qint64> m_regulations;
     State m_state = State::Browsing;
+    bool m_pickerMode;
     QVector<QLineEdit *> m_parts;
     QLabel *m_count;
     QScrollBar *m_scroll;

@@ -74,8 +74,7 @@ private:
         const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
         if (folder.isEmpty())
             return;
-        window.show();
-        QCoreApplication::processEvents();
+        // Rendered without showing it: a shown window would log in by itself.
         window.grab().save(folder + QLatin1Char('/') + QString::fromUtf8(name));
     }
 

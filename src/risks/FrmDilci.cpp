@@ -1,0 +1,291 @@
+#include "risks/FrmDilci.h"
+
+#include "codelists/CodeListWindows.h"
+#include "db/Database.h"
+#include "risks/FrmDilciUkol.h"
+#include "ui/DateText.h"
+
+#include <QAbstractTableModel>
+#include <QAction>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tamvel {
+
+namespace risks {
+
+// The rows of the overview, held plainly: the register may have hundreds of thousands.
+class SubTaskOverviewModel : public QAbstractTableModel
+{
+public:
+    struct Row
+    {
+        qint64 riskId;
+        SubTask task;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_rows.size());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 3;
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+            return {};
+        const SubTask &task = m_rows[index.row()].task;
+        switch (index.column()) {
+        case 0:
+            return task.task;
+        case 1:
+            return task.deadline.isValid() ? dateText(task.deadline) : QString();
+        default:
+            return task.responsible;
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        static const char *const headers[] = {"Úkol", "Termín", "Zodpovídá"};
+        return section >= 0 && section < 3 ? QString::fromUtf8(headers[section]) : QVariant();
+    }
+
+    const QVector<Row> &rows() const { return m_rows; }
+    void setRows(QVector<Row> &&rows)
+    {
+        beginResetModel();
+        m_rows = std::move(rows);
+        endResetModel();
+    }
+
+private:
+    QVector<Row> m_rows;
+};
+
+} // namespace risks
+
+using risks::SubTask;
+using risks::SubTaskOverviewModel;
+
+namespace {
+
+// The order of each column: Czech for texts; the stored ISO text orders dates as dates.
+// rowid keeps equal rows in one order, so sorting back returns the same list.
+const char *const SortSql[] = {"ukol COLLATE CS", "termin", "zodpovida COLLATE CS"};
+
+struct RiskBox
+{
+    const char *name;
+    const char *caption;
+    const char *field;
+};
+
+const RiskBox RiskBoxes[] = {
+    {"txtSystem", "Systém :", "system"},
+    {"txtPracovnik", "Pracovník :", "pracovnik"},
+    {"txtKategorie", "Kategorie :", "nebezpeci_kategorie"},
+    {"txtDruh", "Druh :", "nebezpeci_druh"},
+    {"txtZdroj", "Zdroj :", "nebezpeci_zdroj"},
+    {"txtCastTela", "Část těla :", "poskozeni_cast_tela"},
+    {"txtCharakter", "Charakter :", "poskozeni_charakter"},
+};
+
+bool sameRow(const SubTaskOverviewModel::Row &row, qint64 riskId, const SubTask &task)
+{
+    return row.riskId == riskId && row.task.task == task.task &&
+           row.task.deadline == task.deadline && row.task.responsible == task.responsible;
+}
+
+} // namespace
+
+FrmDilci::FrmDilci(Database &db, Messages &messages, codelists::BrowserHost &host, QWidget *parent)
+    : QWidget(parent), m_db(db), m_messages(messages), m_host(host), m_grid(new QTableView(this)),
+      m_model(new SubTaskOverviewModel(this))
+{
+    setObjectName(QStringLiteral("frmDilci"));
+    setWindowTitle(QStringLiteral("Dílčí úkoly - přehled"));
+
+    m_grid->setObjectName(QStringLiteral("grdUkoly"));
+    m_grid->setModel(m_model);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_grid->setWordWrap(false);
+    // Fixed row heights: no row is measured, however long the list.
+    m_grid->verticalHeader()->hide();
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    QHeaderView *header = m_grid->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setStretchLastSection(true);
+    const int charWidth = m_grid->fontMetrics().averageCharWidth();
+    m_grid->setColumnWidth(0, charWidth * 60);
+    m_grid->setColumnWidth(1, charWidth * 14);
+    connect(header, &QHeaderView::sectionClicked, this, &FrmDilci::sortBy);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, &FrmDilci::showPopup);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &FrmDilci::rowChanged);
+
+    auto *boxes = new QGridLayout;
+    int index = 0;
+    for (const RiskBox &box : RiskBoxes) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QString::fromUtf8(box.name));
+        edit->setReadOnly(true);
+        auto *label = new QLabel(QString::fromUtf8(box.caption), this);
+        label->setBuddy(edit);
+        // Pairs side by side; the long texts (source, body part, character) on full rows.
+        const int row = index < 4 ? index / 2 : index - 2;
+        const int column = index < 4 ? (index % 2) * 2 : 0;
+        boxes->addWidget(label, row, column);
+        boxes->addWidget(edit, row, column + 1, 1, index < 4 ? 1 : 3);
+        m_riskBoxes << edit;
+        ++index;
+    }
+    boxes->setColumnStretch(1, 1);
+    boxes->setColumnStretch(3, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_grid, 1);
+    layout->addLayout(boxes);
+    resize(charWidth * 110, m_grid->fontMetrics().height() * 34);
+    activated();
+}
+
+FrmDilci::~FrmDilci() = default;
+
+void FrmDilci::activated()
+{
+    QVector<SubTaskOverviewModel::Row> rows;
+    try {
+        const QString sql =
+            QStringLiteral("SELECT id_riziko, ukol, termin, zodpovida FROM dilci_ukoly ORDER BY ") +
+            QString::fromUtf8(SortSql[m_sortColumn]) +
+            (m_ascending ? QStringLiteral(" ASC, rowid ASC") : QStringLiteral(" DESC, rowid DESC"));
+        m_db.forEach(sql, {}, [&rows](const RowView &row) {
+            rows.append({row.value(0).toLongLong(),
+                         SubTask{row.value(1).toString(), Database::toDate(row.value(2)),
+                                 row.value(3).toString()}});
+        });
+    } catch (const DbError &error) {
+        showEngineError(m_messages, error);
+        return;
+    }
+
+    m_filling = true;
+    m_model->setRows(std::move(rows));
+    m_grid->horizontalHeader()->setSortIndicator(m_sortColumn, m_ascending ? Qt::AscendingOrder
+                                                                           : Qt::DescendingOrder);
+    int selected = m_model->rowCount() > 0 ? 0 : -1;
+    if (m_hasActive) {
+        const QVector<SubTaskOverviewModel::Row> &all = m_model->rows();
+        for (int i = 0; i < all.size(); ++i) {
+            if (sameRow(all[i], m_activeRisk, m_active)) {
+                selected = i;
+                break;
+            }
+        }
+    }
+    m_filling = false;
+    // The risk may have changed since it was shown: read it again.
+    m_shownRisk = -1;
+    select(selected);
+}
+
+void FrmDilci::select(int row)
+{
+    if (row < 0) {
+        m_hasActive = false;
+        showRisk(-1);
+        return;
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    m_grid->setCurrentIndex(index);
+    m_grid->scrollTo(index);
+    rowChanged();
+}
+
+void FrmDilci::rowChanged()
+{
+    const int row = m_grid->currentIndex().row();
+    if (m_filling || row < 0 || row >= m_model->rowCount())
+        return;
+    const SubTaskOverviewModel::Row &current = m_model->rows()[row];
+    m_hasActive = true;
+    m_activeRisk = current.riskId;
+    m_active = current.task;
+    if (current.riskId != m_shownRisk)
+        showRisk(current.riskId);
+}
+
+void FrmDilci::showRisk(qint64 id)
+{
+    m_shownRisk = id;
+    Rows rows;
+    if (id >= 0) {
+        try {
+            rows = m_db.query(QStringLiteral("SELECT system, pracovnik, nebezpeci_kategorie, "
+                                             "nebezpeci_druh, nebezpeci_zdroj, "
+                                             "poskozeni_cast_tela, poskozeni_charakter FROM "
+                                             "rizika WHERE id_riziko = ?"),
+                              {id});
+        } catch (const DbError &error) {
+            showEngineError(m_messages, error);
+        }
+    }
+    for (int i = 0; i < m_riskBoxes.size(); ++i) {
+        const QString text = rows.isEmpty() ? QString() : rows.at(0, i).toString().trimmed();
+        m_riskBoxes[i]->setText(text);
+        m_riskBoxes[i]->setCursorPosition(0);
+    }
+}
+
+void FrmDilci::sortBy(int column)
+{
+    // Every click toggles the direction, also on a newly chosen column, as in the code lists.
+    if (column >= 0 && column < 3)
+        m_sortColumn = column;
+    m_ascending = !m_ascending;
+    activated();
+}
+
+void FrmDilci::showPopup(const QPoint &pos)
+{
+    const QModelIndex under = m_grid->indexAt(pos);
+    if (under.isValid())
+        m_grid->setCurrentIndex(under);
+    QAction *chosen = m_host.popup(QStringLiteral("mnuDUgrd"), m_grid->viewport()->mapToGlobal(pos),
+                                   m_model->rowCount() == 0);
+    if (chosen && chosen->objectName() == QStringLiteral("mnuDUgrdDetail"))
+        openDetail();
+}
+
+FrmDilciUkol *FrmDilci::openDetail()
+{
+    const int row = m_grid->currentIndex().row();
+    if (row < 0 || row >= m_model->rowCount())
+        return nullptr;
+    m_host.setModeWord(risks::subTaskModeWord(risks::SubTaskMode::ViewFromOverview));
+    // The dialog shows a copy: the overview never changes a sub-task.
+    m_detail = {m_model->rows()[row].task};
+    auto *dialog =
+        new FrmDilciUkol(risks::SubTaskMode::ViewFromOverview, m_detail, 0, m_messages, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
+}
+
+} // namespace tamvel

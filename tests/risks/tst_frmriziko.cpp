@@ -1,0 +1,198 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "app/DemoDatabase.h"
+#include "codelists/CodeListWindows.h"
+#include "risks/FrmRiziko.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::risks;
+
+class NoPopups : public codelists::BrowserHost
+{
+public:
+    QAction *popup(const QString &, const QPoint &, bool) override { return nullptr; }
+    void setModeWord(const QString &) override {}
+    void showEditor(QWidget *editor) override { delete editor; }
+    void extraAction(const QString &) override {}
+};
+
+class TestFrmRiziko : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void pagesInputsAndModes();
+    void newRiskThroughTheInputs();
+    void closedRiskIsReadOnly();
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+    int m_counter = 0;
+    ScriptedMessages m_messages;
+    NoPopups m_host;
+
+    std::unique_ptr<FrmRiziko> open(const char *mode, qint64 id)
+    {
+        return std::make_unique<FrmRiziko>(*m_db, m_messages, m_host, QString::fromUtf8(mode), id,
+                                           QStringLiteral("Z*P*F"));
+    }
+};
+
+static void grab(QWidget &widget, const QString &name)
+{
+    const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
+    if (folder.isEmpty())
+        return;
+    widget.show();
+    QCoreApplication::processEvents();
+    widget.grab().save(folder + QLatin1Char('/') + name);
+}
+
+void TestFrmRiziko::init()
+{
+    m_db.reset();
+    const QString path = m_dir.filePath(QStringLiteral("f%1.mdb").arg(++m_counter));
+    demo::writeDemoDatabase(path, 20);
+    m_db = Database::open(path);
+    m_messages.shown.clear();
+}
+
+void TestFrmRiziko::pagesInputsAndModes()
+{
+    auto editor = open("upravit", 1);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("Riziko (Upravit záznam)"));
+    QTabWidget *pages = editor->pages();
+    QStringList captions;
+    for (int i = 0; i < pages->count(); ++i)
+        captions << pages->tabText(i);
+    QCOMPARE(captions,
+             (QStringList{QStringLiteral("Riziko"), QStringLiteral("Přijatá opatření"),
+                          QStringLiteral("Hodnocení"), QStringLiteral("Nápravná opatření"),
+                          QStringLiteral("Požadavky "), QStringLiteral("Programy"),
+                          QStringLiteral("Dílčí úkoly"), QStringLiteral("Poznámky")}));
+    for (const char *name : {"txtSystem",
+                             "cmdPracovnici",
+                             "cmbPracovnik",
+                             "cmbNebezpeciKategorie",
+                             "cmbNebezpeciDruh",
+                             "txtZdroj",
+                             "cmbPoskozeniCastTela",
+                             "txtPoskozeniCharakter",
+                             "txtBezpecnostniOpatreni",
+                             "lstPoskytnuteOOPP",
+                             "cmbZavaznost",
+                             "cmbPravdepodobnost",
+                             "cmbFrekvence",
+                             "txtAlgoritmus",
+                             "cmdVypocitat",
+                             "txtRiziko",
+                             "grdUrov",
+                             "chkLegislativa",
+                             "txtNapravnaOpatreni",
+                             "medNapravnaOpatreniTermin",
+                             "medNapravnaOpatreniSplneno",
+                             "lstChybejiciOOPP",
+                             "txtPozadavek",
+                             "cmdvybratPozadavek",
+                             "grdPredpis",
+                             "txtCil",
+                             "medProgramSplneno",
+                             "grdUkoly",
+                             "txtPoznamky",
+                             "cmdUlozit",
+                             "cmdStorno"})
+        QVERIFY2(editor->findChild<QWidget *>(QString::fromUtf8(name)), name);
+    // The stored risk fills the inputs; combos offer only their lists.
+    const RiskRecord stored = *loadRisk(*m_db, 1);
+    QCOMPARE(editor->record().fields(), stored.fields());
+    auto *worker = editor->findChild<QComboBox *>(QStringLiteral("cmbPracovnik"));
+    QVERIFY(!worker->isEditable());
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        grab(*editor, QStringLiteral("riziko-%1.png").arg(i + 1));
+    }
+
+    auto copy = open("kopie", 1);
+    QCOMPARE(copy->windowTitle(), QStringLiteral("Riziko (Kopie záznamu)"));
+    QVERIFY(copy->isCopy());
+    QCOMPARE(copy->mode(), RiskMode::Edit);
+    auto removing = open("vymazat", 1);
+    QCOMPARE(removing->findChild<QPushButton *>(QStringLiteral("cmdUlozit"))->text(),
+             QStringLiteral("Vymazat"));
+    QVERIFY(!removing->pages()->widget(0)->isEnabled());
+    auto viewing = open("zobrazit", 1);
+    QVERIFY(!viewing->findChild<QPushButton *>(QStringLiteral("cmdUlozit"))
+                 ->isVisibleTo(viewing.get()));
+}
+
+void TestFrmRiziko::newRiskThroughTheInputs()
+{
+    auto editor = open("novy", 0);
+    QCOMPARE(editor->windowTitle(), QStringLiteral("Riziko"));
+    editor->save();
+    QCOMPARE(m_messages.lastText(), QStringLiteral("Pole Systém musí být zvoleno !"));
+    QCOMPARE(editor->pages()->currentIndex(), 0);
+
+    editor->setSystem(QStringLiteral("Lis LEN 160"));
+    const auto pick = [&](const char *name, const QString &text) {
+        auto *box = editor->findChild<QComboBox *>(QString::fromUtf8(name));
+        box->setCurrentIndex(box->findText(text));
+        QVERIFY2(box->currentText() == text, name);
+    };
+    pick("cmbPracovnik", QStringLiteral("Lisař"));
+    pick("cmbNebezpeciKategorie", QStringLiteral("Fyzikální faktory"));
+    pick("cmbNebezpeciDruh", QStringLiteral("Hluk"));
+    editor->findChild<QLineEdit *>(QStringLiteral("txtZdroj"))->setText(QStringLiteral("Nový lis"));
+    pick("cmbPoskozeniCastTela", QStringLiteral("Sluch"));
+    editor->save();
+    QCOMPARE(m_messages.lastText(), QStringLiteral("Pole Závažnost musí být zvoleno !"));
+    QCOMPARE(editor->pages()->tabText(editor->pages()->currentIndex()),
+             QStringLiteral("Hodnocení"));
+    pick("cmbZavaznost", QStringLiteral("Vážný úraz"));
+    pick("cmbPravdepodobnost", QStringLiteral("Zcela možná"));
+
+    // A deadline that is no real date stops the save.
+    auto *due = editor->findChild<QLineEdit *>(QStringLiteral("medNapravnaOpatreniTermin"));
+    due->setText(QStringLiteral("31.02.2024"));
+    editor->save();
+    QCOMPARE(m_messages.lastText(), QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
+    due->setText(QStringLiteral("28.02.2027"));
+
+    QSignalSpy saved(editor.get(), &FrmRiziko::saved);
+    editor->save();
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(saved.first().first().toLongLong(), 21);
+    const RiskRecord stored = *loadRisk(*m_db, 21);
+    QCOMPARE(stored.kind, QStringLiteral("Hluk"));
+    QCOMPARE(stored.value, QStringLiteral("0")); // no frequency: F counts as 0
+    QCOMPARE(stored.correctiveDue, QDate(2027, 2, 28));
+}
+
+void TestFrmRiziko::closedRiskIsReadOnly()
+{
+    const qint64 closed =
+        m_db->scalarInt(QStringLiteral("SELECT min(id_riziko) FROM rizika_uzavrene"));
+    QVERIFY(closed > 0);
+    for (const char *mode : {"upravit", "kopie"}) {
+        auto editor = open(mode, closed);
+        QVERIFY(!editor->findChild<QPushButton *>(QStringLiteral("cmdUlozit"))
+                     ->isVisibleTo(editor.get()));
+        QVERIFY(!editor->pages()->widget(0)->isEnabled());
+        QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtAlgoritmus"))->text(),
+                 QStringLiteral("Z*P*F"));
+    }
+}
+
+QTEST_MAIN(TestFrmRiziko)
+#include "tst_frmriziko.moc"
