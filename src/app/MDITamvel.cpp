@@ -12,6 +12,8 @@
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
 #include "risks/FrmDilci.h"
+#include "risks/FrmRizikaGrd.h"
+#include "risks/FrmRiziko.h"
 #include "risks/FrmVypocet.h"
 #include "risks/RiskValue.h"
 #include "ui/FileDialogs.h"
@@ -247,6 +249,8 @@ void MDITamvel::connectActions()
         connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
                 [this, name] { openCodeList(name); });
     }
+    connect(action(QStringLiteral("mnuRiziPreh")), &QAction::triggered, this,
+            &MDITamvel::openRiskOverview);
     connect(action(QStringLiteral("mnuRiziDilc")), &QAction::triggered, this, [this] {
         if (Database *db = m_session.database())
             showChild(QStringLiteral("frmDilci"),
@@ -385,6 +389,8 @@ void MDITamvel::applyRights()
             a->setEnabled(rights.granted(item.position));
     }
     m_session.printRight = rights.print();
+    if (auto *overview = qobject_cast<risks::FrmRizikaGrd *>(child(QStringLiteral("frmRizikaGrd"))))
+        overview->setPrintRight(m_session.printRight);
 }
 
 void MDITamvel::refresh()
@@ -463,6 +469,26 @@ void MDITamvel::openCodeList(const QString &browserName)
         return;
     showChild(browserName, [&] {
         return new codelists::FrmCodeListGrid(*list, *db, m_interaction.messages, *this);
+    });
+}
+
+void MDITamvel::openRiskOverview()
+{
+    Database *db = m_session.database();
+    if (!db)
+        return;
+    showChild(QStringLiteral("frmRizikaGrd"), [this, db] {
+        const auto openEditor = [this, db](const QString &mode, qint64 id) -> QWidget * {
+            auto *editor = new risks::FrmRiziko(*db, m_interaction.messages, *this, mode, id,
+                                                m_session.activeFormula);
+            // The overview selects the risk just written, a new one included.
+            connect(editor, &risks::FrmRiziko::saved, this,
+                    [this](qint64 saved) { m_session.overview.selectedId = saved; });
+            showEditor(editor);
+            return editor;
+        };
+        return new risks::FrmRizikaGrd(*db, m_interaction.messages, *this, m_session.overview,
+                                       m_session.userName, m_session.printRight, openEditor);
     });
 }
 

@@ -66,6 +66,8 @@ public:
     // and view items are disabled while it is shown. Returns the chosen item.
     QAction *showPopup(const QString &name, const QPoint &globalPos, bool gridEmpty);
 
+    // Opens the risk overview, from which the risk editor opens.
+    void openRiskOverview();
     // Opens the browser of a code list (by the browser's window name).
     void openCodeList(const QString &browserName);
 

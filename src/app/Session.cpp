@@ -16,6 +16,7 @@ void Session::startUp()
     m_retired.reset();
     loggedIn = false;
     printRight = false;
+    overview = risks::OverviewState();
     loginCancelled = false;
     autoLoginDone = false;
     userName.clear();

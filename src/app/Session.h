@@ -1,5 +1,7 @@
 #pragma once
 
+#include "risks/RiskGrid.h"
+
 #include <QString>
 
 #include <memory>
@@ -43,6 +45,7 @@ public:
     QString activeFormula;
     QString riskFilter;
     bool printRight = false; // the overview's export button
+    risks::OverviewState overview;
 
 private:
     std::unique_ptr<Database> m_database;

@@ -1,0 +1,196 @@
+#include "risks/RiskGrid.h"
+
+#include "risks/RiskRecord.h"
+
+namespace tamvel::risks {
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+enum class Shown { Text, Id, Number, Date, Breach };
+
+Shown shownAs(const QString &field)
+{
+    if (field == QStringLiteral("id_riziko"))
+        return Shown::Id;
+    if (field == QStringLiteral("riziko"))
+        return Shown::Number;
+    if (field == QStringLiteral("legislativa"))
+        return Shown::Breach;
+    if (field.endsWith(QStringLiteral("_termin")) || field.endsWith(QStringLiteral("_splneno")))
+        return Shown::Date;
+    return Shown::Text;
+}
+
+QString shown(const QVariant &value, Shown how)
+{
+    switch (how) {
+    case Shown::Breach:
+        return value.toString() == QStringLiteral("a") ? s("ano") : s("ne");
+    case Shown::Id:
+        return value.isValid() ? QString::number(value.toLongLong()) : QString();
+    case Shown::Number:
+        return value.isValid() ? valueText(value.toDouble()) : QString();
+    case Shown::Date: {
+        const QDate date = Database::toDate(value);
+        return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+    }
+    case Shown::Text:
+        break;
+    }
+    return value.toString().trimmed();
+}
+
+} // namespace
+
+const QVector<QPair<QString, QString>> &columnCatalogue()
+{
+    static const QVector<QPair<QString, QString>> catalogue = {
+        {s("ID"), s("id_riziko")},
+        {s("Systém"), s("system")},
+        {s("Cesta"), s("cesta")},
+        {s("Pracovník/činnost"), s("pracovnik")},
+        {s("Kategorie nebezpečí"), s("nebezpeci_kategorie")},
+        {s("Druh nebezpečí"), s("nebezpeci_druh")},
+        {s("Zdroj nebezpečí"), s("nebezpeci_zdroj")},
+        {s("Předmět poškození"), s("poskozeni_cast_tela")},
+        {s("Poškození-charakter"), s("poskozeni_charakter")},
+        {s("Bezpečnostní opatření"), s("bezpecnostni_opatreni")},
+        {s("OOPP poskytnuto"), s("oopp_poskytnute")},
+        {s("OOPP chybí"), s("oopp_chybejici")},
+        {s("Závažnost"), s("zavaznost_popis")},
+        {s("Pravděpodobnost"), s("pravdepodobnost_popis")},
+        {s("Frekvence"), s("frekvence_popis")},
+        {s("Porušení požadavků"), s("legislativa")},
+        {s("Riziko"), s("riziko")},
+        {s("Požadavek"), s("pozadavek")},
+        {s("Nápravná opatření"), s("napravna_opatreni")},
+        {s("Opatření-zodpovídá"), s("opatreni_zodpovida")},
+        {s("Opatření-termín"), s("opatreni_termin")},
+        {s("Opatření-splněno"), s("opatreni_splneno")},
+        {s("Cíl"), s("cil")},
+        {s("Cílová hodnota"), s("cilova_hodnota")},
+        {s("Zdroje"), s("zdroje")},
+        {s("Program-zodpovídá"), s("program_zodpovida")},
+        {s("Program-termín"), s("program_termin")},
+        {s("Program-splněno"), s("program_splneno")},
+        {s("Dílčí úkoly"), s("dilci_ukoly")},
+        {s("Poznámky"), s("poznamky")},
+    };
+    return catalogue;
+}
+
+QString fieldOfCaption(const QString &caption)
+{
+    const QString trimmed = caption.trimmed();
+    for (const auto &entry : columnCatalogue())
+        if (entry.first == trimmed)
+            return entry.second;
+    return QStringLiteral("id_riziko");
+}
+
+QString defaultColumnSet()
+{
+    return s("Systém#1200#Pracovník/činnost#2385#Kategorie nebezpečí#2385#Druh nebezpečí#1845#"
+             "Závažnost#1320#Pravděpodobnost#1995#Frekvence#1455#Riziko#1200#");
+}
+
+QVector<GridColumn> parseColumnSet(const QString &columnSet)
+{
+    QString text = columnSet.trimmed();
+    if (text.isEmpty() || text == QStringLiteral("#960#") || text == QStringLiteral("#912#") ||
+        text == QStringLiteral("#960##960#"))
+        text = defaultColumnSet();
+    QVector<GridColumn> columns;
+    const QStringList parts = text.split(QLatin1Char('#'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        GridColumn column;
+        column.caption = parts[i];
+        column.width = parts[i + 1].trimmed().toInt();
+        column.field = fieldOfCaption(column.caption);
+        columns << column;
+    }
+    return columns;
+}
+
+QString columnSetText(const QVector<GridColumn> &columns)
+{
+    QString text;
+    for (const GridColumn &column : columns)
+        text +=
+            column.caption + QLatin1Char('#') + QString::number(column.width) + QLatin1Char('#');
+    return text;
+}
+
+RiskFilter RiskFilter::openOnly()
+{
+    return {QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL"),
+            {},
+            s("Pouze neuzavřená rizika")};
+}
+
+RiskFilter RiskFilter::closedOnly()
+{
+    return {QStringLiteral("NOT (opatreni_splneno IS NULL AND program_splneno IS NULL)"),
+            {},
+            s("Pouze uzavřená rizika")};
+}
+
+GridQuery gridQuery(const QVector<GridColumn> &columns, const RiskFilter &filter,
+                    const QString &sortCaption, bool ascending)
+{
+    QStringList fields{QStringLiteral("id_riziko"),
+                       QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL")};
+    for (const GridColumn &column : columns)
+        fields << column.field;
+    const QString sortField = fieldOfCaption(sortCaption);
+    const bool text = shownAs(sortField) == Shown::Text || shownAs(sortField) == Shown::Breach;
+    QString sql = QStringLiteral("SELECT %1 FROM rizika").arg(fields.join(QStringLiteral(", ")));
+    if (!filter.condition.trimmed().isEmpty())
+        sql += QStringLiteral(" WHERE ") + filter.condition;
+    const QString direction = ascending ? QString() : QStringLiteral(" DESC");
+    sql += QStringLiteral(" ORDER BY %1%2%3")
+               .arg(sortField, text ? QStringLiteral(" COLLATE CS") : QString(), direction);
+    // Equal keys keep a stable order, so sorting twice gives the same list back.
+    if (sortField != QStringLiteral("id_riziko"))
+        sql += QStringLiteral(", id_riziko") + direction;
+    return {sql, filter.values};
+}
+
+QString RiskGrid::statusText() const
+{
+    if (total != filtered)
+        return QStringLiteral("Počet záznamů  ( celkem / filtr ) : %1 / %2")
+            .arg(total)
+            .arg(filtered);
+    return QStringLiteral("Počet záznamů : %1").arg(total);
+}
+
+RiskGrid fillRiskGrid(Database &db, const QString &columnSet, const RiskFilter &filter,
+                      const QString &sortCaption, bool ascending)
+{
+    RiskGrid grid;
+    grid.columns = parseColumnSet(columnSet);
+    const GridQuery query = gridQuery(grid.columns, filter, sortCaption, ascending);
+    grid.total = db.scalarInt(QStringLiteral("SELECT count(*) FROM rizika"));
+    QVector<Shown> how;
+    for (const GridColumn &column : grid.columns)
+        how << shownAs(column.field);
+    const int count = int(grid.columns.size());
+    grid.ids.reserve(grid.total);
+    grid.cells.reserve(grid.total * count);
+    db.forEach(query.sql, query.values, [&](const RowView &row) {
+        grid.ids << row.value(0).toLongLong();
+        grid.closed << (row.value(1).toLongLong() == 0);
+        for (int i = 0; i < count; ++i)
+            grid.cells << shown(row.value(i + 2), how[i]);
+    });
+    grid.filtered = grid.ids.size();
+    return grid;
+}
+
+} // namespace tamvel::risks

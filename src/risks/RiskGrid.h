@@ -1,0 +1,84 @@
+#pragma once
+
+#include "db/Database.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace tamvel::risks {
+
+// A column of the overview: its caption, its width in twips and the field it shows.
+struct GridColumn
+{
+    QString caption;
+    int width = 0;
+    QString field;
+};
+
+// The fixed catalogue of overview columns: caption and field of rizika, in order.
+const QVector<QPair<QString, QString>> &columnCatalogue();
+// The field a caption shows and sorts by; id_riziko for an unknown or empty caption.
+QString fieldOfCaption(const QString &caption);
+
+QString defaultColumnSet();
+// The pairs of a column-set string "caption#width#caption#width#..."; an empty set (or one
+// of the placeholder sets "#960#", "#912#", "#960##960#") gives the default columns.
+QVector<GridColumn> parseColumnSet(const QString &columnSet);
+QString columnSetText(const QVector<GridColumn> &columns);
+
+// A filter of the overview: a condition with bound values (never pasted), and the text
+// shown to the user.
+struct RiskFilter
+{
+    QString condition; // without WHERE; empty lists every risk
+    Values values;
+    QString description;
+
+    static RiskFilter openOnly();
+    static RiskFilter closedOnly();
+};
+
+// The query of the overview, before binding.
+struct GridQuery
+{
+    QString sql;
+    Values values;
+};
+GridQuery gridQuery(const QVector<GridColumn> &columns, const RiskFilter &filter,
+                    const QString &sortCaption, bool ascending);
+
+// The rows of the overview, as shown: dates "dd.mm.yyyy", numbers with a decimal comma.
+struct RiskGrid
+{
+    QVector<GridColumn> columns;
+    QVector<qint64> ids;
+    QVector<bool> closed;
+    QVector<QString> cells; // row after row, columns.size() a row
+    qint64 total = 0;
+    qint64 filtered = 0;
+
+    int rowCount() const { return int(ids.size()); }
+    const QString &cell(int row, int column) const
+    {
+        return cells[qsizetype(row) * columns.size() + column];
+    }
+    int rowOf(qint64 id) const { return int(ids.indexOf(id)); }
+    QString statusText() const;
+};
+
+// FillRiskGrid: the listed risks with the columns of the set, filtered and sorted.
+RiskGrid fillRiskGrid(Database &db, const QString &columnSet, const RiskFilter &filter,
+                      const QString &sortCaption, bool ascending);
+
+// What the overview keeps for the whole run.
+struct OverviewState
+{
+    QString columnSet;
+    RiskFilter filter = RiskFilter::openOnly();
+    QString sortCaption;
+    bool ascending = false; // the first view: newest risks first
+    qint64 selectedId = 0;
+};
+
+} // namespace tamvel::risks

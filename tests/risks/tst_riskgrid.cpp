@@ -1,0 +1,194 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "app/DemoDatabase.h"
+#include "codelists/CodeListWindows.h"
+#include "risks/FrmRizikaGrd.h"
+#include "risks/RiskGrid.h"
+#include "risks/RiskRecord.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::risks;
+
+// Remembers what the overview asked for and answers its popup with a chosen item.
+class Host : public codelists::BrowserHost
+{
+public:
+    QString chosen;
+    QList<bool> emptyGrids;
+    QString mode;
+
+    QAction *popup(const QString &name, const QPoint &, bool gridEmpty) override
+    {
+        emptyGrids << gridEmpty;
+        if (chosen.isEmpty())
+            return nullptr;
+        m_action.setObjectName(name + chosen);
+        return &m_action;
+    }
+    void setModeWord(const QString &word) override { mode = word; }
+    void showEditor(QWidget *editor) override { delete editor; }
+    void extraAction(const QString &) override {}
+
+private:
+    QAction m_action;
+};
+
+class TestRiskGrid : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void queriesAndColumnSets();
+    void gridShowsTheRegisterAsUsersReadIt();
+    void overviewKeepsTheRiskAndOffersTheEditor();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+void TestRiskGrid::initTestCase()
+{
+    m_path = m_dir.filePath(QStringLiteral("grid.mdb"));
+    demo::writeDemoDatabase(m_path, 120);
+}
+
+void TestRiskGrid::queriesAndColumnSets()
+{
+    const QVector<GridColumn> none;
+    QCOMPARE(gridQuery(none, {}, QString(), false).sql,
+             QStringLiteral("SELECT id_riziko, opatreni_splneno IS NULL AND program_splneno IS "
+                            "NULL FROM rizika ORDER BY id_riziko DESC"));
+    RiskFilter filter = RiskFilter::openOnly();
+    QCOMPARE(gridQuery(none, filter, QStringLiteral("Porušení požadavků"), true).sql,
+             QStringLiteral("SELECT id_riziko, opatreni_splneno IS NULL AND program_splneno IS "
+                            "NULL FROM rizika WHERE opatreni_splneno IS NULL AND program_splneno "
+                            "IS NULL ORDER BY legislativa COLLATE CS, id_riziko"));
+    QCOMPARE(fieldOfCaption(QStringLiteral("Neznámý")), QStringLiteral("id_riziko"));
+    QCOMPARE(columnCatalogue().size(), 30);
+
+    for (const char *empty : {"", "  ", "#960#", "#912#", "#960##960#"})
+        QCOMPARE(columnSetText(parseColumnSet(QString::fromUtf8(empty))), defaultColumnSet());
+    const QVector<GridColumn> two = parseColumnSet(QStringLiteral("ID#500#Cesta#3000#"));
+    QCOMPARE(two.size(), 2);
+    QCOMPARE(two[1].field, QStringLiteral("cesta"));
+    QCOMPARE(two[1].width, 3000);
+    QCOMPARE(columnSetText(two), QStringLiteral("ID#500#Cesta#3000#"));
+}
+
+void TestRiskGrid::gridShowsTheRegisterAsUsersReadIt()
+{
+    auto db = Database::open(m_path);
+    const QString columns = QStringLiteral("ID#500#Systém#1200#Riziko#900#Porušení požadavků#600#"
+                                           "Opatření-splněno#1000#");
+    const qint64 open =
+        db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE opatreni_splneno IS NULL "
+                                     "AND program_splneno IS NULL"));
+
+    RiskGrid all = fillRiskGrid(*db, columns, {}, QString(), false);
+    QCOMPARE(all.total, 120);
+    QCOMPARE(all.filtered, 120);
+    QCOMPARE(all.statusText(), QStringLiteral("Počet záznamů : 120"));
+    QCOMPARE(all.ids.first(), 120); // newest first
+    for (int row = 0; row < all.rowCount(); ++row) {
+        const RiskRecord risk = *loadRisk(*db, all.ids[row]);
+        QCOMPARE(all.closed[row], risk.closed());
+        QCOMPARE(all.cell(row, 2), risk.value);
+        QCOMPARE(all.cell(row, 3), risk.breach ? QStringLiteral("ano") : QStringLiteral("ne"));
+        QCOMPARE(all.cell(row, 4), risk.correctiveDone.isValid()
+                                       ? risk.correctiveDone.toString(QStringLiteral("dd.MM.yyyy"))
+                                       : QString());
+    }
+
+    const RiskGrid onlyOpen = fillRiskGrid(*db, columns, RiskFilter::openOnly(), QString(), false);
+    QCOMPARE(onlyOpen.filtered, open);
+    QVERIFY(!onlyOpen.closed.contains(true));
+    QCOMPARE(onlyOpen.statusText(),
+             QStringLiteral("Počet záznamů  ( celkem / filtr ) : 120 / %1").arg(open));
+
+    // Czech order of a text column, and the same order back after sorting twice.
+    const RiskGrid bySystem = fillRiskGrid(*db, columns, {}, QStringLiteral("Systém"), true);
+    QStringList systems;
+    for (int row = 0; row < bySystem.rowCount(); ++row)
+        systems << bySystem.cell(row, 1);
+    QVERIFY(systems.indexOf(QStringLiteral("Lakovací kabina")) <
+            systems.indexOf(QStringLiteral("Lis CKW 400")));
+    QVERIFY(systems.lastIndexOf(QStringLiteral("Expedice")) <
+            systems.indexOf(QStringLiteral("Kanceláře")));
+    QVERIFY(systems.lastIndexOf(QStringLiteral("Elektrodílna")) <
+            systems.indexOf(QStringLiteral("Expedice")));
+    const RiskGrid again = fillRiskGrid(*db, columns, {}, QStringLiteral("Systém"), true);
+    QCOMPARE(again.ids, bySystem.ids);
+}
+
+void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
+{
+    auto db = Database::open(m_path);
+    ScriptedMessages messages;
+    Host host;
+    OverviewState state;
+    QStringList opened;
+    FrmRizikaGrd overview(*db, messages, host, state, QStringLiteral("Administrator"), false,
+                          [&](const QString &mode, qint64 id) -> QWidget * {
+                              opened << mode + QLatin1Char(' ') + QString::number(id);
+                              return nullptr;
+                          });
+    QCOMPARE(overview.windowTitle(), QStringLiteral("Rizika - přehled"));
+    QCOMPARE(overview.findChild<QLineEdit *>(QStringLiteral("txtFiltr"))->text(),
+             QStringLiteral("Pouze neuzavřená rizika"));
+    auto *exportButton = overview.findChild<QPushButton *>(QStringLiteral("cmdExport"));
+    QVERIFY(!exportButton->isEnabled()); // no print right
+    overview.setPrintRight(true);
+    QVERIFY(exportButton->isEnabled());
+    QVERIFY(!overview.rows().closed.contains(true));
+
+    // The highlighted risk survives a sort and a refill.
+    overview.grid()->setCurrentIndex(overview.grid()->model()->index(5, 0));
+    const qint64 chosen = overview.currentId();
+    overview.sortBy(1);
+    QCOMPARE(overview.currentId(), chosen);
+    QVERIFY(overview.grid()->horizontalHeader()->isSortIndicatorShown());
+    overview.activated();
+    QCOMPARE(overview.currentId(), chosen);
+
+    // The popup opens the editor in its mode on the highlighted risk.
+    host.chosen = QStringLiteral("Upravit");
+    emit overview.grid()->customContextMenuRequested(QPoint(5, 5));
+    QCOMPARE(host.mode, QStringLiteral("upravit"));
+    QCOMPARE(opened.size(), 1);
+    QVERIFY(opened.first().startsWith(QStringLiteral("upravit ")));
+
+    // Without a filter every risk is listed, closed ones in grey.
+    overview.clearFilter();
+    QCOMPARE(overview.rows().filtered, 120);
+    QVERIFY(overview.rows().closed.contains(true));
+    const int closedRow = int(overview.rows().closed.indexOf(true));
+    QCOMPARE(overview.grid()->model()->index(closedRow, 0).data(Qt::ForegroundRole).value<QColor>(),
+             QColor(0xC0, 0xC0, 0xC0));
+    QVERIFY(
+        !overview.findChild<QPushButton *>(QStringLiteral("cmdZrusit"))->isVisibleTo(&overview));
+
+    // An empty register: the popup is told so, export is off.
+    db->execute(QStringLiteral("DELETE FROM rizika"));
+    overview.activated();
+    QVERIFY(!exportButton->isEnabled());
+    host.chosen.clear();
+    emit overview.grid()->customContextMenuRequested(QPoint(5, 5));
+    QCOMPARE(host.emptyGrids.last(), true);
+    QCOMPARE(overview.findChild<QStatusBar *>(QStringLiteral("stbPocet"))->currentMessage(),
+             QStringLiteral("Počet záznamů : 0"));
+}
+
+QTEST_MAIN(TestRiskGrid)
+#include "tst_riskgrid.moc"
