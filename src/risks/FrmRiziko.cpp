@@ -390,7 +390,7 @@ void FrmRiziko::buildPages()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pages);
     layout->addLayout(buttons);
-    resize(880, 480);
+    resize(820, 470);
 }
 
 void FrmRiziko::fillChoices()
