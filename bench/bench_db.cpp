@@ -15,12 +15,13 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -126,21 +127,6 @@ void generateDemo(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * risks);
 }
 
-// Keeps the mean real time of each benchmark for the ratio printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean")
-                seconds[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
-};
-
 } // namespace
 
 BENCHMARK(readThroughDatabase)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -174,14 +160,11 @@ int main(int argc, char **argv)
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto db = reporter.seconds.find("readThroughDatabase");
-    const auto raw = reporter.seconds.find("readRaw");
-    const auto kept = reporter.seconds.find("queryThroughDatabase");
-    if (db != reporter.seconds.end() && raw != reporter.seconds.end() && raw->second > 0)
+    if (const double r = reporter.ratio("readThroughDatabase", "readRaw"); r > 0)
         std::printf("\nRead of %d risks through Database / raw engine: %.2f (goal <= 1.50)\n",
-                    g_risks, db->second / raw->second);
-    if (kept != reporter.seconds.end() && raw != reporter.seconds.end() && raw->second > 0)
-        std::printf("Kept whole in memory (Rows) / raw engine: %.2f\n", kept->second / raw->second);
+                    g_risks, r);
+    if (const double r = reporter.ratio("queryThroughDatabase", "readRaw"); r > 0)
+        std::printf("Kept whole in memory (Rows) / raw engine: %.2f\n", r);
     benchmark::Shutdown();
     return 0;
 }

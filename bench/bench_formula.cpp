@@ -16,11 +16,12 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include "RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -147,21 +148,6 @@ bool prepareRegister()
     return true;
 }
 
-// Keeps the mean real time of each benchmark for the ratio printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean")
-                seconds[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
-};
-
 } // namespace
 
 BENCHMARK(recomputeOpenRisks)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -185,11 +171,9 @@ int main(int argc, char **argv)
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.seconds.find("recomputeOpenRisks");
-    const auto engine = reporter.seconds.find("engineUpdate");
-    if (ours != reporter.seconds.end() && engine != reporter.seconds.end() && engine->second > 0)
+    if (const double r = reporter.ratio("recomputeOpenRisks", "engineUpdate"); r > 0)
         std::printf("\nRecomputation of %d open risks / one engine UPDATE: %.2f (goal <= 3.00)\n",
-                    g_risks, ours->second / engine->second);
+                    g_risks, r);
     benchmark::Shutdown();
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "RecordingHost.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 
@@ -21,35 +22,22 @@ using namespace tamvel;
 using namespace tamvel::codelists;
 
 // Answers the tree's popup with a chosen item and notes what the popup offered.
-class FakeHost : public BrowserHost
+class FakeHost : public RecordingHost
 {
 public:
-    QString chosen; // the item after the popup's name, e.g. "Upravit"
-    QList<bool> emptyGrids;
     QList<bool> deleteShown; // whether "&Vymazat" was visible while the popup was up
     QList<bool> editEnabled;
-    QString mode;
     QAction *remove = nullptr;
     QAction *edit = nullptr;
 
-    QAction *popup(const QString &name, const QPoint &, bool gridEmpty) override
+    QAction *popup(const QString &name, const QPoint &pos, bool gridEmpty) override
     {
-        emptyGrids << gridEmpty;
         if (remove)
             deleteShown << remove->isVisible();
         if (edit)
             editEnabled << edit->isEnabled();
-        if (chosen.isEmpty())
-            return nullptr;
-        m_action.setObjectName(name + chosen);
-        return &m_action;
+        return RecordingHost::popup(name, pos, gridEmpty);
     }
-    void setModeWord(const QString &word) override { mode = word; }
-    void showEditor(QWidget *) override {}
-    void extraAction(const QString &) override {}
-
-private:
-    QAction m_action;
 };
 
 class TestSystemWindows : public QObject

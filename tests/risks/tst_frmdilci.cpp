@@ -1,3 +1,4 @@
+#include "RecordingHost.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 
@@ -16,32 +17,6 @@
 #include <QTest>
 
 using namespace tamvel;
-
-// Answers the popup with a chosen item and records what the overview asked for.
-class FakeHost : public codelists::BrowserHost
-{
-public:
-    QString chosen; // the item after the popup's name, e.g. "Detail"
-    QStringList popups;
-    QList<bool> emptyGrids;
-    QString mode;
-
-    QAction *popup(const QString &name, const QPoint &, bool gridEmpty) override
-    {
-        popups << name;
-        emptyGrids << gridEmpty;
-        if (chosen.isEmpty())
-            return nullptr;
-        m_action.setObjectName(name + chosen);
-        return &m_action;
-    }
-    void setModeWord(const QString &word) override { mode = word; }
-    void showEditor(QWidget *) override {}
-    void extraAction(const QString &) override {}
-
-private:
-    QAction m_action;
-};
 
 class TestFrmDilci : public QObject
 {
@@ -65,7 +40,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
     ScriptedMessages m_messages;
-    FakeHost m_host;
+    RecordingHost m_host;
 };
 
 static QStringList column(const QTableView *grid, int col)

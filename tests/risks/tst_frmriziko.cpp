@@ -1,3 +1,4 @@
+#include "RecordingHost.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 
@@ -16,15 +17,6 @@
 using namespace tamvel;
 using namespace tamvel::risks;
 
-class NoPopups : public codelists::BrowserHost
-{
-public:
-    QAction *popup(const QString &, const QPoint &, bool) override { return nullptr; }
-    void setModeWord(const QString &) override {}
-    void showEditor(QWidget *editor) override { delete editor; }
-    void extraAction(const QString &) override {}
-};
-
 class TestFrmRiziko : public QObject
 {
     Q_OBJECT
@@ -40,7 +32,7 @@ private:
     std::unique_ptr<Database> m_db;
     int m_counter = 0;
     ScriptedMessages m_messages;
-    NoPopups m_host;
+    RecordingHost m_host;
 
     std::unique_ptr<FrmRiziko> open(const char *mode, qint64 id)
     {

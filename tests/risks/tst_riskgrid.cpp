@@ -1,3 +1,4 @@
+#include "RecordingHost.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 
@@ -18,30 +19,6 @@
 
 using namespace tamvel;
 using namespace tamvel::risks;
-
-// Remembers what the overview asked for and answers its popup with a chosen item.
-class Host : public codelists::BrowserHost
-{
-public:
-    QString chosen;
-    QList<bool> emptyGrids;
-    QString mode;
-
-    QAction *popup(const QString &name, const QPoint &, bool gridEmpty) override
-    {
-        emptyGrids << gridEmpty;
-        if (chosen.isEmpty())
-            return nullptr;
-        m_action.setObjectName(name + chosen);
-        return &m_action;
-    }
-    void setModeWord(const QString &word) override { mode = word; }
-    void showEditor(QWidget *editor) override { delete editor; }
-    void extraAction(const QString &) override {}
-
-private:
-    QAction m_action;
-};
 
 class TestRiskGrid : public QObject
 {
@@ -136,7 +113,7 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
 {
     auto db = Database::open(m_path);
     ScriptedMessages messages;
-    Host host;
+    RecordingHost host;
     OverviewState state;
     QStringList opened;
     FrmRizikaGrd overview(*db, messages, host, state, QStringLiteral("Administrator"), false,
