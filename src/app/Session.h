@@ -1,6 +1,6 @@
 #pragma once
 
-#include "risks/RiskGrid.h"
+#include "risks/RiskFilter.h"
 
 #include <QString>
 

@@ -2,6 +2,7 @@
 
 #include "codelists/CodeListWindows.h"
 #include "db/Database.h"
+#include "risks/FrmRizikaFiltr.h"
 #include "ui/Messages.h"
 
 #include <QAction>
@@ -118,10 +119,17 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
     filterLayout->addWidget(setFilter);
     filterLayout->addWidget(m_clearFilter);
     connect(m_clearFilter, &QPushButton::clicked, this, &FrmRizikaGrd::clearFilter);
-    // The column-set and filter windows come next; until then their buttons rest.
+    // The column-set windows come next; until then their buttons rest.
     fields->setEnabled(false);
     sets->setEnabled(false);
-    setFilter->setEnabled(false);
+    connect(setFilter, &QPushButton::clicked, this, [this] {
+        FrmRizikaFiltr dialog(m_db, m_messages, m_state.filterChoice, this);
+        if (dialog.exec() == QDialog::Accepted) {
+            m_state.filter = dialog.filter();
+            m_state.filterChoice = dialog.choice();
+        }
+        activated();
+    });
 
     auto *buttons = new QVBoxLayout;
     buttons->addWidget(fields);
@@ -154,6 +162,8 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
     resize(std::max(toPixels(this, width), toPixels(this, 4010)),
            std::max(toPixels(this, height), toPixels(this, 2265)));
     m_state.filter = RiskFilter::openOnly();
+    m_state.filterChoice = FilterChoice();
+    m_state.filterChoice.onlyOpen = true;
     activated();
 }
 
@@ -225,6 +235,7 @@ void FrmRizikaGrd::setPrintRight(bool printRight)
 void FrmRizikaGrd::clearFilter()
 {
     m_state.filter = RiskFilter();
+    m_state.filterChoice = FilterChoice();
     activated();
 }
 

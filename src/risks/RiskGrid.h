@@ -71,14 +71,4 @@ struct RiskGrid
 RiskGrid fillRiskGrid(Database &db, const QString &columnSet, const RiskFilter &filter,
                       const QString &sortCaption, bool ascending);
 
-// What the overview keeps for the whole run.
-struct OverviewState
-{
-    QString columnSet;
-    RiskFilter filter = RiskFilter::openOnly();
-    QString sortCaption;
-    bool ascending = false; // the first view: newest risks first
-    qint64 selectedId = 0;
-};
-
 } // namespace tamvel::risks

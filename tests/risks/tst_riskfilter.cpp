@@ -1,0 +1,188 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "app/DemoDatabase.h"
+#include "risks/FrmRizikaFiltr.h"
+#include "risks/RiskFilter.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::risks;
+
+class TestRiskFilter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void comparisonsBecomeBoundConditions();
+    void valuesAreOnlyValues();
+    void badFiltersAreRefused();
+    void valueListsAndTheWindow();
+
+private:
+    qint64 count(const RiskFilter &f)
+    {
+        return m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE ") + f.condition,
+                               f.values);
+    }
+    static FilterRow row(const char *caption, const char *op, const QString &value,
+                         const char *joiner = "And")
+    {
+        FilterRow r;
+        r.caption = QString::fromUtf8(caption);
+        r.comparison = QString::fromUtf8(op);
+        r.value = value;
+        r.joiner = QString::fromUtf8(joiner);
+        return r;
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+};
+
+void TestRiskFilter::initTestCase()
+{
+    const QString path = m_dir.filePath(QStringLiteral("filter.mdb"));
+    demo::writeDemoDatabase(path, 200);
+    m_db = Database::open(path);
+}
+
+void TestRiskFilter::comparisonsBecomeBoundConditions()
+{
+    ScriptedMessages messages;
+    FilterChoice choice;
+    choice.rows[0] = row("Riziko", ">", QStringLiteral("70"));
+    const RiskFilter high = *compileFilter(*m_db, choice, messages);
+    QCOMPARE(high.condition, QStringLiteral("riziko > ?"));
+    QCOMPARE(high.description, QStringLiteral("riziko > 70"));
+    QCOMPARE(count(high), m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE "
+                                                         "riziko > 70")));
+
+    // Two systems joined by Or, open risks only.
+    choice = FilterChoice();
+    choice.rows[0] = row("Systém", "=", QStringLiteral("Lisovna"), "Or");
+    choice.rows[1] = row("Systém", "=", QStringLiteral("Svařovna"));
+    choice.onlyOpen = true;
+    const RiskFilter two = *compileFilter(*m_db, choice, messages);
+    QCOMPARE(two.condition, QStringLiteral("(coalesce(system, '') = ? OR coalesce(system, '') = "
+                                           "?) AND (opatreni_splneno IS NULL AND program_splneno "
+                                           "IS NULL)"));
+    QCOMPARE(two.description,
+             QStringLiteral("Pouze neuzavřená rizika a zároveň ...\r\nsystem = 'Lisovna' Or "
+                            "system = 'Svařovna'"));
+    QCOMPARE(count(two),
+             m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE system IN "
+                                            "('Lisovna', 'Svařovna') AND opatreni_splneno IS "
+                                            "NULL AND program_splneno IS NULL")));
+    QVERIFY(messages.shown.isEmpty());
+
+    // Only the closing state, dates and missing dates.
+    choice = FilterChoice();
+    choice.onlyClosed = true;
+    QCOMPARE(count(*compileFilter(*m_db, choice, messages)),
+             m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika_uzavrene")));
+    choice.onlyClosed = false;
+    choice.rows[0] = row("Opatření-splněno", "=", NotFilled, "And");
+    choice.rows[1] = row("Program-termín", ">=", QStringLiteral("01.01.2026"));
+    const RiskFilter dated = *compileFilter(*m_db, choice, messages);
+    QCOMPARE(dated.description,
+             QStringLiteral("opatreni_splneno = null And program_termin >= #01/01/2026#"));
+    QCOMPARE(count(dated),
+             m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE opatreni_splneno "
+                                            "IS NULL AND program_termin >= '2026-01-01'")));
+}
+
+void TestRiskFilter::valuesAreOnlyValues()
+{
+    // A value with an apostrophe, "Or", brackets and a column caption matches literally.
+    m_db->execute(QStringLiteral("UPDATE rizika SET poznamky = ? WHERE id_riziko = 7"),
+                  {QStringLiteral("O'Neil) Or (1=1 Systém")});
+    ScriptedMessages messages;
+    FilterChoice choice;
+    choice.rows[0] = row("Poznámky", "=", QStringLiteral("O'Neil) Or (1=1 Systém"));
+    const RiskFilter f = *compileFilter(*m_db, choice, messages);
+    QCOMPARE(count(f), 1);
+    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")), 200);
+
+    // A cancelled system loses its mark.
+    m_db->execute(QStringLiteral("UPDATE rizika SET system = 'Stará hala' WHERE id_riziko = 8"));
+    choice.rows[0] = row("Systém", "=", QStringLiteral("Stará hala") + Cancelled);
+    QCOMPARE(count(*compileFilter(*m_db, choice, messages)), 1);
+    QVERIFY(filterValues(*m_db, QStringLiteral("Systém"))
+                .contains(QStringLiteral("Stará hala") + Cancelled));
+}
+
+void TestRiskFilter::badFiltersAreRefused()
+{
+    const QString error = QStringLiteral("Chyba v sestavení filtru. Opravte filtr!!!");
+    const auto refused = [&](const FilterChoice &choice) {
+        ScriptedMessages messages;
+        const bool none = !compileFilter(*m_db, choice, messages);
+        return none && messages.lastText() == error &&
+               messages.shown.last().title == QStringLiteral("Filtr");
+    };
+    FilterChoice choice;
+    choice.rows[0] = row("Systém", "=", QString());
+    QVERIFY(refused(choice)); // a field without a value
+    choice.rows[0] = row("Riziko", ">", QStringLiteral("vysoké"));
+    QVERIFY(refused(choice)); // no number
+    choice.rows[0] = row("Opatření-termín", "=", QStringLiteral("31.02.2024"));
+    QVERIFY(refused(choice)); // no date
+    choice.rows[0] = row("Systém", "=", QStringLiteral("Lisovna"));
+    choice.rows[0].open = 2;
+    choice.rows[0].close = 1;
+    QVERIFY(refused(choice)); // brackets that do not match
+    choice.rows[0].open = 0;
+    QVERIFY(refused(choice));
+}
+
+void TestRiskFilter::valueListsAndTheWindow()
+{
+    QCOMPARE(filterCaptions().size(), 29);
+    QVERIFY(!filterCaptions().contains(QStringLiteral("ID")));
+    QCOMPARE(filterValues(*m_db, QStringLiteral("Opatření-splněno")).first(), NotFilled);
+
+    ScriptedMessages messages;
+    FrmRizikaFiltr window(*m_db, messages, FilterChoice());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Filtr přehledu rizik"));
+    // Rows fill from the top: a field in row 2 with no value in row 1 is undone.
+    window.pickField(1, QStringLiteral("Systém"));
+    QCOMPARE(window.choice().rows[1].caption, QString());
+    window.pickField(0, QStringLiteral("Systém"));
+    auto *value = window.findChild<QComboBox *>(QStringLiteral("cmbHodnota1"));
+    QVERIFY(value->count() > 3);
+    value->setCurrentText(QStringLiteral("Lisovna"));
+    window.pickField(1, QStringLiteral("Systém"));
+    QCOMPARE(window.choice().rows[1].caption, QStringLiteral("Systém"));
+    QCOMPARE(window.choice().rows[0].joiner, QStringLiteral("Or"));
+
+    // The buttons cycle.
+    auto *open = window.findChild<QPushButton *>(QStringLiteral("cmdLeva1"));
+    for (const char *expected : {"(", "( (", "( ( (", ""}) {
+        open->click();
+        QCOMPARE(open->text(), QString::fromUtf8(expected));
+    }
+    auto *comparison = window.findChild<QPushButton *>(QStringLiteral("cmdPorovnani1"));
+    comparison->click();
+    QCOMPARE(comparison->text(), QStringLiteral("<"));
+    auto *onlyOpen = window.findChild<QCheckBox *>(QStringLiteral("chkPouzeNeuzavrena"));
+    auto *onlyClosed = window.findChild<QCheckBox *>(QStringLiteral("chkPouzeUzavrena"));
+    onlyOpen->setChecked(true);
+    onlyClosed->setChecked(true);
+    QVERIFY(!onlyOpen->isChecked());
+
+    window.findChild<QPushButton *>(QStringLiteral("cmdReset"))->click();
+    QCOMPARE(window.choice().rows[0].caption, QString());
+    window.apply();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QCOMPARE(window.filter().condition, RiskFilter::closedOnly().condition);
+}
+
+QTEST_MAIN(TestRiskFilter)
+#include "tst_riskfilter.moc"
