@@ -2,6 +2,8 @@
 
 #include "risks/RiskRecord.h"
 
+#include <QHash>
+
 namespace tamvel::risks {
 
 namespace {
@@ -183,11 +185,22 @@ RiskGrid fillRiskGrid(Database &db, const QString &columnSet, const RiskFilter &
     const int count = int(grid.columns.size());
     grid.ids.reserve(grid.total);
     grid.cells.reserve(grid.total * count);
+    // Risk values repeat (products of a few scale values): format each once.
+    QHash<double, QString> numbers;
     db.forEach(query.sql, query.values, [&](const RowView &row) {
         grid.ids << row.value(0).toLongLong();
         grid.closed << (row.value(1).toLongLong() == 0);
-        for (int i = 0; i < count; ++i)
-            grid.cells << shown(row.value(i + 2), how[i]);
+        for (int i = 0; i < count; ++i) {
+            const QVariant value = row.value(i + 2);
+            if (how[i] == Shown::Number && value.isValid()) {
+                auto cached = numbers.constFind(value.toDouble());
+                if (cached == numbers.constEnd())
+                    cached = numbers.insert(value.toDouble(), shown(value, how[i]));
+                grid.cells << *cached;
+            } else {
+                grid.cells << shown(value, how[i]);
+            }
+        }
     });
     grid.filtered = grid.ids.size();
     return grid;

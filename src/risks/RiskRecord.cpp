@@ -117,8 +117,11 @@ QStringList RiskRecord::fields() const
 
 QString valueText(double value)
 {
-    QLocale czech(QLocale::Czech, QLocale::CzechRepublic);
-    czech.setNumberOptions(QLocale::OmitGroupSeparator);
+    static const QLocale czech = [] {
+        QLocale locale(QLocale::Czech, QLocale::CzechRepublic);
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale;
+    }();
     return czech.toString(value, 'f', QLocale::FloatingPointShortest);
 }
 
