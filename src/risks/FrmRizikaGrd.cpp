@@ -3,6 +3,8 @@
 #include "codelists/CodeListWindows.h"
 #include "db/Database.h"
 #include "risks/FrmRizikaFiltr.h"
+#include "risks/FrmRizikaNastaveni.h"
+#include "risks/FrmRizikaNastaveniUloz.h"
 #include "ui/Messages.h"
 
 #include <QAction>
@@ -119,9 +121,19 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
     filterLayout->addWidget(setFilter);
     filterLayout->addWidget(m_clearFilter);
     connect(m_clearFilter, &QPushButton::clicked, this, &FrmRizikaGrd::clearFilter);
-    // The column-set windows come next; until then their buttons rest.
-    fields->setEnabled(false);
-    sets->setEnabled(false);
+    connect(fields, &QPushButton::clicked, this, [this] {
+        FrmRizikaNastaveni dialog(m_state.columnSet, m_messages, this);
+        if (dialog.exec() == QDialog::Accepted)
+            m_state.columnSet = dialog.columnSet();
+        activated();
+    });
+    connect(sets, &QPushButton::clicked, this, [this] {
+        captureLayout(); // the named set stores the columns as the user laid them out
+        FrmRizikaNastaveniUloz dialog(m_db, m_user, m_state.columnSet, m_messages, this);
+        if (dialog.exec() == QDialog::Accepted && !dialog.restoredColumnSet().isEmpty())
+            m_state.columnSet = dialog.restoredColumnSet();
+        activated();
+    });
     connect(setFilter, &QPushButton::clicked, this, [this] {
         FrmRizikaFiltr dialog(m_db, m_messages, m_state.filterChoice, this);
         if (dialog.exec() == QDialog::Accepted) {

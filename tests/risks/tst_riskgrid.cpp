@@ -124,6 +124,8 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
     QCOMPARE(overview.windowTitle(), QStringLiteral("Rizika - přehled"));
     QCOMPARE(overview.findChild<QLineEdit *>(QStringLiteral("txtFiltr"))->text(),
              QStringLiteral("Pouze neuzavřená rizika"));
+    for (const char *button : {"cmdVyber", "cmdNastaveni", "cmdFiltr"})
+        QVERIFY2(overview.findChild<QPushButton *>(QString::fromUtf8(button))->isEnabled(), button);
     auto *exportButton = overview.findChild<QPushButton *>(QStringLiteral("cmdExport"));
     QVERIFY(!exportButton->isEnabled()); // no print right
     overview.setPrintRight(true);

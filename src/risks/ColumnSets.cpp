@@ -1,0 +1,176 @@
+#include "risks/ColumnSets.h"
+
+#include "db/Database.h"
+#include "risks/RiskGrid.h"
+#include "ui/Messages.h"
+
+#include <QHash>
+
+namespace tamvel::risks {
+
+namespace {
+
+const QString &gridType()
+{
+    static const QString type = QStringLiteral("rizikagrd");
+    return type;
+}
+
+const QString &title()
+{
+    static const QString text = QStringLiteral("Nastavení");
+    return text;
+}
+
+} // namespace
+
+int defaultColumnWidth(const QString &caption)
+{
+    static const QHash<QString, int> widths = [] {
+        // In catalogue order.
+        const int twips[] = {800,  1200, 1200, 2400, 2400, 1890, 2025, 2310, 2355, 2610,
+                             1910, 1490, 1485, 2085, 1500, 1900, 1065, 1465, 2220, 2325,
+                             2010, 1980, 1550, 1850, 1200, 2310, 1845, 2025, 1510, 3210};
+        QHash<QString, int> table;
+        const auto &catalogue = columnCatalogue();
+        for (int i = 0; i < catalogue.size() && i < int(std::size(twips)); ++i)
+            table.insert(catalogue[i].first, twips[i]);
+        return table;
+    }();
+    return widths.value(caption.trimmed(), 0);
+}
+
+QString columnSetOfCaptions(const QStringList &captions)
+{
+    QString set;
+    for (const QString &caption : captions) {
+        const int width = defaultColumnWidth(caption);
+        if (width > 0)
+            set += caption.trimmed() + QLatin1Char('#') + QString::number(width) + QLatin1Char('#');
+    }
+    return set.trimmed();
+}
+
+QStringList chosenCaptions(const QString &columnSet)
+{
+    QStringList shown;
+    for (const GridColumn &column : parseColumnSet(columnSet))
+        shown << column.caption.trimmed();
+    QStringList chosen;
+    for (const auto &entry : columnCatalogue())
+        if (shown.contains(entry.first))
+            chosen << entry.first;
+    return chosen;
+}
+
+QString sharedColumnSetName()
+{
+    return QStringLiteral("default");
+}
+
+QString columnSetTooLongMessage()
+{
+    return QStringLiteral("Nastavení je příliš dlouhé (nejvýše %1 znaků), uložte méně sloupců.")
+        .arg(ColumnSetMaxLength);
+}
+
+ColumnSetStore::ColumnSetStore(Database &db, QString user) : m_db(db), m_user(std::move(user)) {}
+
+QStringList ColumnSetStore::names()
+{
+    const Rows rows = m_db.query(
+        QStringLiteral("SELECT DISTINCT polozka FROM uzivatelske_nastaveni WHERE typ = ? AND "
+                       "(uzivatel = ? OR polozka = ?) ORDER BY polozka COLLATE CS"),
+        {gridType(), m_user, sharedColumnSetName()});
+    QStringList result;
+    for (int r = 0; r < rows.size(); ++r)
+        result << rows.at(r, 0).toString();
+    return result;
+}
+
+bool ColumnSetStore::isStored(const QString &name)
+{
+    return m_db.exists(QStringLiteral("SELECT 1 FROM uzivatelske_nastaveni WHERE uzivatel = ? "
+                                      "AND typ = ? AND polozka = ?"),
+                       {m_user, gridType(), name.trimmed()});
+}
+
+ColumnSetStore::Saved ColumnSetStore::save(const QString &name, const QString &columnSet,
+                                           Messages &messages)
+{
+    const QString key = name.trimmed();
+    if (key.isEmpty())
+        return Saved::Refused;
+    if (key == sharedColumnSetName()) {
+        messages.warn(title(), QStringLiteral("Nastavení „default“ je společné všem uživatelům, "
+                                              "zvolte jiný název."));
+        return Saved::Refused;
+    }
+    // Cutting the set would store columns the user never chose: refuse instead.
+    if (columnSet.size() > ColumnSetMaxLength) {
+        messages.warn(title(), columnSetTooLongMessage());
+        return Saved::Refused;
+    }
+    if (isStored(key) &&
+        !messages.ask(title(),
+                      QStringLiteral("Toto nastavení již existuje. Přejete si jej přepsat ?")))
+        return Saved::Kept;
+    inTransaction(m_db, [&] {
+        m_db.execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE uzivatel = ? AND "
+                                    "typ = ? AND polozka = ?"),
+                     {m_user, gridType(), key});
+        Values values{m_user, gridType(), key};
+        for (int piece = 0; piece < 3; ++piece)
+            values << columnSet.mid(piece * ColumnSetPieceLength, ColumnSetPieceLength);
+        m_db.execute(QStringLiteral("INSERT INTO uzivatelske_nastaveni "
+                                    "(uzivatel,typ,polozka,hodnota1,hodnota2,hodnota3) VALUES "
+                                    "(?,?,?,?,?,?)"),
+                     values);
+    });
+    return Saved::Written;
+}
+
+std::optional<QString> ColumnSetStore::restore(const QString &name)
+{
+    const QString key = name.trimmed();
+    Rows rows;
+    if (key == sharedColumnSetName())
+        rows = m_db.query(
+            QStringLiteral("SELECT hodnota1, hodnota2, hodnota3 FROM uzivatelske_nastaveni "
+                           "WHERE typ = ? AND trim(polozka) = ? ORDER BY uzivatel = ? DESC, "
+                           "uzivatel = ? DESC, uzivatel COLLATE CS, uzivatel LIMIT 1"),
+            {gridType(), key, m_user, QStringLiteral("administrator")});
+    else
+        rows = m_db.query(
+            QStringLiteral("SELECT hodnota1, hodnota2, hodnota3 FROM uzivatelske_nastaveni "
+                           "WHERE uzivatel = ? AND typ = ? AND trim(polozka) = ? LIMIT 1"),
+            {m_user, gridType(), key});
+    if (rows.isEmpty())
+        return std::nullopt;
+    // Joined before trimming: a piece may start or end inside a caption such as
+    // "Kategorie nebezpečí", whose blank must survive.
+    QString set;
+    for (int c = 0; c < 3; ++c)
+        set += rows.at(0, c).toString();
+    return set.trimmed();
+}
+
+bool ColumnSetStore::remove(const QString &name, Messages &messages)
+{
+    const QString key = name.trimmed();
+    if (key == sharedColumnSetName()) {
+        messages.warn(title(), QStringLiteral("Nastavení „default“ je společné všem uživatelům "
+                                              "a nelze je vymazat."));
+        return false;
+    }
+    if (key.isEmpty() || !isStored(key)) {
+        messages.inform(title(), QStringLiteral("Toto nastavení není uloženo !"));
+        return false;
+    }
+    m_db.execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE uzivatel = ? AND typ = "
+                                "? AND polozka = ?"),
+                 {m_user, gridType(), key});
+    return true;
+}
+
+} // namespace tamvel::risks

@@ -1,0 +1,241 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "risks/ColumnSets.h"
+#include "risks/RiskGrid.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::risks;
+
+namespace {
+
+QString s(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Every catalogue caption, last first, at a width of the user's own.
+QString thirtyColumns()
+{
+    QString set;
+    const auto &catalogue = columnCatalogue();
+    for (auto it = catalogue.rbegin(); it != catalogue.rend(); ++it)
+        set += it->first + QStringLiteral("#1234#");
+    return set;
+}
+
+} // namespace
+
+class TestColumnSets : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void defaultWidthsAndChosenCaptions();
+    void showingAtOnceGivesCatalogueOrderAndDefaultWidths();
+    void thirtyColumnsStoredInThreePiecesAndRestored();
+    void blankOnAPieceBorderSurvives();
+    void tooLongSetIsRefusedAndNothingWritten();
+    void overwriteAsksAndNoKeepsTheOldRow();
+    void failedOverwriteKeepsTheOldRow();
+    void defaultIsSharedButNeitherSavedNorDeleted();
+    void defaultRestoresTheSameRowEveryTime();
+    void deletingAMissingNameTellsTheUser();
+
+private:
+    int rowCount();
+    QString stored(const QString &user, const QString &name, const char *field);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+    int m_serial = 0;
+};
+
+void TestColumnSets::init()
+{
+    m_db = newDatabase(m_dir, QStringLiteral("sets%1.mdb").arg(++m_serial));
+}
+
+int TestColumnSets::rowCount()
+{
+    return int(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM uzivatelske_nastaveni")));
+}
+
+QString TestColumnSets::stored(const QString &user, const QString &name, const char *field)
+{
+    return m_db->scalarText(QStringLiteral("SELECT %1 FROM uzivatelske_nastaveni WHERE uzivatel "
+                                           "= ? AND typ = 'rizikagrd' AND polozka = ?")
+                                .arg(QString::fromLatin1(field)),
+                            {user, name});
+}
+
+void TestColumnSets::defaultWidthsAndChosenCaptions()
+{
+    QCOMPARE(defaultColumnWidth(s("ID")), 800);
+    QCOMPARE(defaultColumnWidth(s("Druh nebezpečí")), 1890);
+    QCOMPARE(defaultColumnWidth(s("Porušení požadavků")), 1900);
+    QCOMPARE(defaultColumnWidth(s("Poznámky")), 3210);
+    QCOMPARE(defaultColumnWidth(s("Neznámý")), 0);
+    int known = 0;
+    for (const auto &entry : columnCatalogue())
+        known += defaultColumnWidth(entry.first) > 0;
+    QCOMPARE(known, 30);
+
+    // Whole captions only.
+    QCOMPARE(chosenCaptions(s("Cílová hodnota#1850#Riziko#500#Neznámý#100#")),
+             QStringList({s("Riziko"), s("Cílová hodnota")}));
+    QCOMPARE(chosenCaptions(s("Cíl#100#")), QStringList({s("Cíl")}));
+    QCOMPARE(chosenCaptions(QString()).size(), 8); // the default columns are shown
+    QCOMPARE(columnSetOfCaptions({s("Poznámky"), s("Neznámý"), s("ID")}),
+             s("Poznámky#3210#ID#800#"));
+}
+
+void TestColumnSets::showingAtOnceGivesCatalogueOrderAndDefaultWidths()
+{
+    QCOMPARE(columnSetOfCaptions(chosenCaptions(s("Riziko#500#Systém#100#Cesta#7000#"))),
+             s("Systém#1200#Cesta#1200#Riziko#1065#"));
+    QCOMPARE(columnSetOfCaptions(chosenCaptions(defaultColumnSet())),
+             s("Systém#1200#Pracovník/činnost#2400#Kategorie nebezpečí#2400#Druh nebezpečí#1890#"
+               "Závažnost#1485#Pravděpodobnost#2085#Frekvence#1500#Riziko#1065#"));
+}
+
+void TestColumnSets::thirtyColumnsStoredInThreePiecesAndRestored()
+{
+    const QString set = thirtyColumns();
+    QVERIFY(set.size() > 2 * ColumnSetPieceLength && set.size() <= ColumnSetMaxLength);
+    ScriptedMessages messages;
+    ColumnSetStore store(*m_db, s("novák"));
+    QCOMPARE(store.save(s("  široký  "), set, messages), ColumnSetStore::Saved::Written);
+    QVERIFY(messages.shown.isEmpty());
+    const QString user = s("novák"), name = s("široký");
+    QCOMPARE(stored(user, name, "hodnota1").size(), 250);
+    QCOMPARE(stored(user, name, "hodnota2").size(), 250);
+    QCOMPARE(stored(user, name, "hodnota3").size(), set.size() - 500);
+    QCOMPARE(store.restore(name), std::optional<QString>(set));
+    QCOMPARE(store.restore(s(" široký ")), std::optional<QString>(set));
+    QCOMPARE(store.restore(s("jiný")), std::nullopt);
+}
+
+void TestColumnSets::blankOnAPieceBorderSurvives()
+{
+    QString set = s("ID#8#").repeated(47) + s("ID#80#");
+    set += s("Kategorie nebezpečí#2400#");
+    QCOMPARE(set.at(ColumnSetPieceLength), QLatin1Char(' '));
+    ColumnSetStore store(*m_db, s("novák"));
+    ScriptedMessages messages;
+    QCOMPARE(store.save(s("hranice"), set, messages), ColumnSetStore::Saved::Written);
+    QCOMPARE(store.restore(s("hranice")), std::optional<QString>(set));
+}
+
+void TestColumnSets::tooLongSetIsRefusedAndNothingWritten()
+{
+    ColumnSetStore store(*m_db, s("novák"));
+    ScriptedMessages messages;
+    const QString exact = QString(ColumnSetMaxLength, QLatin1Char('x'));
+    QCOMPARE(store.save(s("plný"), exact, messages), ColumnSetStore::Saved::Written);
+    const int before = rowCount();
+    QCOMPARE(store.save(s("dlouhý"), exact + QLatin1Char('y'), messages),
+             ColumnSetStore::Saved::Refused);
+    QCOMPARE(messages.kinds(), QStringList{s("warn")});
+    QCOMPARE(messages.lastText(), columnSetTooLongMessage());
+    QCOMPARE(rowCount(), before);
+    // Refused before the overwrite question: the stored one stays whole.
+    QCOMPARE(store.save(s("plný"), exact + QLatin1Char('y'), messages),
+             ColumnSetStore::Saved::Refused);
+    QCOMPARE(messages.shown.size(), 2);
+    QCOMPARE(store.restore(s("plný")), std::optional<QString>(exact));
+}
+
+void TestColumnSets::overwriteAsksAndNoKeepsTheOldRow()
+{
+    ColumnSetStore store(*m_db, s("novák"));
+    ScriptedMessages messages;
+    QCOMPARE(store.save(s("moje"), s("ID#800#"), messages), ColumnSetStore::Saved::Written);
+    messages.answers << false;
+    QCOMPARE(store.save(s("moje"), s("Cíl#100#"), messages), ColumnSetStore::Saved::Kept);
+    QCOMPARE(messages.lastText(), s("Toto nastavení již existuje. Přejete si jej přepsat ?"));
+    QCOMPARE(store.restore(s("moje")), std::optional<QString>(s("ID#800#")));
+    messages.answers << true;
+    QCOMPARE(store.save(s("moje"), s("Cíl#100#"), messages), ColumnSetStore::Saved::Written);
+    QCOMPARE(store.restore(s("moje")), std::optional<QString>(s("Cíl#100#")));
+    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM uzivatelske_nastaveni WHERE "
+                                            "polozka = 'moje'")),
+             1);
+}
+
+void TestColumnSets::failedOverwriteKeepsTheOldRow()
+{
+    ColumnSetStore store(*m_db, s("novák"));
+    ScriptedMessages messages;
+    QCOMPARE(store.save(s("moje"), s("ID#800#"), messages), ColumnSetStore::Saved::Written);
+    m_db->execute(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE INSERT ON "
+                                 "uzivatelske_nastaveni WHEN NEW.hodnota1 = 'Cíl#1#' BEGIN "
+                                 "SELECT RAISE(ABORT, 'refused'); END"));
+    messages.answers << true;
+    QVERIFY_THROWS_EXCEPTION(DbError, store.save(s("moje"), s("Cíl#1#"), messages));
+    QCOMPARE(store.restore(s("moje")), std::optional<QString>(s("ID#800#")));
+}
+
+void TestColumnSets::defaultIsSharedButNeitherSavedNorDeleted()
+{
+    ScriptedMessages messages;
+    ColumnSetStore novak(*m_db, s("novák"));
+    ColumnSetStore svoboda(*m_db, s("svoboda"));
+    QCOMPARE(novak.names(), QStringList{s("default")});
+    QCOMPARE(novak.save(s("čtení"), s("ID#800#"), messages), ColumnSetStore::Saved::Written);
+    QCOMPARE(novak.save(s("cesty"), s("Cesta#800#"), messages), ColumnSetStore::Saved::Written);
+    QCOMPARE(novak.names(), QStringList({s("cesty"), s("čtení"), s("default")}));
+    QCOMPARE(svoboda.names(), QStringList{s("default")});
+
+    const int before = rowCount();
+    QCOMPARE(svoboda.save(s(" default "), s("ID#800#"), messages), ColumnSetStore::Saved::Refused);
+    QVERIFY(!svoboda.remove(s("default"), messages));
+    QVERIFY(!novak.remove(s("default"), messages));
+    QCOMPARE(messages.kinds(), QStringList({s("warn"), s("warn"), s("warn")}));
+    QCOMPARE(rowCount(), before);
+    QCOMPARE(svoboda.restore(s("default")),
+             std::optional<QString>(stored(s("administrator"), s("default"), "hodnota1")));
+    QCOMPARE(svoboda.save(QString(), s("ID#800#"), messages), ColumnSetStore::Saved::Refused);
+    QCOMPARE(rowCount(), before);
+}
+
+void TestColumnSets::defaultRestoresTheSameRowEveryTime()
+{
+    const QString insert = QStringLiteral("INSERT INTO uzivatelske_nastaveni "
+                                          "(uzivatel,typ,polozka,hodnota1,hodnota2,hodnota3) "
+                                          "VALUES (?,'rizikagrd','default',?,'','')");
+    m_db->execute(insert, {s("adam"), s("ID#1#")});
+    m_db->execute(insert, {s("zdeněk"), s("ID#2#")});
+    ColumnSetStore novak(*m_db, s("novák"));
+    QCOMPARE(novak.names(), QStringList{s("default")});
+    QCOMPARE(novak.restore(s("default")),
+             std::optional<QString>(stored(s("administrator"), s("default"), "hodnota1")));
+    QCOMPARE(ColumnSetStore(*m_db, s("zdeněk")).restore(s("default")),
+             std::optional<QString>(s("ID#2#")));
+    m_db->execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE uzivatel = "
+                                 "'administrator'"));
+    QCOMPARE(novak.restore(s("default")), std::optional<QString>(s("ID#1#")));
+}
+
+void TestColumnSets::deletingAMissingNameTellsTheUser()
+{
+    ScriptedMessages messages;
+    ColumnSetStore novak(*m_db, s("novák"));
+    QCOMPARE(novak.save(s("moje"), s("ID#800#"), messages), ColumnSetStore::Saved::Written);
+    // Another user's set of that name is not the user's.
+    QVERIFY(!ColumnSetStore(*m_db, s("svoboda")).remove(s("moje"), messages));
+    QCOMPARE(messages.lastText(), s("Toto nastavení není uloženo !"));
+    QVERIFY(novak.isStored(s("moje")));
+    QVERIFY(novak.remove(s(" moje "), messages));
+    QVERIFY(!novak.isStored(s("moje")));
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(!novak.remove(s("moje"), messages));
+    QCOMPARE(messages.shown.size(), 2);
+}
+
+QTEST_GUILESS_MAIN(TestColumnSets)
+#include "tst_columnsets.moc"
