@@ -1,4 +1,5 @@
 #include "access/AccessWindows.h"
+#include "ui/Widgets.h"
 
 #include "access/Access.h"
 #include "db/Database.h"
@@ -16,24 +17,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel {
 
 namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
-
-QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromUtf8(name));
-    edit->setMaxLength(maxLength);
-    return edit;
-}
 
 QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons)
 {
@@ -42,21 +30,6 @@ QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons)
     for (QPushButton *b : buttons)
         row->addWidget(b);
     return row;
-}
-
-int twips(const QWidget *w, int value)
-{
-    return value * w->logicalDpiX() / 1440;
-}
-
-// Runs an action under the common error trap.
-template <class Action> void trapped(Messages &messages, Action &&action)
-{
-    try {
-        action();
-    } catch (const DbError &e) {
-        showEngineError(messages, e);
-    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "codelists/CodeListWindows.h"
+#include "ui/Widgets.h"
 
 #include "codelists/RegulationWindows.h"
 #include "db/Database.h"
@@ -18,27 +19,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::codelists {
-
-namespace {
-
-int twips(const QWidget *widget, int value)
-{
-    return value * widget->logicalDpiX() / 1440;
-}
-
-template <class Action> bool trapped(Messages &messages, Action &&action)
-{
-    try {
-        action();
-        return true;
-    } catch (const DbError &e) {
-        showEngineError(messages, e);
-        return false;
-    }
-}
-
-} // namespace
 
 FrmCodeListGrid::FrmCodeListGrid(const CodeList &codeList, Database &db, Messages &messages,
                                  BrowserHost &host, QWidget *parent)

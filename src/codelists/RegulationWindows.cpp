@@ -1,4 +1,5 @@
 #include "codelists/RegulationWindows.h"
+#include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
 #include "db/Database.h"
@@ -16,26 +17,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::codelists {
-
-namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
-
-QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
-{
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromUtf8(name));
-    edit->setMaxLength(maxLength);
-    return edit;
-}
-
-} // namespace
 
 FrmDokumentyAdd::FrmDokumentyAdd(const QString &folder, QWidget *parent)
     : QDialog(parent), m_folder(folder), m_files(new QListWidget(this))

@@ -1,4 +1,5 @@
 #include "codelists/RequirementWindows.h"
+#include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
 #include "db/Database.h"
@@ -14,18 +15,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::codelists {
-
-namespace {
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromUtf8(name));
-    return b;
-}
-
-} // namespace
 
 FrmPozadavky::FrmPozadavky(Database &db, Messages &messages, BrowserHost &host, bool picker,
                            QWidget *parent)

@@ -1,4 +1,5 @@
 #include "codelists/SystemWindows.h"
+#include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
 #include "db/Database.h"
@@ -22,6 +23,8 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::codelists {
 
 namespace {
@@ -30,22 +33,6 @@ namespace {
 constexpr int NameRole = Qt::UserRole;
 
 const QString PopupName = QStringLiteral("mnuSystTrv");
-
-int twips(const QWidget *widget, int value)
-{
-    return value * widget->logicalDpiX() / 1440;
-}
-
-template <class Action> bool trapped(Messages &messages, Action &&action)
-{
-    try {
-        action();
-        return true;
-    } catch (const DbError &e) {
-        showEngineError(messages, e);
-        return false;
-    }
-}
 
 QString systemOf(const QTreeWidgetItem *item)
 {

@@ -1,4 +1,5 @@
 #include "risks/FrmRizikaFiltr.h"
+#include "ui/Widgets.h"
 
 #include "db/Database.h"
 #include "ui/Messages.h"
@@ -13,15 +14,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::risks {
 
 namespace {
-
-template <class W> W *named(W *widget, const QString &name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
 
 QString brackets(const char *token, int count)
 {

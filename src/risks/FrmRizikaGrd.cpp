@@ -1,4 +1,5 @@
 #include "risks/FrmRizikaGrd.h"
+#include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
 #include "db/Database.h"
@@ -18,27 +19,9 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::risks {
-
-namespace {
-
-int toPixels(const QWidget *w, int twips)
-{
-    return twips * w->logicalDpiX() / 1440;
-}
-
-int toTwips(const QWidget *w, int pixels)
-{
-    return pixels * 1440 / w->logicalDpiX();
-}
-
-template <class W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
-} // namespace
 
 void RiskGridModel::setGrid(RiskGrid grid)
 {
@@ -171,8 +154,8 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
         }
     } catch (const DbError &) {
     }
-    resize(std::max(toPixels(this, width), toPixels(this, 4010)),
-           std::max(toPixels(this, height), toPixels(this, 2265)));
+    resize(std::max(twips(this, width), twips(this, 4010)),
+           std::max(twips(this, height), twips(this, 2265)));
     m_state.filter = RiskFilter::openOnly();
     m_state.filterChoice = FilterChoice();
     m_state.filterChoice.onlyOpen = true;
@@ -201,7 +184,7 @@ void FrmRizikaGrd::activated()
     m_model->setGrid(std::move(grid));
     const RiskGrid &shown = m_model->grid();
     for (int c = 0; c < shown.columns.size(); ++c)
-        m_view->setColumnWidth(c, std::max(8, toPixels(this, shown.columns[c].width)));
+        m_view->setColumnWidth(c, std::max(8, twips(this, shown.columns[c].width)));
     const int sortColumn = [&] {
         for (int c = 0; c < shown.columns.size(); ++c)
             if (shown.columns[c].caption == m_state.sortCaption)

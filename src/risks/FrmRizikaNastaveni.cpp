@@ -1,4 +1,5 @@
 #include "risks/FrmRizikaNastaveni.h"
+#include "ui/Widgets.h"
 
 #include "risks/ColumnSets.h"
 #include "risks/RiskGrid.h"
@@ -12,17 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::risks {
-
-namespace {
-
-template <class W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 FrmRizikaNastaveni::FrmRizikaNastaveni(const QString &currentColumnSet, Messages &messages,
                                        QWidget *parent)

@@ -1,4 +1,5 @@
 #include "risks/FrmRizikaNastaveniUloz.h"
+#include "ui/Widgets.h"
 
 #include "db/Database.h"
 #include "risks/ColumnSets.h"
@@ -13,17 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::risks {
-
-namespace {
-
-template <class W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 FrmRizikaNastaveniUloz::FrmRizikaNastaveniUloz(Database &db, const QString &user,
                                                const QString &currentLayout, Messages &messages,

@@ -1,4 +1,5 @@
 #include "risks/FrmRiziko.h"
+#include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
 #include "codelists/RequirementWindows.h"
@@ -27,22 +28,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using namespace tamvel::ui;
+
 namespace tamvel::risks {
 
 namespace {
-
-template <class W> W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
-
-QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
-{
-    auto *edit = named(new QLineEdit(parent), name);
-    edit->setMaxLength(maxLength);
-    return edit;
-}
 
 QComboBox *combo(QWidget *parent, const char *name)
 {

@@ -1,0 +1,61 @@
+#pragma once
+
+// Small helpers every window uses: named controls, twips, and the common error trap.
+
+#include "db/DbError.h"
+#include "ui/Messages.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+namespace tamvel::ui {
+
+// Gives a control the object name the program's windows are known by.
+template <class W> W *named(W *widget, const QString &name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+template <class W> W *named(W *widget, const char *name)
+{
+    return named(widget, QString::fromUtf8(name));
+}
+
+inline QPushButton *button(QWidget *parent, const char *name, const QString &caption)
+{
+    return named(new QPushButton(caption, parent), name);
+}
+
+inline QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
+{
+    auto *edit = named(new QLineEdit(parent), name);
+    edit->setMaxLength(maxLength);
+    return edit;
+}
+
+// Sizes are kept in twips: 1440 to the inch.
+inline int twips(const QWidget *widget, int value)
+{
+    return value * widget->logicalDpiX() / 1440;
+}
+
+inline int toTwips(const QWidget *widget, int pixels)
+{
+    return pixels * 1440 / widget->logicalDpiX();
+}
+
+// The common error trap: an engine error is shown with its text; false after one.
+template <class Action> bool trapped(Messages &messages, Action &&action)
+{
+    try {
+        action();
+        return true;
+    } catch (const DbError &e) {
+        showEngineError(messages, e);
+        return false;
+    }
+}
+
+} // namespace tamvel::ui
