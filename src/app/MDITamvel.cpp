@@ -11,6 +11,7 @@
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
+#include "export/FrmExportXls.h"
 #include "risks/FrmDilci.h"
 #include "risks/FrmRizikaGrd.h"
 #include "risks/FrmRiziko.h"
@@ -487,8 +488,14 @@ void MDITamvel::openRiskOverview()
             showEditor(editor);
             return editor;
         };
+        const auto openExport = [this, db](const QVector<qint64> &ids) {
+            auto *exporter = new FrmExportXls(*db, m_interaction.messages, m_interaction.files,
+                                              m_session.userName, ids);
+            showEditor(exporter);
+        };
         return new risks::FrmRizikaGrd(*db, m_interaction.messages, *this, m_session.overview,
-                                       m_session.userName, m_session.printRight, openEditor);
+                                       m_session.userName, m_session.printRight, openEditor,
+                                       openExport);
     });
 }
 

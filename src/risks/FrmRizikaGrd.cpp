@@ -61,10 +61,11 @@ QVariant RiskGridModel::headerData(int section, Qt::Orientation orientation, int
 
 FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserHost &host,
                            OverviewState &state, const QString &user, bool printRight,
-                           EditorOpener openEditor, QWidget *parent)
+                           EditorOpener openEditor, ExportOpener openExport, QWidget *parent)
     : QWidget(parent), m_db(db), m_messages(messages), m_host(host), m_state(state), m_user(user),
       m_printRight(printRight), m_openEditor(std::move(openEditor)),
-      m_model(new RiskGridModel(this)), m_view(named(new QTableView(this), "grdRizika")),
+      m_openExport(std::move(openExport)), m_model(new RiskGridModel(this)),
+      m_view(named(new QTableView(this), "grdRizika")),
       m_status(named(new QStatusBar(this), "stbPocet")),
       m_filterText(named(new QLineEdit(this), "txtFiltr")),
       m_clearFilter(named(new QPushButton(QStringLiteral("Zrušit"), this), "cmdZrusit")),
@@ -104,6 +105,11 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
     filterLayout->addWidget(setFilter);
     filterLayout->addWidget(m_clearFilter);
     connect(m_clearFilter, &QPushButton::clicked, this, &FrmRizikaGrd::clearFilter);
+    // The export list is every listed risk, in the order shown.
+    connect(m_export, &QPushButton::clicked, this, [this] {
+        if (m_openExport && !rows().ids.isEmpty())
+            m_openExport(rows().ids);
+    });
     connect(fields, &QPushButton::clicked, this, [this] {
         FrmRizikaNastaveni dialog(m_state.columnSet, m_messages, this);
         if (dialog.exec() == QDialog::Accepted)

@@ -52,10 +52,12 @@ class FrmRizikaGrd : public QWidget
 public:
     // Opens the risk editor in a mode word on a risk; returns the editor window.
     using EditorOpener = std::function<QWidget *(const QString &modeWord, qint64 id)>;
+    // Opens the export of the listed risks, in the overview's order.
+    using ExportOpener = std::function<void(const QVector<qint64> &ids)>;
 
     FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserHost &host,
                  OverviewState &state, const QString &user, bool printRight,
-                 EditorOpener openEditor, QWidget *parent = nullptr);
+                 EditorOpener openEditor, ExportOpener openExport = {}, QWidget *parent = nullptr);
 
     QTableView *grid() const { return m_view; }
     const RiskGrid &rows() const { return m_model->grid(); }
@@ -84,6 +86,7 @@ private:
     QString m_user;
     bool m_printRight;
     EditorOpener m_openEditor;
+    ExportOpener m_openExport;
     RiskGridModel *m_model;
     QTableView *m_view;
     QStatusBar *m_status;

@@ -116,11 +116,14 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
     RecordingHost host;
     OverviewState state;
     QStringList opened;
-    FrmRizikaGrd overview(*db, messages, host, state, QStringLiteral("Administrator"), false,
-                          [&](const QString &mode, qint64 id) -> QWidget * {
-                              opened << mode + QLatin1Char(' ') + QString::number(id);
-                              return nullptr;
-                          });
+    QVector<qint64> exported;
+    FrmRizikaGrd overview(
+        *db, messages, host, state, QStringLiteral("Administrator"), false,
+        [&](const QString &mode, qint64 id) -> QWidget * {
+            opened << mode + QLatin1Char(' ') + QString::number(id);
+            return nullptr;
+        },
+        [&](const QVector<qint64> &ids) { exported = ids; });
     QCOMPARE(overview.windowTitle(), QStringLiteral("Rizika - přehled"));
     QCOMPARE(overview.findChild<QLineEdit *>(QStringLiteral("txtFiltr"))->text(),
              QStringLiteral("Pouze neuzavřená rizika"));
@@ -130,6 +133,9 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
     QVERIFY(!exportButton->isEnabled()); // no print right
     overview.setPrintRight(true);
     QVERIFY(exportButton->isEnabled());
+    // The export takes every listed risk in the order shown.
+    exportButton->click();
+    QCOMPARE(exported, overview.rows().ids);
     QVERIFY(!overview.rows().closed.contains(true));
 
     // The highlighted risk survives a sort and a refill.

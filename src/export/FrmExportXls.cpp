@@ -1,0 +1,276 @@
+#include "export/FrmExportXls.h"
+
+#include "db/Database.h"
+#include "export/FrmAnimCopy.h"
+#include "ui/FileDialogs.h"
+#include "ui/Messages.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace tamvel {
+
+namespace {
+
+const QString Caption = QStringLiteral("Export do MS Excel");
+const QString Back = QStringLiteral("< Zpět");
+const QString BackToFirst = QStringLiteral("< Zpět "); // the trailing blank marks page 2
+const QString Next = QStringLiteral("Dále >");
+const QString ExportText = QStringLiteral("Export");
+const QString SelectAll = QStringLiteral("Vybrat vše");
+const QString ClearAll = QStringLiteral("Odebrat vše");
+
+struct ItemBox
+{
+    const char *name;
+    const char *caption;
+};
+
+// One check box per item of the form, in the order of exports::RiskItem.
+const ItemBox ItemBoxes[] = {
+    {"chkSystem", "Systém"},
+    {"chkPracovnik", "Pracovník/činnost"},
+    {"chkNebezpeciKategorie", "Nebezpečí - kategorie"},
+    {"chkNebezpeciDruh", "Nebezpečí - druh"},
+    {"chkNebezpeciZdroj", "Nebezpečí - zdroj"},
+    {"chkPoskozeniCastTela", "Předmět poškození"},
+    {"chkPoskozeniCharakter", "Poškození - charakter"},
+    {"chkPrijataOpatreni", "Přijatá opatření"},
+    {"chkZavaznost", "Závažnost"},
+    {"chkPravdepodobnost", "Pravděpodobnost"},
+    {"chkFrekvence", "Frekvence"},
+    {"chkRiziko", "Riziko"},
+    {"chkPoruseniLegislativy", "Porušení požadavků"},
+    {"chkNapravnaOpatreni", "Nápravná opatření"},
+    {"chkOpatreniZodpovida", "Opatření - zodpovídá"},
+    {"chkOpatreniTermin", "Opatření - termín"},
+    {"chkOpatreniSplneno", "Opatření - splněno"},
+    {"chkPozadavek", "Požadavek"},
+    {"chkCil", "Cíl"},
+    {"chkCilovaHodnota", "Cílová hodnota"},
+    {"chkZdroje", "Zdroje"},
+    {"chkProgramZodpovida", "Program - zodpovídá"},
+    {"chkProgramTermin", "Program - termín"},
+    {"chkProgramSplneno", "Program - splněno"},
+    {"chkPoznamky", "Poznámky"},
+    {"chkPredpisy", "Předpisy"},
+    {"chkOopp", "OOPP"},
+    {"chkDilciUkoly", "Dílčí úkoly"},
+};
+static_assert(int(std::size(ItemBoxes)) == exports::RiskItemCount, "a box per item");
+
+template <class W> W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+FrmExportXls::FrmExportXls(Database &db, Messages &messages, FileDialogs &files,
+                           const QString &user, QVector<qint64> exportList, QWidget *parent)
+    : QWidget(parent), m_db(db), m_messages(messages), m_files(files), m_user(user),
+      m_ids(std::move(exportList)),
+      m_opener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+{
+    setObjectName(QStringLiteral("frmExportXls"));
+    setWindowTitle(Caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_fraExport = named(new QGroupBox(QStringLiteral("Export"), this), "fraExport");
+    m_optFormatovany =
+        named(new QRadioButton(QStringLiteral("Formátovaný - rizika")), "optFormatovany");
+    m_optNeformatovany =
+        named(new QRadioButton(QStringLiteral("Neformátovaný")), "optNeformatovany");
+    m_optOOPP = named(new QRadioButton(QStringLiteral("Formátovaný - OOPP")), "optOOPP");
+    m_optFormatovany->setChecked(true);
+    auto *exportLayout = new QVBoxLayout(m_fraExport);
+    exportLayout->addWidget(m_optFormatovany);
+    exportLayout->addWidget(m_optNeformatovany);
+    exportLayout->addWidget(m_optOOPP);
+
+    m_fraFormatovana =
+        named(new QGroupBox(QStringLiteral("Export formátovaných dat (formulář)"), this),
+              "fraFormatovana");
+    auto *formLayout = new QGridLayout(m_fraFormatovana);
+    formLayout->addWidget(new QLabel(QStringLiteral("Nadpis formuláře (nepovinný):")), 0, 0, 1, 2);
+    m_txtNadpis = named(new QLineEdit, "txtNadpis");
+    formLayout->addWidget(m_txtNadpis, 1, 0, 1, 2);
+    int i = 0;
+    for (const ItemBox &box : ItemBoxes) {
+        auto *check = named(new QCheckBox(QString::fromUtf8(box.caption)), box.name);
+        m_items << check;
+        formLayout->addWidget(check, 2 + i / 2, i % 2);
+        ++i;
+    }
+    m_cmdVse = named(new QPushButton(SelectAll), "cmdVse");
+    formLayout->addWidget(m_cmdVse, 3 + i / 2, 1);
+
+    m_fraNeformatovana = named(new QGroupBox(QStringLiteral("Export neformátovaných dat"), this),
+                               "fraNeformatovana");
+    m_chkRizikaN = named(new QCheckBox(QStringLiteral("Rizika")), "chkRizikaN");
+    m_chkDilciN = named(new QCheckBox(QStringLiteral("Dílčí úkoly")), "chkDilciN");
+    m_chkOOPPN = named(new QCheckBox(QStringLiteral("OOPP")), "chkOOPPN");
+    m_chkPredpisyN = named(new QCheckBox(QStringLiteral("Předpisy")), "chkPredpisyN");
+    auto *plainLayout = new QVBoxLayout(m_fraNeformatovana);
+    for (QCheckBox *check : {m_chkRizikaN, m_chkDilciN, m_chkOOPPN, m_chkPredpisyN})
+        plainLayout->addWidget(check);
+
+    m_cmdStorno = named(new QPushButton(Back, this), "cmdStorno");
+    m_cmdExport = named(new QPushButton(Next, this), "cmdExport");
+    m_cmdExport->setDefault(true);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_fraExport);
+    layout->addWidget(m_fraFormatovana);
+    layout->addWidget(m_fraNeformatovana);
+    layout->addStretch();
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cmdStorno);
+    buttons->addWidget(m_cmdExport);
+    layout->addLayout(buttons);
+
+    connect(m_cmdStorno, &QPushButton::clicked, this, &FrmExportXls::storno);
+    connect(m_cmdExport, &QPushButton::clicked, this, &FrmExportXls::next);
+    connect(m_cmdVse, &QPushButton::clicked, this, &FrmExportXls::toggleAll);
+
+    showPage(1);
+}
+
+FrmExportXls::~FrmExportXls() = default;
+
+void FrmExportXls::showPage(int page)
+{
+    m_fraExport->setVisible(page == 1);
+    m_fraFormatovana->setVisible(page == 2 && m_optFormatovany->isChecked());
+    m_fraNeformatovana->setVisible(page == 2 && m_optNeformatovany->isChecked());
+    m_cmdExport->setText(page == 1 ? Next : ExportText);
+    m_cmdStorno->setText(page == 1 ? Back : BackToFirst);
+}
+
+// The two back captions differ only in the trailing blank, and the caption chooses.
+void FrmExportXls::storno()
+{
+    if (m_cmdStorno->text() == BackToFirst)
+        showPage(1);
+    else
+        close();
+}
+
+void FrmExportXls::next()
+{
+    if (m_cmdExport->text() == Next)
+        showPage(2);
+    else
+        runExport();
+}
+
+void FrmExportXls::toggleAll()
+{
+    const bool tick = m_cmdVse->text() == SelectAll;
+    for (QCheckBox *check : std::as_const(m_items))
+        check->setChecked(tick);
+    m_cmdVse->setText(tick ? ClearAll : SelectAll);
+}
+
+exports::RiskExportOptions FrmExportXls::options() const
+{
+    exports::RiskExportOptions o;
+    // "Formátovaný - OOPP" takes the plain route with the plain boxes as they are.
+    o.formatted = m_optFormatovany->isChecked();
+    o.title = m_txtNadpis->text();
+    for (int i = 0; i < m_items.size(); ++i)
+        if (m_items[i]->isChecked())
+            o.items << exports::RiskItem(i);
+    o.risks = m_chkRizikaN->isChecked();
+    o.subTasks = m_chkDilciN->isChecked();
+    o.equipment = m_chkOOPPN->isChecked();
+    o.regulations = m_chkPredpisyN->isChecked();
+    return o;
+}
+
+void FrmExportXls::runExport()
+{
+    QString folder;
+    try {
+        folder = exports::rememberedExportFolder(m_db, m_user);
+    } catch (const DbError &e) {
+        m_messages.fail(Caption, e.describe());
+        return;
+    }
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+
+    QString path = m_files.saveFile(QStringLiteral("Export dat do MS Excel"), folder,
+                                    QStringLiteral("Rizika.xlsx"),
+                                    QStringLiteral("Sešit Microsoft Excel (*.xlsx)"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".xlsx");
+
+    try {
+        exports::rememberExportFolder(m_db, m_user,
+                                      QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    } catch (const DbError &e) {
+        m_messages.fail(Caption, e.describe());
+        return;
+    }
+
+    // The old file is replaced only once the new workbook is complete.
+    if (QFileInfo::exists(path) &&
+        !m_messages.ask(QStringLiteral("Existující soubor"),
+                        QStringLiteral("Soubor %1 již existuje! Chcete jej přepsat?").arg(path)))
+        return;
+
+    FrmAnimCopy::setCancelRequested(false);
+    FrmAnimCopy *progress = FrmAnimCopy::instance(this);
+    const QRect area = frameGeometry();
+    const int twips = 15; // at 96 dpi; Nastav scales by the screen
+    progress->Nastav(QStringLiteral("Export dat do sešitu MS Excel ..."),
+                     (area.center().x() - 180) * twips, (area.center().y() - 80) * twips,
+                     360 * twips, 160 * twips, Caption);
+    QString shown;
+    const auto onStep = [&](const QString &text, int current, int count) {
+        if (text != shown) {
+            shown = text;
+            progress->NastavScroll(0, count, text);
+        }
+        progress->Scroll(current);
+        QCoreApplication::processEvents();
+        return !FrmAnimCopy::cancelRequested();
+    };
+    const exports::ExportResult result =
+        exports::writeRiskExport(m_db, m_ids, options(), path, onStep);
+    FrmAnimCopy::unload();
+    FrmAnimCopy::setCancelRequested(false);
+
+    switch (result.outcome) {
+    case exports::ExportResult::Cancelled:
+        return; // nothing was written; the choices stay for another try
+    case exports::ExportResult::Failed:
+        m_messages.fail(Caption, result.error);
+        return;
+    case exports::ExportResult::Written:
+        break;
+    }
+    m_written = path;
+    if (m_messages.ask(Caption, QStringLiteral("Přejete si prohlédnout vytvořený export nyní?")) &&
+        !m_opener(QUrl::fromLocalFile(path)))
+        m_messages.warn(Caption, QStringLiteral("Nelze najít program Excel.exe"));
+    close();
+}
+
+} // namespace tamvel

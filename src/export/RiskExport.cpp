@@ -1,0 +1,553 @@
+#include "export/RiskExport.h"
+
+#include "codelists/Requirements.h"
+#include "db/Database.h"
+#include "export/Workbook.h"
+#include "risks/RiskRecord.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QTemporaryFile>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace tamvel::exports {
+
+namespace {
+
+const QString ProgressStart = QStringLiteral("Export dat do sešitu MS Excel ...");
+const QString ProgressFormatted = QStringLiteral("Probíhá export a formátování rizik.");
+
+// How a stored field becomes a cell.
+enum class Kind { Text, Number, Date, YesNo, Requirement };
+
+struct Column
+{
+    const char *header;
+    const char *field;
+    Kind kind;
+};
+
+// The risk sheet's columns; the formatted form's rows use the same fields from "system" on.
+const Column RiskColumns[] = {
+    {"Riziko ID", "id_riziko", Kind::Number},
+    {"Systém", "system", Kind::Text},
+    {"Pracovník/činnost", "pracovnik", Kind::Text},
+    {"Kategorie nebezpečí", "nebezpeci_kategorie", Kind::Text},
+    {"Druh nebezpečí", "nebezpeci_druh", Kind::Text},
+    {"Zdroj nebezpečí", "nebezpeci_zdroj", Kind::Text},
+    {"Předmět poškození", "poskozeni_cast_tela", Kind::Text},
+    {"Charakter poškození", "poskozeni_charakter", Kind::Text},
+    {"Opatření", "bezpecnostni_opatreni", Kind::Text},
+    {"Závažnost", "zavaznost_popis", Kind::Text},
+    {"Pravděpodobnost", "pravdepodobnost_popis", Kind::Text},
+    {"Frekvence", "frekvence_popis", Kind::Text},
+    {"Riziko", "riziko", Kind::Number},
+    {"Porušení požadavků", "legislativa", Kind::YesNo},
+    {"Nápravná opatření", "napravna_opatreni", Kind::Text},
+    {"Opatření - zodpovídá", "opatreni_zodpovida", Kind::Text},
+    {"Opatření - termín", "opatreni_termin", Kind::Date},
+    {"Opatření - splněno", "opatreni_splneno", Kind::Date},
+    {"Požadavek", "pozadavek_id", Kind::Requirement},
+    {"Cíl", "cil", Kind::Text},
+    {"Cílová hodnota", "cilova_hodnota", Kind::Text},
+    {"Zdroje", "zdroje", Kind::Text},
+    {"Program_zodpovídá", "program_zodpovida", Kind::Text},
+    {"Program termín", "program_termin", Kind::Date},
+    {"Program splněno", "program_splneno", Kind::Date},
+    {"Poznámky", "poznamky", Kind::Text},
+};
+constexpr int RiskColumnCount = int(std::size(RiskColumns));
+
+const char *const ItemLabels[] = {
+    "Systém :",
+    "Pracovník/činnost :",
+    "Kategorie nebezpečí :",
+    "Druh nebezpečí :",
+    "Zdroj nebezpečí :",
+    "Předmět poškození :",
+    "Poškození(charakter) :",
+    "Přijatá opatření :",
+    "Závažnost :",
+    "Pravděpodobnost :",
+    "Frekvence :",
+    "Riziko :",
+    "Porušení požadavků :",
+    "Nápravná opatření :",
+    "Opatření - zodpovídá :",
+    "Opatření - termín :",
+    "Opatření - splněno :",
+    "Požadavek :",
+    "Cíl :",
+    "Cílová hodnota :",
+    "Zdroje :",
+    "Program - zodpovídá :",
+    "Program - termín :",
+    "Program - splněno :",
+    "Poznámky :",
+};
+constexpr int LabelledItemCount = int(std::size(ItemLabels));
+static_assert(LabelledItemCount + 1 == RiskColumnCount, "one labelled row per field but the ID");
+
+class Cancelled
+{
+};
+
+// Reads what the sheets show; requirement texts and regulation lists repeat over risks.
+class Source
+{
+public:
+    explicit Source(Database &db) : m_db(db) {}
+
+    Rows risk(qint64 id)
+    {
+        static const QString sql = [] {
+            QStringList fields;
+            for (const Column &c : RiskColumns)
+                fields << QString::fromLatin1(c.field);
+            return QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko = ?")
+                .arg(fields.join(QStringLiteral(", ")));
+        }();
+        return m_db.query(sql, {id});
+    }
+
+    QString requirement(const QVariant &id)
+    {
+        if (!id.isValid() || id.toLongLong() == 0)
+            return QString();
+        const qint64 key = id.toLongLong();
+        auto it = m_requirements.find(key);
+        if (it == m_requirements.end()) {
+            const auto r = codelists::loadRequirement(m_db, key);
+            it = m_requirements.insert(key, r ? codelists::requirementText(r->parts) : QString());
+        }
+        return *it;
+    }
+
+    // typ, cislo, nazev, vydano, poznamka of the requirement's regulations.
+    Rows regulations(const QVariant &requirementId)
+    {
+        return m_db.query(
+            QStringLiteral("SELECT p.typ, p.cislo, p.nazev, p.vydano, p.poznamka "
+                           "FROM pozadavky_predpisy pp JOIN predpisy p "
+                           "ON p.predpis_id = pp.predpis_id WHERE pp.pozadavek_id = ? "
+                           "ORDER BY pp.predpis_id"),
+            {requirementId.isValid() ? requirementId.toLongLong() : qint64(0)});
+    }
+
+    Rows subTasks(qint64 id)
+    {
+        return m_db.query(QStringLiteral("SELECT termin, zodpovida, ukol FROM dilci_ukoly "
+                                         "WHERE id_riziko = ? ORDER BY termin"),
+                          {id});
+    }
+
+    Rows equipment(qint64 id)
+    {
+        return m_db.query(QStringLiteral("SELECT oop, oop_poskytnuto FROM oop_rizika "
+                                         "WHERE id_riziko = ? ORDER BY oop COLLATE CS"),
+                          {id});
+    }
+
+private:
+    Database &m_db;
+    QHash<qint64, QString> m_requirements;
+};
+
+// A cell as the sheets show it: text, or a number when the field is numeric.
+QVariant cellValue(Source &source, const Rows &risk, int column)
+{
+    const QVariant &stored = risk.at(0, column);
+    switch (RiskColumns[column].kind) {
+    case Kind::Number:
+        return stored.isValid() ? QVariant(stored.toDouble()) : QVariant();
+    case Kind::Date:
+        return dateText(stored);
+    case Kind::YesNo:
+        return yesNo(stored.toString());
+    case Kind::Requirement:
+        return source.requirement(stored);
+    case Kind::Text:
+        break;
+    }
+    return stored.isValid() ? QVariant(stored.toString()) : QVariant();
+}
+
+QString shownText(const QVariant &value)
+{
+    if (value.metaType().id() == QMetaType::Double)
+        return QString::number(value.toDouble(), 'g', 15);
+    return value.toString();
+}
+
+// A plain table: header in row 1, records below, columns as wide as their content.
+class TableSheet
+{
+public:
+    TableSheet(Workbook &book, lxw_worksheet *sheet, const QStringList &header)
+        : m_sheet(sheet), m_widths(header.size(), 0)
+    {
+        m_bold = book.addFormat();
+        format_set_bold(m_bold);
+        add(QVariantList(header.cbegin(), header.cend()), m_bold);
+    }
+
+    void add(const QVariantList &cells, lxw_format *format = nullptr)
+    {
+        for (int c = 0; c < cells.size(); ++c) {
+            const QVariant &v = cells[c];
+            if (v.metaType().id() == QMetaType::Double)
+                Workbook::writeNumber(m_sheet, m_row, c, v.toDouble(), format);
+            else if (v.isValid())
+                Workbook::writeText(m_sheet, m_row, c, v.toString(), format);
+            m_widths[c] = std::max(m_widths[c], int(shownText(v).size()));
+        }
+        ++m_row;
+    }
+
+    // No automatic fitting in the file format: the widths follow the longest text.
+    void fitColumns()
+    {
+        for (int c = 0; c < m_widths.size(); ++c)
+            worksheet_set_column(m_sheet, lxw_col_t(c), lxw_col_t(c),
+                                 std::clamp(m_widths[c] + 2, 6, 100), nullptr);
+    }
+
+private:
+    lxw_worksheet *m_sheet;
+    QVector<int> m_widths;
+    lxw_format *m_bold = nullptr;
+    int m_row = 0;
+};
+
+class Writer
+{
+public:
+    Writer(Database &db, Workbook &book, const QVector<qint64> &ids, const ExportProgress &progress)
+        : m_source(db), m_book(book), m_ids(ids), m_progress(progress)
+    {
+    }
+
+    void report(const QString &text, int current)
+    {
+        if (m_progress && !m_progress(text, current, int(m_ids.size())))
+            throw Cancelled();
+    }
+
+    lxw_worksheet *sheet(const QString &name)
+    {
+        lxw_worksheet *s = m_book.addSheet(name);
+        if (!s)
+            throw std::runtime_error("sheet");
+        return s;
+    }
+
+    void risksSheet()
+    {
+        const QString text = QStringLiteral("Probíhá export neformátovaných dat (rizika)");
+        QStringList header;
+        for (const Column &c : RiskColumns)
+            header << QString::fromUtf8(c.header);
+        TableSheet table(m_book, sheet(RisksSheet), header);
+        for (int i = 0; i < m_ids.size(); ++i) {
+            report(text, i + 1);
+            const Rows risk = m_source.risk(m_ids[i]);
+            if (risk.isEmpty())
+                continue;
+            QVariantList cells;
+            for (int c = 0; c < RiskColumnCount; ++c)
+                cells << cellValue(m_source, risk, c);
+            table.add(cells);
+        }
+        table.fitColumns();
+    }
+
+    void subTasksSheet()
+    {
+        const QString text = QStringLiteral("Probíhá export neformátovaných dat (dílčí úkoly)");
+        TableSheet table(m_book, sheet(SubTasksSheet),
+                         {QStringLiteral("Riziko ID"), QStringLiteral("Termín"),
+                          QStringLiteral("Zodpovídá"), QStringLiteral("Úkol")});
+        for (int i = 0; i < m_ids.size(); ++i) {
+            report(text, i + 1);
+            const Rows rows = m_source.subTasks(m_ids[i]);
+            for (int r = 0; r < rows.size(); ++r)
+                table.add({double(m_ids[i]), dateText(rows.at(r, 0)), rows.at(r, 1).toString(),
+                           rows.at(r, 2).toString()});
+        }
+        table.fitColumns();
+    }
+
+    void equipmentSheet()
+    {
+        const QString text = QStringLiteral("Probíhá export neformátovaných dat (OOPP)");
+        TableSheet table(m_book, sheet(EquipmentSheet),
+                         {QStringLiteral("Riziko ID"), QStringLiteral("OOP"),
+                          QStringLiteral("OOPP poskytnuto")});
+        for (int i = 0; i < m_ids.size(); ++i) {
+            report(text, i + 1);
+            const Rows rows = m_source.equipment(m_ids[i]);
+            for (int r = 0; r < rows.size(); ++r)
+                table.add(
+                    {double(m_ids[i]), rows.at(r, 0).toString(), yesNo(rows.at(r, 1).toString())});
+        }
+        table.fitColumns();
+    }
+
+    void regulationsSheet()
+    {
+        const QString text = QStringLiteral("Probíhá export neformátovaných dat (Předpisy)");
+        TableSheet table(m_book, sheet(RegulationsSheet),
+                         {QStringLiteral("Riziko ID"), QStringLiteral("Typ"),
+                          QStringLiteral("Číslo"), QStringLiteral("Název"),
+                          QStringLiteral("Vydáno"), QStringLiteral("Poznámka")});
+        for (int i = 0; i < m_ids.size(); ++i) {
+            report(text, i + 1);
+            const QVariant requirement = requirementOf(m_ids[i]);
+            if (!requirement.isValid() || requirement.toLongLong() == 0)
+                continue;
+            const Rows rows = m_source.regulations(requirement);
+            for (int r = 0; r < rows.size(); ++r)
+                table.add({double(m_ids[i]), rows.at(r, 0).toString(), rows.at(r, 1).toString(),
+                           rows.at(r, 2).toString(), dateText(rows.at(r, 3)),
+                           rows.at(r, 4).toString()});
+        }
+        table.fitColumns();
+    }
+
+    void formattedSheet(const RiskExportOptions &options);
+
+private:
+    QVariant requirementOf(qint64 id)
+    {
+        const Rows risk = m_source.risk(id);
+        return risk.isEmpty() ? QVariant() : risk.value(0, QStringLiteral("pozadavek_id"));
+    }
+
+    Source m_source;
+    Workbook &m_book;
+    const QVector<qint64> &m_ids;
+    const ExportProgress &m_progress;
+};
+
+// Column widths of the form, in characters: label, short values, long values, spare.
+constexpr double FormWidths[] = {24, 14, 60, 12};
+constexpr double LineHeight = 15;
+
+// How many lines a text needs in a wrapped column of this width.
+int linesFor(const QString &text, double width)
+{
+    int lines = 0;
+    for (const QString &part : text.split(QLatin1Char('\n')))
+        lines += std::max(1, int(std::ceil(part.size() / std::max(1.0, width - 1))));
+    return std::max(1, lines);
+}
+
+void Writer::formattedSheet(const RiskExportOptions &options)
+{
+    lxw_worksheet *s = sheet(FormattedSheet);
+    for (int c = 0; c < 4; ++c)
+        worksheet_set_column(s, lxw_col_t(c), lxw_col_t(c), FormWidths[c], nullptr);
+
+    lxw_format *title = m_book.addFormat();
+    format_set_font_name(title, "Arial CE");
+    format_set_bold(title);
+    format_set_font_size(title, 12);
+    format_set_align(title, LXW_ALIGN_CENTER);
+    format_set_align(title, LXW_ALIGN_VERTICAL_TOP);
+    lxw_format *label = m_book.addFormat();
+    format_set_bold(label);
+    format_set_border(label, LXW_BORDER_THIN);
+    format_set_align(label, LXW_ALIGN_VERTICAL_TOP);
+    lxw_format *value = m_book.addFormat();
+    format_set_text_wrap(value);
+    format_set_border(value, LXW_BORDER_THIN);
+    format_set_align(value, LXW_ALIGN_VERTICAL_TOP);
+    lxw_format *header = m_book.addFormat();
+    format_set_bold(header);
+    format_set_border(header, LXW_BORDER_THIN);
+    format_set_bg_color(header, 0xD9D9D9);
+
+    const QByteArray titleText = options.title.toUtf8();
+    worksheet_merge_range(s, 0, 0, 0, 3, titleText.constData(), title);
+    worksheet_merge_range(s, 1, 0, 1, 3, "", nullptr);
+
+    bool chosen[RiskItemCount] = {};
+    for (RiskItem item : options.items)
+        chosen[int(item)] = true;
+
+    // One row of the form: every cell framed, the height enough for the wrapped texts.
+    int row = 2;
+    auto writeRow = [&](const QStringList &cells, lxw_format *format) {
+        int lines = 1;
+        for (int c = 0; c < 4; ++c) {
+            const QString text = c < cells.size() ? cells[c] : QString();
+            if (text.isEmpty())
+                worksheet_write_blank(s, lxw_row_t(row), lxw_col_t(c), format);
+            else
+                Workbook::writeText(s, row, c, text, format);
+            lines = std::max(lines, linesFor(text, FormWidths[c]));
+        }
+        if (lines > 1)
+            worksheet_set_row(s, lxw_row_t(row), lines * LineHeight, nullptr);
+        ++row;
+    };
+
+    report(ProgressFormatted, 0);
+    for (int i = 0; i < m_ids.size(); ++i) {
+        report(QStringLiteral("%1 (%2/%3)").arg(ProgressFormatted).arg(i + 1).arg(m_ids.size()),
+               i + 1);
+        const Rows risk = m_source.risk(m_ids[i]);
+        if (risk.isEmpty())
+            continue;
+        ++row; // a free row before each block
+        for (int item = 0; item < LabelledItemCount; ++item) {
+            if (!chosen[item])
+                continue;
+            QString text = shownText(cellValue(m_source, risk, item + 1));
+            // the risk value as the program shows it, with a decimal comma
+            if (RiskItem(item) == RiskItem::Risk && risk.at(0, item + 1).isValid())
+                text = risks::valueText(risk.at(0, item + 1).toDouble());
+            if (text.isEmpty())
+                text = QStringLiteral(" "); // a missing value shows as one blank
+            const QString labelText = QString::fromUtf8(ItemLabels[item]);
+            // label in A, value in C
+            Workbook::writeText(s, row, 0, labelText, label);
+            worksheet_write_blank(s, lxw_row_t(row), 1, label);
+            Workbook::writeText(s, row, 2, text, value);
+            worksheet_write_blank(s, lxw_row_t(row), 3, value);
+            const int lines = linesFor(text, FormWidths[2]);
+            if (lines > 1)
+                worksheet_set_row(s, lxw_row_t(row), lines * LineHeight, nullptr);
+            ++row;
+        }
+        const qint64 id = m_ids[i];
+        if (chosen[int(RiskItem::Regulations)]) {
+            writeRow({QStringLiteral("Číslo předpisu"), QStringLiteral("Vydáno"),
+                      QStringLiteral("Název předpisu")},
+                     header);
+            const Rows rows = m_source.regulations(risk.value(0, QStringLiteral("pozadavek_id")));
+            for (int r = 0; r < rows.size(); ++r)
+                writeRow(
+                    {rows.at(r, 1).toString(), dateText(rows.at(r, 3)), rows.at(r, 2).toString()},
+                    value);
+        }
+        if (chosen[int(RiskItem::Equipment)]) {
+            writeRow({QStringLiteral("OOPP"), QStringLiteral("Poskytnuto")}, header);
+            const Rows rows = m_source.equipment(id);
+            for (int r = 0; r < rows.size(); ++r)
+                writeRow({rows.at(r, 0).toString(), yesNo(rows.at(r, 1).toString())}, value);
+        }
+        if (chosen[int(RiskItem::SubTasks)]) {
+            writeRow({QStringLiteral("Termín"), QStringLiteral("Odpovědnost"),
+                      QStringLiteral("Dílčí úkol")},
+                     header);
+            const Rows rows = m_source.subTasks(id);
+            for (int r = 0; r < rows.size(); ++r)
+                writeRow(
+                    {dateText(rows.at(r, 0)), rows.at(r, 1).toString(), rows.at(r, 2).toString()},
+                    value);
+        }
+    }
+}
+
+} // namespace
+
+QString riskItemLabel(RiskItem item)
+{
+    const int i = int(item);
+    return i < LabelledItemCount ? QString::fromUtf8(ItemLabels[i]) : QString();
+}
+
+QString yesNo(const QString &flag)
+{
+    return flag == QStringLiteral("a") ? QStringLiteral("ano") : QStringLiteral("ne");
+}
+
+QString dateText(const QVariant &value)
+{
+    const QDate date = Database::toDate(value);
+    return date.isValid() ? date.toString(QStringLiteral("dd.MM.yyyy")) : QString();
+}
+
+ExportResult writeRiskExport(Database &db, const QVector<qint64> &ids,
+                             const RiskExportOptions &options, const QString &path,
+                             const ExportProgress &progress)
+{
+    const QFileInfo target(path);
+    // Beside the target, so that the final rename stays on one file system.
+    QTemporaryFile temporary(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
+    if (!temporary.open())
+        return {ExportResult::Failed, temporary.errorString()};
+    temporary.close();
+
+    ExportResult result;
+    try {
+        Workbook book(temporary.fileName());
+        if (!book.isOpen())
+            return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
+        Writer writer(db, book, ids, progress);
+        writer.report(ProgressStart, 0);
+        if (options.formatted) {
+            writer.formattedSheet(options);
+        } else {
+            if (options.risks)
+                writer.risksSheet();
+            if (options.subTasks)
+                writer.subTasksSheet();
+            if (options.equipment)
+                writer.equipmentSheet();
+            if (options.regulations)
+                writer.regulationsSheet();
+            // A workbook needs one sheet at least.
+            if (!options.risks && !options.subTasks && !options.equipment && !options.regulations)
+                writer.sheet(FormattedSheet);
+        }
+        const QString error = book.close();
+        if (!error.isEmpty())
+            return {ExportResult::Failed, error};
+    } catch (const Cancelled &) {
+        return {ExportResult::Cancelled, QString()};
+    } catch (const DbError &e) {
+        return {ExportResult::Failed, e.describe()};
+    } catch (const std::exception &e) {
+        return {ExportResult::Failed, QString::fromUtf8(e.what())};
+    }
+
+    // The old file goes only now that the new one is complete.
+    if (QFile::exists(path) && !QFile::remove(path))
+        return {ExportResult::Failed, QStringLiteral("Soubor %1 nelze přepsat.").arg(path)};
+    temporary.setAutoRemove(false);
+    if (!QFile::rename(temporary.fileName(), path)) {
+        QFile::remove(temporary.fileName());
+        return {ExportResult::Failed, QStringLiteral("Soubor %1 nelze uložit.").arg(path)};
+    }
+    return {ExportResult::Written, QString()};
+}
+
+QString rememberedExportFolder(Database &db, const QString &user)
+{
+    return db.scalarText(QStringLiteral("SELECT hodnota1 FROM uzivatelske_nastaveni WHERE "
+                                        "uzivatel = ? AND typ = 'cesta' AND polozka = 'export'"),
+                         {user});
+}
+
+void rememberExportFolder(Database &db, const QString &user, const QString &folder)
+{
+    inTransaction(db, [&] {
+        db.execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE uzivatel = ? AND "
+                                  "typ = 'cesta' AND polozka = 'export'"),
+                   {user});
+        db.execute(QStringLiteral("INSERT INTO uzivatelske_nastaveni "
+                                  "(uzivatel, typ, polozka, hodnota1) VALUES (?, 'cesta', "
+                                  "'export', ?)"),
+                   {user, folder});
+    });
+}
+
+} // namespace tamvel::exports

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+#include <functional>
+
+namespace tamvel {
+
+class Database;
+
+namespace exports {
+
+// The items of the formatted form, in the order of its rows and sub-tables.
+enum class RiskItem {
+    System,
+    Worker,
+    Category,
+    Kind,
+    Source,
+    Damaged,
+    Character,
+    Measures,
+    Severity,
+    Probability,
+    Frequency,
+    Risk,
+    Breach,
+    Corrective,
+    CorrectiveResponsible,
+    CorrectiveDue,
+    CorrectiveDone,
+    Requirement,
+    Goal,
+    Target,
+    Resources,
+    ProgrammeResponsible,
+    ProgrammeDue,
+    ProgrammeDone,
+    Notes,
+    // the sub-tables
+    Regulations,
+    Equipment,
+    SubTasks
+};
+inline constexpr int RiskItemCount = int(RiskItem::SubTasks) + 1;
+
+// The label of a row of the formatted form ("Systém :"); empty for the sub-tables.
+QString riskItemLabel(RiskItem item);
+
+struct RiskExportOptions
+{
+    bool formatted = true;
+    // formatted form
+    QString title;
+    QVector<RiskItem> items; // any order; the form keeps its own
+    // unformatted sheets
+    bool risks = true;
+    bool subTasks = false;
+    bool equipment = false;
+    bool regulations = false;
+};
+
+// Reports a step; returning false cancels the export.
+using ExportProgress = std::function<bool(const QString &text, int current, int count)>;
+
+struct ExportResult
+{
+    enum Outcome { Written, Cancelled, Failed };
+    Outcome outcome = Failed;
+    QString error; // the reason of Failed
+};
+
+// The sheet names of the unformatted export.
+inline const QString RisksSheet = QStringLiteral("rizika ");
+inline const QString SubTasksSheet = QStringLiteral("dílčí úkoly");
+inline const QString EquipmentSheet = QStringLiteral("OOPP");
+inline const QString RegulationsSheet = QStringLiteral("Predpisy");
+inline const QString FormattedSheet = QStringLiteral("Rizika");
+
+// Writes the listed risks, in the list's order, into a new workbook at `path`. The workbook
+// is written beside it under a temporary name and renamed into place at the end, so a
+// failure or a cancel leaves any earlier file at `path` untouched and no partial workbook.
+ExportResult writeRiskExport(Database &db, const QVector<qint64> &ids,
+                             const RiskExportOptions &options, const QString &path,
+                             const ExportProgress &progress = {});
+
+// The folder of the user's last export; empty when none is remembered.
+QString rememberedExportFolder(Database &db, const QString &user);
+// Replaces the remembered folder in one transaction.
+void rememberExportFolder(Database &db, const QString &user, const QString &folder);
+
+// Cell helpers shared with the other workbook exports.
+QString yesNo(const QString &flag);      // "a" → "ano", anything else "ne"
+QString dateText(const QVariant &value); // stored date → "dd.mm.yyyy", else empty
+
+} // namespace exports
+} // namespace tamvel

@@ -1,0 +1,53 @@
+#include "export/Workbook.h"
+
+#include <QFile>
+
+namespace tamvel::exports {
+
+Workbook::Workbook(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    m_book = workbook_new(name.constData());
+}
+
+Workbook::~Workbook()
+{
+    // Closing is the only way the library frees a workbook; the caller discards the file.
+    if (m_book)
+        workbook_close(m_book);
+}
+
+lxw_worksheet *Workbook::addSheet(const QString &name)
+{
+    const QByteArray utf8 = name.toUtf8();
+    return m_book ? workbook_add_worksheet(m_book, utf8.constData()) : nullptr;
+}
+
+QString Workbook::close()
+{
+    if (!m_book)
+        return QStringLiteral("Sešit nelze vytvořit.");
+    const lxw_error error = workbook_close(m_book);
+    m_book = nullptr;
+    return error == LXW_NO_ERROR ? QString() : QString::fromUtf8(lxw_strerror(error));
+}
+
+void Workbook::writeText(lxw_worksheet *sheet, int row, int column, const QString &text,
+                         lxw_format *format)
+{
+    if (text.isEmpty()) {
+        if (format)
+            worksheet_write_blank(sheet, lxw_row_t(row), lxw_col_t(column), format);
+        return;
+    }
+    const QByteArray utf8 = text.toUtf8();
+    worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), utf8.constData(), format);
+}
+
+void Workbook::writeNumber(lxw_worksheet *sheet, int row, int column, double value,
+                           lxw_format *format)
+{
+    worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(column), value, format);
+}
+
+} // namespace tamvel::exports

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <xlsxwriter.h>
+
+namespace tamvel::exports {
+
+// Owns one libxlsxwriter workbook: closes (and so writes) it once, frees it on every path.
+// Texts cross into the library as UTF-8.
+class Workbook
+{
+public:
+    explicit Workbook(const QString &path);
+    ~Workbook();
+    Workbook(const Workbook &) = delete;
+    Workbook &operator=(const Workbook &) = delete;
+
+    bool isOpen() const { return m_book != nullptr; }
+    lxw_workbook *handle() const { return m_book; }
+
+    // A new sheet at the end; nullptr when the name is refused.
+    lxw_worksheet *addSheet(const QString &name);
+    lxw_format *addFormat() { return workbook_add_format(m_book); }
+
+    // Writes the file; an empty string on success, else the library's reason.
+    QString close();
+
+    static void writeText(lxw_worksheet *sheet, int row, int column, const QString &text,
+                          lxw_format *format = nullptr);
+    static void writeNumber(lxw_worksheet *sheet, int row, int column, double value,
+                            lxw_format *format = nullptr);
+
+private:
+    lxw_workbook *m_book = nullptr;
+};
+
+} // namespace tamvel::exports

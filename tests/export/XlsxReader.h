@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QHash>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+// Reads back what a workbook holds: sheet names, cell texts (numbers as written) and merged
+// ranges, through the `unzip` tool. Enough to check a written file, not a general reader.
+class XlsxReader
+{
+public:
+    explicit XlsxReader(const QString &path) : m_path(path)
+    {
+        readSharedStrings();
+        QXmlStreamReader xml(part(QStringLiteral("xl/workbook.xml")));
+        while (!xml.atEnd())
+            if (xml.readNext() == QXmlStreamReader::StartElement &&
+                xml.name() == QLatin1String("sheet"))
+                m_sheets << xml.attributes().value(QLatin1String("name")).toString();
+    }
+
+    bool ok() const { return !m_sheets.isEmpty(); }
+    const QStringList &sheets() const { return m_sheets; }
+
+    struct Sheet
+    {
+        QHash<QString, QString> cells; // "A1" → text
+        QStringList merged;            // "A1:D1"
+        int lastRow = 0;
+        QString at(const QString &ref) const { return cells.value(ref); }
+        QString at(int column, int row) const
+        {
+            return cells.value(QChar(QLatin1Char('A' + column)) + QString::number(row));
+        }
+        // The first row whose column A reads `text`, counting from `from`; 0 when none.
+        int rowOf(const QString &text, int from = 1) const
+        {
+            for (int r = from; r <= lastRow; ++r)
+                if (at(0, r) == text)
+                    return r;
+            return 0;
+        }
+    };
+
+    Sheet sheet(const QString &name) const
+    {
+        Sheet result;
+        const int index = int(m_sheets.indexOf(name));
+        if (index < 0)
+            return result;
+        QXmlStreamReader xml(part(QStringLiteral("xl/worksheets/sheet%1.xml").arg(index + 1)));
+        QString ref;
+        QString type;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (!xml.isStartElement())
+                continue;
+            if (xml.name() == QLatin1String("c")) {
+                ref = xml.attributes().value(QLatin1String("r")).toString();
+                type = xml.attributes().value(QLatin1String("t")).toString();
+                QString digits = ref;
+                digits.remove(QRegularExpression(QStringLiteral("[A-Z]")));
+                result.lastRow = std::max(result.lastRow, digits.toInt());
+            } else if (xml.name() == QLatin1String("v")) {
+                const QString v = xml.readElementText();
+                result.cells[ref] = type == QLatin1String("s") ? m_strings.value(v.toInt()) : v;
+            } else if (xml.name() == QLatin1String("mergeCell")) {
+                result.merged << xml.attributes().value(QLatin1String("ref")).toString();
+            }
+        }
+        return result;
+    }
+
+    QByteArray part(const QString &name) const
+    {
+        QProcess unzip;
+        unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), m_path, name});
+        unzip.waitForFinished(30000);
+        return unzip.readAllStandardOutput();
+    }
+
+private:
+    void readSharedStrings()
+    {
+        QXmlStreamReader xml(part(QStringLiteral("xl/sharedStrings.xml")));
+        QString current;
+        bool inItem = false;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
+                inItem = true;
+                current.clear();
+            } else if (xml.isStartElement() && xml.name() == QLatin1String("t") && inItem) {
+                current += xml.readElementText();
+            } else if (xml.isEndElement() && xml.name() == QLatin1String("si")) {
+                m_strings << current;
+                inItem = false;
+            }
+        }
+    }
+
+    QString m_path;
+    QStringList m_sheets;
+    QStringList m_strings;
+};

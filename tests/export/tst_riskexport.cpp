@@ -1,0 +1,249 @@
+#include "ExportRegister.h"
+#include "TestDatabase.h"
+#include "XlsxReader.h"
+#include "export/RiskExport.h"
+
+#include <QFile>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::exports;
+
+class TestRiskExport : public QObject
+{
+    Q_OBJECT
+
+private:
+    static RiskExportOptions plain(bool risks, bool subTasks, bool equipment, bool regulations)
+    {
+        RiskExportOptions o;
+        o.formatted = false;
+        o.risks = risks;
+        o.subTasks = subTasks;
+        o.equipment = equipment;
+        o.regulations = regulations;
+        return o;
+    }
+
+    static RiskExportOptions form(const QVector<RiskItem> &items)
+    {
+        RiskExportOptions o;
+        o.formatted = true;
+        o.title = QStringLiteral("Přehled rizik");
+        o.items = items;
+        return o;
+    }
+
+    static QVector<RiskItem> allItems()
+    {
+        QVector<RiskItem> items;
+        for (int i = 0; i < RiskItemCount; ++i)
+            items << RiskItem(i);
+        return items;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("reading workbooks back needs the unzip tool");
+    }
+
+    void plainSheetsHoldTheRecordsInListOrder()
+    {
+        ExportRegister reg;
+        const QString path = reg.dir.filePath(QStringLiteral("Rizika.xlsx"));
+        const ExportResult result =
+            writeRiskExport(*reg.db, reg.ids, plain(true, true, true, true), path);
+        QCOMPARE(result.outcome, ExportResult::Written);
+        QCOMPARE(fileBytes(path).left(2), QByteArray("PK"));
+
+        const XlsxReader book(path);
+        QCOMPARE(book.sheets(),
+                 (QStringList{QStringLiteral("rizika "), QStringLiteral("dílčí úkoly"),
+                              QStringLiteral("OOPP"), QStringLiteral("Predpisy")}));
+
+        const auto risks = book.sheet(QStringLiteral("rizika "));
+        QCOMPARE(risks.at(QStringLiteral("A1")), QStringLiteral("Riziko ID"));
+        QCOMPARE(risks.at(QStringLiteral("C1")), QStringLiteral("Pracovník/činnost"));
+        QCOMPARE(risks.at(QStringLiteral("N1")), QStringLiteral("Porušení požadavků"));
+        QCOMPARE(risks.at(QStringLiteral("S1")), QStringLiteral("Požadavek"));
+        QCOMPARE(risks.at(QStringLiteral("W1")), QStringLiteral("Program_zodpovídá"));
+        QCOMPARE(risks.at(QStringLiteral("Z1")), QStringLiteral("Poznámky"));
+        QVERIFY(risks.at(QStringLiteral("AA1")).isEmpty());
+        QCOMPARE(risks.lastRow, int(reg.ids.size()) + 1);
+        for (int i = 0; i < reg.ids.size(); ++i)
+            QCOMPARE(risks.at(0, i + 2), QString::number(reg.ids[i]));
+        QCOMPARE(risks.at(QStringLiteral("M2")), QStringLiteral("12.5")); // a number cell
+        QCOMPARE(risks.at(QStringLiteral("N2")), QStringLiteral("ano"));
+        QCOMPARE(risks.at(QStringLiteral("N3")), QStringLiteral("ne"));
+        QCOMPARE(risks.at(QStringLiteral("Q2")), QStringLiteral("05.03.2024"));
+        QCOMPARE(risks.at(QStringLiteral("S2")), reg.requirementText);
+        QVERIFY(!reg.requirementText.isEmpty());
+
+        const auto tasks = book.sheet(QStringLiteral("dílčí úkoly"));
+        QCOMPARE(tasks.at(QStringLiteral("B1")), QStringLiteral("Termín"));
+        QCOMPARE(tasks.at(QStringLiteral("A2")), QString::number(reg.first));
+        QCOMPARE(tasks.at(QStringLiteral("B2")), QStringLiteral("15.01.2024"));
+        QCOMPARE(tasks.at(QStringLiteral("D2")), QStringLiteral("První úkol"));
+        QCOMPARE(tasks.at(QStringLiteral("B3")), QStringLiteral("01.06.2024"));
+
+        const auto equipment = book.sheet(QStringLiteral("OOPP"));
+        QCOMPARE(equipment.at(QStringLiteral("C1")), QStringLiteral("OOPP poskytnuto"));
+        QCOMPARE(equipment.at(QStringLiteral("B2")), QStringLiteral("Brýle"));
+        QCOMPARE(equipment.at(QStringLiteral("C2")), QStringLiteral("ne"));
+        QCOMPARE(equipment.at(QStringLiteral("B3")), QStringLiteral("Rukavice"));
+        QCOMPARE(equipment.at(QStringLiteral("C3")), QStringLiteral("ano"));
+
+        const auto regulations = book.sheet(QStringLiteral("Predpisy"));
+        QCOMPARE(regulations.at(QStringLiteral("F1")), QStringLiteral("Poznámka"));
+        QCOMPARE(regulations.at(QStringLiteral("A2")), QString::number(reg.first));
+        const Rows first = reg.db->query(
+            QStringLiteral("SELECT p.cislo FROM pozadavky_predpisy pp JOIN predpisy p ON "
+                           "p.predpis_id = pp.predpis_id WHERE pp.pozadavek_id = ? "
+                           "ORDER BY pp.predpis_id"),
+            {reg.requirement});
+        QCOMPARE(regulations.at(QStringLiteral("C2")), first.text(0, QStringLiteral("cislo")));
+    }
+
+    void onlyTheChosenSheetsAreWritten()
+    {
+        ExportRegister reg;
+        const QString path = reg.dir.filePath(QStringLiteral("a.xlsx"));
+        QCOMPARE(writeRiskExport(*reg.db, reg.ids, plain(false, false, true, false), path).outcome,
+                 ExportResult::Written);
+        QCOMPARE(XlsxReader(path).sheets(), QStringList{QStringLiteral("OOPP")});
+    }
+
+    void formShowsLabelledRowsPerRisk()
+    {
+        ExportRegister reg;
+        const QString path = reg.dir.filePath(QStringLiteral("f.xlsx"));
+        QStringList texts;
+        const auto progress = [&](const QString &text, int, int) {
+            texts << text;
+            return true;
+        };
+        QCOMPARE(writeRiskExport(*reg.db, reg.ids, form(allItems()), path, progress).outcome,
+                 ExportResult::Written);
+        QVERIFY(texts.contains(QStringLiteral("Export dat do sešitu MS Excel ...")));
+        QVERIFY(texts.contains(
+            QStringLiteral("Probíhá export a formátování rizik. (1/%1)").arg(reg.ids.size())));
+
+        const XlsxReader book(path);
+        QCOMPARE(book.sheets(), QStringList{QStringLiteral("Rizika")});
+        const auto sheet = book.sheet(QStringLiteral("Rizika"));
+        QCOMPARE(sheet.at(QStringLiteral("A1")), QStringLiteral("Přehled rizik"));
+        QVERIFY(sheet.merged.contains(QStringLiteral("A1:D1")));
+        QVERIFY(sheet.merged.contains(QStringLiteral("A2:D2")));
+
+        // the first block: every label in order, values in column C
+        const int top = sheet.rowOf(QStringLiteral("Systém :"));
+        QVERIFY(top > 2);
+        for (int i = 0; i < 25; ++i)
+            QCOMPARE(sheet.at(0, top + i), riskItemLabel(RiskItem(i)));
+        QCOMPARE(sheet.at(2, top + int(RiskItem::Breach)), QStringLiteral("ano"));
+        QCOMPARE(sheet.at(2, top + int(RiskItem::Risk)), QStringLiteral("12,5"));
+        QCOMPARE(sheet.at(2, top + int(RiskItem::CorrectiveDue)), QStringLiteral("05.03.2024"));
+        QCOMPARE(sheet.at(2, top + int(RiskItem::Requirement)), reg.requirementText);
+        QCOMPARE(sheet.at(2, top + int(RiskItem::Notes)), QStringLiteral(" "));
+        // then the sub-tables
+        const int regs = top + 25;
+        QCOMPARE(sheet.at(0, regs), QStringLiteral("Číslo předpisu"));
+        const int equipment = sheet.rowOf(QStringLiteral("OOPP"), regs);
+        QCOMPARE(sheet.at(0, equipment + 1), QStringLiteral("Brýle"));
+        QCOMPARE(sheet.at(1, equipment + 1), QStringLiteral("ne"));
+        const int tasks = sheet.rowOf(QStringLiteral("Termín"), equipment);
+        QCOMPARE(sheet.at(2, tasks), QStringLiteral("Dílčí úkol"));
+        QCOMPARE(sheet.at(0, tasks + 1), QStringLiteral("15.01.2024"));
+        QCOMPARE(sheet.at(2, tasks + 1), QStringLiteral("První úkol"));
+        // the second risk's block follows
+        QCOMPARE(sheet.rowOf(QStringLiteral("Systém :"), tasks) > tasks, true);
+    }
+
+    void formShowsOnlyTheChosenItems()
+    {
+        ExportRegister reg;
+        const QString path = reg.dir.filePath(QStringLiteral("f.xlsx"));
+        QCOMPARE(
+            writeRiskExport(*reg.db, {reg.first}, form({RiskItem::Notes, RiskItem::Breach}), path)
+                .outcome,
+            ExportResult::Written);
+        const auto sheet = XlsxReader(path).sheet(QStringLiteral("Rizika"));
+        const int top = sheet.rowOf(QStringLiteral("Porušení požadavků :"));
+        QVERIFY(top > 0);
+        QCOMPARE(sheet.at(0, top + 1), QStringLiteral("Poznámky :"));
+        QCOMPARE(sheet.lastRow, top + 1);
+    }
+
+    void cancelLeavesNoFile()
+    {
+        ExportRegister reg;
+        const QStringList before = folderEntries(reg.dir.path());
+        const QString path = reg.dir.filePath(QStringLiteral("Rizika.xlsx"));
+        int calls = 0;
+        const auto cancelSoon = [&](const QString &, int, int) { return ++calls < 3; };
+        QCOMPARE(writeRiskExport(*reg.db, reg.ids, plain(true, true, true, true), path, cancelSoon)
+                     .outcome,
+                 ExportResult::Cancelled);
+        QCOMPARE(folderEntries(reg.dir.path()), before);
+    }
+
+    void cancelKeepsAnEarlierFile()
+    {
+        ExportRegister reg;
+        const QString path = reg.dir.filePath(QStringLiteral("Rizika.xlsx"));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        const auto cancel = [](const QString &, int, int) { return false; };
+        QCOMPARE(writeRiskExport(*reg.db, reg.ids, form(allItems()), path, cancel).outcome,
+                 ExportResult::Cancelled);
+        QCOMPARE(fileBytes(path), QByteArray("old"));
+        // and a finished export replaces it
+        QCOMPARE(writeRiskExport(*reg.db, reg.ids, form(allItems()), path).outcome,
+                 ExportResult::Written);
+        QCOMPARE(fileBytes(path).left(2), QByteArray("PK"));
+        QCOMPARE(folderEntries(reg.dir.path()).size(), 2);
+    }
+
+    void failureInAMissingFolderLeavesNothing()
+    {
+        ExportRegister reg;
+        const QString path = reg.dir.filePath(QStringLiteral("missing/Rizika.xlsx"));
+        const ExportResult result = writeRiskExport(*reg.db, reg.ids, form(allItems()), path);
+        QCOMPARE(result.outcome, ExportResult::Failed);
+        QVERIFY(!result.error.isEmpty());
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void exportFolderIsRememberedPerUser()
+    {
+        ExportRegister reg;
+        QCOMPARE(rememberedExportFolder(*reg.db, QStringLiteral("jan")), QString());
+        rememberExportFolder(*reg.db, QStringLiteral("jan"), QStringLiteral("/tmp/a"));
+        rememberExportFolder(*reg.db, QStringLiteral("jan"), QStringLiteral("/tmp/b'c"));
+        rememberExportFolder(*reg.db, QStringLiteral("eva"), QStringLiteral("/tmp/e"));
+        QCOMPARE(rememberedExportFolder(*reg.db, QStringLiteral("jan")),
+                 QStringLiteral("/tmp/b'c"));
+        QCOMPARE(rememberedExportFolder(*reg.db, QStringLiteral("eva")), QStringLiteral("/tmp/e"));
+        QCOMPARE(reg.db->scalarInt(QStringLiteral("SELECT count(*) FROM uzivatelske_nastaveni "
+                                                  "WHERE uzivatel = 'jan' AND typ = 'cesta' AND "
+                                                  "polozka = 'export'")),
+                 qint64(1));
+    }
+
+    void cellHelpers()
+    {
+        QCOMPARE(yesNo(QStringLiteral("a")), QStringLiteral("ano"));
+        QCOMPARE(yesNo(QStringLiteral("n")), QStringLiteral("ne"));
+        QCOMPARE(yesNo(QString()), QStringLiteral("ne"));
+        QCOMPARE(dateText(QStringLiteral("2024-03-05")), QStringLiteral("05.03.2024"));
+        QCOMPARE(dateText(QVariant()), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRiskExport)
+#include "tst_riskexport.moc"
