@@ -11,6 +11,7 @@
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
+#include "export/FrmExportOOP.h"
 #include "export/FrmExportXls.h"
 #include "risks/FrmDilci.h"
 #include "risks/FrmRizikaGrd.h"
@@ -518,9 +519,13 @@ void MDITamvel::showEditor(QWidget *editor)
     showChild(editor->objectName(), [editor] { return editor; });
 }
 
-void MDITamvel::extraAction(const QString &)
+void MDITamvel::extraAction(const QString &actionName)
 {
-    // "&Import" has no action; "&Export" of the equipment list comes with the exports.
+    // "&Import" of the workers' popup has no action.
+    Database *db = m_session.database();
+    if (actionName == QStringLiteral("mnuOopGrdExport") && db)
+        showEditor(
+            new FrmExportOOP(*db, m_interaction.messages, m_interaction.files, m_session.userName));
 }
 
 void MDITamvel::openHelp(const QString &page)

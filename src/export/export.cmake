@@ -15,3 +15,4 @@ target_sources(tamvel_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/FrmExportXls.cpp ${CMAKE_CURRENT_LIST_DIR}/FrmExportXls.h
 )
 target_link_libraries(tamvel_gui PUBLIC tamvel_export)
+include(${CMAKE_CURRENT_LIST_DIR}/equipment.cmake OPTIONAL)

@@ -325,6 +325,10 @@ void TestMDITamvel::databaseFileItemsUseTheirDialogs()
     QVERIFY(QFileInfo(created + QStringLiteral(".mdb")).isFile());
     QCOMPARE(f.statusTexts().value(1), QStringLiteral("Aktuální databáze : ") + m_path);
 
+    // "&Export" of the equipment list opens the equipment export.
+    f.window->extraAction(QStringLiteral("mnuOopGrdExport"));
+    QVERIFY(f.window->child(QStringLiteral("frmExportOOP")));
+
     // Vymazání záznamů rizik asks twice; No keeps everything.
     f.window->action(QStringLiteral("mnuAdmiVymaz"))->trigger();
     QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("ask")});

@@ -1,0 +1,175 @@
+#include "TestDatabase.h"
+#include "XlsxReader.h"
+#include "export/EquipmentExport.h"
+
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::exports;
+
+// Two systems, a child system, three workers and their equipment; risk 3 is closed.
+struct EquipmentRegister
+{
+    QTemporaryDir dir;
+    std::unique_ptr<Database> db = newDatabase(dir);
+
+    EquipmentRegister()
+    {
+        const QString system =
+            QStringLiteral("INSERT INTO systemy (system, system_nadrazeny) VALUES (?, ?)");
+        db->execute(system, {QStringLiteral("Dílna"), QString()});
+        db->execute(system, {QStringLiteral("Sklad"), QString()});
+        db->execute(system, {QStringLiteral("Lakovna"), QStringLiteral("Dílna")});
+        for (const char *w : {"Svářeč", "Lakýrník", "Skladník"})
+            db->execute(QStringLiteral("INSERT INTO pracovnici (pracovnik) VALUES (?)"),
+                        {QString::fromUtf8(w)});
+        risk(1, "Dílna", "Svářeč");
+        risk(2, "Sklad", "Svářeč");
+        risk(3, "Lakovna", "Lakýrník");
+        risk(4, "Sklad", "Skladník");
+        oop(1, "Rukavice", "a");
+        oop(1, "Štít", "n");
+        oop(2, "Rukavice", "n"); // provided in one risk, missing in another
+        oop(2, "Obuv", "a");
+        oop(3, "Respirátor", "a");
+        oop(3, "Rukavice", "a");
+        oop(4, "Přilba", "n");
+    }
+    void risk(int id, const char *system, const char *worker)
+    {
+        db->execute(
+            QStringLiteral("INSERT INTO rizika (id_riziko, system, pracovnik) VALUES (?, ?, ?)"),
+            {id, QString::fromUtf8(system), QString::fromUtf8(worker)});
+    }
+    void oop(int id, const char *name, const char *flag)
+    {
+        db->execute(QStringLiteral(
+                        "INSERT INTO oop_rizika (id_riziko, oop, oop_poskytnuto) VALUES (?, ?, ?)"),
+                    {id, QString::fromUtf8(name), QString::fromLatin1(flag)});
+    }
+};
+
+class TestEquipmentExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("reading workbooks back needs the unzip tool");
+    }
+
+    void workersOfTheCodeList()
+    {
+        EquipmentRegister reg;
+        QCOMPARE(equipmentWorkers(*reg.db).size(), 3);
+    }
+
+    void systemsGiveTheirWorkersOnce()
+    {
+        EquipmentRegister reg;
+        const EquipmentChoice c = workersOfSystems(
+            *reg.db, {QStringLiteral("Dílna"), QStringLiteral("Lakovna"), QStringLiteral("Sklad")});
+        QVERIFY(c.throughSystems);
+        QCOMPARE(c.workers, (QStringList{QStringLiteral("Svářeč"), QStringLiteral("Lakýrník"),
+                                         QStringLiteral("Skladník")}));
+        QCOMPARE(c.risksOf.value(QStringLiteral("Svářeč")), (QVector<qint64>{1, 2}));
+    }
+
+    void equipmentProvidedAndMissingGoesToBothColumns()
+    {
+        EquipmentRegister reg;
+        const WorkerEquipment e = equipmentOfWorker(*reg.db, QStringLiteral("Svářeč"));
+        QCOMPARE(e.provided, (QStringList{QStringLiteral("Rukavice"), QStringLiteral("Obuv")}));
+        QCOMPARE(e.missing, (QStringList{QStringLiteral("Štít"), QStringLiteral("Rukavice")}));
+        // the systems route reads only the risks of the chosen systems
+        const WorkerEquipment only = equipmentOfRisks(*reg.db, {1});
+        QCOMPARE(only.provided, QStringList{QStringLiteral("Rukavice")});
+        QCOMPARE(only.missing, QStringList{QStringLiteral("Štít")});
+    }
+
+    void workersRouteSheet()
+    {
+        EquipmentRegister reg;
+        EquipmentChoice c;
+        c.workers = QStringList{QStringLiteral("Svářeč"), QStringLiteral("Skladník")};
+        const QString path = reg.dir.filePath(QStringLiteral("OOPP.xlsx"));
+        QStringList steps;
+        const ExportResult r =
+            writeEquipmentExport(*reg.db, c, path, [&](const QString &text, int, int) {
+                steps << text;
+                return true;
+            });
+        QCOMPARE(r.outcome, ExportResult::Written);
+        QVERIFY(steps.contains(QStringLiteral("Export dat do sešitu MS Excel ...")));
+        QVERIFY(steps.contains(QStringLiteral("Probíhá export a formátování OOPP.")));
+        QCOMPARE(steps.last(), QStringLiteral("Probíhá export a formátování rizik. (2/2)"));
+
+        const XlsxReader book(path);
+        QCOMPARE(book.sheets(), QStringList{QStringLiteral("OOPP")});
+        const auto s = book.sheet(QStringLiteral("OOPP"));
+        QCOMPARE(s.at(QStringLiteral("A1")),
+                 QStringLiteral("Seznam osobních ochranných pracovních prostředků (OOPP)"));
+        QVERIFY(s.merged.contains(QStringLiteral("A1:C1")));
+        QVERIFY(s.at(QStringLiteral("A2")).isEmpty());
+        QCOMPARE(s.at(QStringLiteral("A3")), QStringLiteral("Pracovník/činnost"));
+        QCOMPARE(s.at(QStringLiteral("B3")), QStringLiteral("Přidělené OOPP"));
+        QCOMPARE(s.at(QStringLiteral("C3")), QStringLiteral("Chybějící OOPP"));
+        QCOMPARE(s.at(QStringLiteral("A4")), QStringLiteral("Svářeč"));
+        QCOMPARE(s.at(QStringLiteral("B4")), QStringLiteral("Rukavice, Obuv"));
+        QCOMPARE(s.at(QStringLiteral("C4")), QStringLiteral("Štít, Rukavice"));
+        QCOMPARE(s.at(QStringLiteral("A5")), QStringLiteral("Skladník"));
+        QVERIFY(s.at(QStringLiteral("B5")).isEmpty());
+        QCOMPARE(s.at(QStringLiteral("C5")), QStringLiteral("Přilba"));
+        QCOMPARE(s.lastRow, 5);
+
+        const QString xml =
+            QString::fromUtf8(book.part(QStringLiteral("xl/worksheets/sheet1.xml")));
+        QVERIFY2(xml.contains(QStringLiteral(
+                     "<oddHeader>&amp;CStránka &amp;P z &amp;N&amp;R&amp;D</oddHeader>")),
+                 qPrintable(xml));
+        const QString workbook = QString::fromUtf8(book.part(QStringLiteral("xl/workbook.xml")));
+        QVERIFY2(workbook.contains(QStringLiteral("OOPP!$1:$3")), qPrintable(workbook));
+        const QString styles = QString::fromUtf8(book.part(QStringLiteral("xl/styles.xml")));
+        QVERIFY(styles.contains(QStringLiteral("Arial CE")));
+    }
+
+    void systemsRouteSheet()
+    {
+        EquipmentRegister reg;
+        EquipmentChoice c =
+            workersOfSystems(*reg.db, {QStringLiteral("Dílna"), QStringLiteral("Lakovna")});
+        const QString path = reg.dir.filePath(QStringLiteral("OOPP.xlsx"));
+        QCOMPARE(writeEquipmentExport(*reg.db, c, path).outcome, ExportResult::Written);
+        const XlsxReader book(path);
+        const auto s = book.sheet(QStringLiteral("OOPP"));
+        QCOMPARE(s.at(QStringLiteral("A2")), QStringLiteral("Pro systémy: Dílna, Lakovna"));
+        QVERIFY(s.at(QStringLiteral("A3")).isEmpty());
+        QCOMPARE(s.at(QStringLiteral("A4")), QStringLiteral("Pracovník/činnost"));
+        QCOMPARE(s.at(QStringLiteral("A5")), QStringLiteral("Svářeč"));
+        // risk 2 lies in "Sklad", not chosen
+        QCOMPARE(s.at(QStringLiteral("B5")), QStringLiteral("Rukavice"));
+        QCOMPARE(s.at(QStringLiteral("C5")), QStringLiteral("Štít"));
+        QCOMPARE(s.at(QStringLiteral("A6")), QStringLiteral("Lakýrník"));
+        QCOMPARE(s.at(QStringLiteral("B6")), QStringLiteral("Respirátor, Rukavice"));
+        const QString workbook = QString::fromUtf8(book.part(QStringLiteral("xl/workbook.xml")));
+        QVERIFY2(workbook.contains(QStringLiteral("OOPP!$1:$4")), qPrintable(workbook));
+    }
+
+    void cancelLeavesNoFile()
+    {
+        EquipmentRegister reg;
+        EquipmentChoice c;
+        c.workers = QStringList{QStringLiteral("Svářeč"), QStringLiteral("Skladník")};
+        const QString path = reg.dir.filePath(QStringLiteral("OOPP.xlsx"));
+        const ExportResult r = writeEquipmentExport(
+            *reg.db, c, path, [](const QString &, int current, int) { return current < 1; });
+        QCOMPARE(r.outcome, ExportResult::Cancelled);
+        QCOMPARE(folderEntries(reg.dir.path()), QStringList{QStringLiteral("t.mdb")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEquipmentExport)
+#include "tst_equipmentexport.moc"
