@@ -124,6 +124,7 @@ ExportResult writeEquipmentExport(Database &db, const EquipmentChoice &choice, c
             return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
         report(ProgressStart, 0);
         lxw_worksheet *sheet = book.addSheet(EquipmentListSheet);
+        Workbook::fitToPageWidth(sheet);
         if (!sheet)
             return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
 
@@ -188,13 +189,9 @@ ExportResult writeEquipmentExport(Database &db, const EquipmentChoice &choice, c
     }
 
     // The old file goes only now that the new one is complete.
-    if (QFile::exists(path) && !QFile::remove(path))
-        return {ExportResult::Failed, QStringLiteral("Soubor %1 nelze přepsat.").arg(path)};
     temporary.setAutoRemove(false);
-    if (!QFile::rename(temporary.fileName(), path)) {
-        QFile::remove(temporary.fileName());
-        return {ExportResult::Failed, QStringLiteral("Soubor %1 nelze uložit.").arg(path)};
-    }
+    if (const QString error = Workbook::moveIntoPlace(temporary.fileName(), path); !error.isEmpty())
+        return {ExportResult::Failed, error};
     return {ExportResult::Written, QString()};
 }
 

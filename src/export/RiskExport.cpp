@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -62,6 +63,7 @@ const Column RiskColumns[] = {
     {"Poznámky", "poznamky", Kind::Text},
 };
 constexpr int RiskColumnCount = int(std::size(RiskColumns));
+constexpr int RequirementColumn = 18; // pozadavek_id
 
 const char *const ItemLabels[] = {
     "Systém :",
@@ -97,22 +99,60 @@ class Cancelled
 {
 };
 
-// Reads what the sheets show; requirement texts and regulation lists repeat over risks.
+// How many risks one read covers: one query per table for each such chunk of the list.
+constexpr int ChunkSize = 500;
+
+// "?, ?, ..." for `count` bound values.
+QString placeholders(qsizetype count)
+{
+    QString list;
+    list.reserve(count * 3);
+    for (qsizetype i = 0; i < count; ++i)
+        list += i ? QStringLiteral(", ?") : QStringLiteral("?");
+    return list;
+}
+
+// The rows of one read, grouped by a key column: which rows belong to each key, in order.
+struct Grouped
+{
+    Rows rows;
+    QHash<qint64, QVector<int>> byKey;
+
+    void group(int keyColumn)
+    {
+        byKey.clear();
+        byKey.reserve(rows.size());
+        for (int r = 0; r < rows.size(); ++r)
+            byKey[rows.at(r, keyColumn).toLongLong()].append(r);
+    }
+    const QVector<int> &of(qint64 key) const
+    {
+        static const QVector<int> none;
+        const auto it = byKey.constFind(key);
+        return it == byKey.cend() ? none : *it;
+    }
+};
+
+// Reads what the sheets show, one chunk of risks at a time; requirement texts and
+// regulation lists repeat over risks.
 class Source
 {
 public:
     explicit Source(Database &db) : m_db(db) {}
 
-    Rows risk(qint64 id)
+    // The risk rows of the ids, by id; the columns as RiskColumns.
+    void risks(const QVector<qint64> &ids, Grouped &out)
     {
-        static const QString sql = [] {
-            QStringList fields;
+        static const QString fields = [] {
+            QStringList list;
             for (const Column &c : RiskColumns)
-                fields << QString::fromLatin1(c.field);
-            return QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko = ?")
-                .arg(fields.join(QStringLiteral(", ")));
+                list << QString::fromLatin1(c.field);
+            return list.join(QStringLiteral(", "));
         }();
-        return m_db.query(sql, {id});
+        out.rows = m_db.query(QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko IN (%2)")
+                                  .arg(fields, placeholders(ids.size())),
+                              bound(ids));
+        out.group(0);
     }
 
     QString requirement(const QVariant &id)
@@ -128,40 +168,60 @@ public:
         return *it;
     }
 
-    // typ, cislo, nazev, vydano, poznamka of the requirement's regulations.
-    Rows regulations(const QVariant &requirementId)
+    // pozadavek_id, typ, cislo, nazev, vydano, poznamka of the requirements' regulations,
+    // by requirement.
+    void regulations(const QVector<qint64> &requirementIds, Grouped &out)
     {
-        return m_db.query(
-            QStringLiteral("SELECT p.typ, p.cislo, p.nazev, p.vydano, p.poznamka "
+        out.rows = m_db.query(
+            QStringLiteral("SELECT pp.pozadavek_id, p.typ, p.cislo, p.nazev, p.vydano, p.poznamka "
                            "FROM pozadavky_predpisy pp JOIN predpisy p "
-                           "ON p.predpis_id = pp.predpis_id WHERE pp.pozadavek_id = ? "
-                           "ORDER BY pp.predpis_id"),
-            {requirementId.isValid() ? requirementId.toLongLong() : qint64(0)});
+                           "ON p.predpis_id = pp.predpis_id WHERE pp.pozadavek_id IN (%1) "
+                           "ORDER BY pp.pozadavek_id, pp.predpis_id")
+                .arg(placeholders(requirementIds.size())),
+            bound(requirementIds));
+        out.group(0);
     }
 
-    Rows subTasks(qint64 id)
+    // id_riziko, termin, zodpovida, ukol, by risk.
+    void subTasks(const QVector<qint64> &ids, Grouped &out)
     {
-        return m_db.query(QStringLiteral("SELECT termin, zodpovida, ukol FROM dilci_ukoly "
-                                         "WHERE id_riziko = ? ORDER BY termin"),
-                          {id});
+        out.rows =
+            m_db.query(QStringLiteral("SELECT id_riziko, termin, zodpovida, ukol FROM dilci_ukoly "
+                                      "WHERE id_riziko IN (%1) ORDER BY id_riziko, termin, rowid")
+                           .arg(placeholders(ids.size())),
+                       bound(ids));
+        out.group(0);
     }
 
-    Rows equipment(qint64 id)
+    // id_riziko, oop, oop_poskytnuto, by risk.
+    void equipment(const QVector<qint64> &ids, Grouped &out)
     {
-        return m_db.query(QStringLiteral("SELECT oop, oop_poskytnuto FROM oop_rizika "
-                                         "WHERE id_riziko = ? ORDER BY oop COLLATE CS"),
-                          {id});
+        out.rows = m_db.query(
+            QStringLiteral("SELECT id_riziko, oop, oop_poskytnuto FROM oop_rizika "
+                           "WHERE id_riziko IN (%1) ORDER BY id_riziko, oop COLLATE CS, rowid")
+                .arg(placeholders(ids.size())),
+            bound(ids));
+        out.group(0);
     }
 
 private:
+    static Values bound(const QVector<qint64> &ids)
+    {
+        Values values;
+        values.reserve(ids.size());
+        for (qint64 id : ids)
+            values << id;
+        return values;
+    }
+
     Database &m_db;
     QHash<qint64, QString> m_requirements;
 };
 
 // A cell as the sheets show it: text, or a number when the field is numeric.
-QVariant cellValue(Source &source, const Rows &risk, int column)
+QVariant cellValue(Source &source, const Rows &risks, int row, int column)
 {
-    const QVariant &stored = risk.at(0, column);
+    const QVariant &stored = risks.at(row, column);
     switch (RiskColumns[column].kind) {
     case Kind::Number:
         return stored.isValid() ? QVariant(stored.toDouble()) : QVariant();
@@ -253,16 +313,16 @@ public:
         for (const Column &c : RiskColumns)
             header << QString::fromUtf8(c.header);
         TableSheet table(m_book, sheet(RisksSheet), header);
-        for (int i = 0; i < m_ids.size(); ++i) {
+        eachChunk(Read::Risks, [&](int i) {
             report(text, i + 1);
-            const Rows risk = m_source.risk(m_ids[i]);
-            if (risk.isEmpty())
-                continue;
-            QVariantList cells;
-            for (int c = 0; c < RiskColumnCount; ++c)
-                cells << cellValue(m_source, risk, c);
-            table.add(cells);
-        }
+            for (int r : m_risks.of(m_ids[i])) {
+                QVariantList cells;
+                for (int c = 0; c < RiskColumnCount; ++c)
+                    cells << cellValue(m_source, m_risks.rows, r, c);
+                table.add(cells);
+                break; // one row per id
+            }
+        });
         table.fitColumns();
     }
 
@@ -272,13 +332,13 @@ public:
         TableSheet table(m_book, sheet(SubTasksSheet),
                          {QStringLiteral("Riziko ID"), QStringLiteral("Termín"),
                           QStringLiteral("Zodpovídá"), QStringLiteral("Úkol")});
-        for (int i = 0; i < m_ids.size(); ++i) {
+        eachChunk(Read::SubTasks, [&](int i) {
             report(text, i + 1);
-            const Rows rows = m_source.subTasks(m_ids[i]);
-            for (int r = 0; r < rows.size(); ++r)
-                table.add({double(m_ids[i]), dateText(rows.at(r, 0)), rows.at(r, 1).toString(),
-                           rows.at(r, 2).toString()});
-        }
+            const Rows &rows = m_subTasks.rows;
+            for (int r : m_subTasks.of(m_ids[i]))
+                table.add({double(m_ids[i]), dateText(rows.at(r, 1)), rows.at(r, 2).toString(),
+                           rows.at(r, 3).toString()});
+        });
         table.fitColumns();
     }
 
@@ -288,13 +348,13 @@ public:
         TableSheet table(m_book, sheet(EquipmentSheet),
                          {QStringLiteral("Riziko ID"), QStringLiteral("OOP"),
                           QStringLiteral("OOPP poskytnuto")});
-        for (int i = 0; i < m_ids.size(); ++i) {
+        eachChunk(Read::Equipment, [&](int i) {
             report(text, i + 1);
-            const Rows rows = m_source.equipment(m_ids[i]);
-            for (int r = 0; r < rows.size(); ++r)
+            const Rows &rows = m_equipment.rows;
+            for (int r : m_equipment.of(m_ids[i]))
                 table.add(
-                    {double(m_ids[i]), rows.at(r, 0).toString(), yesNo(rows.at(r, 1).toString())});
-        }
+                    {double(m_ids[i]), rows.at(r, 1).toString(), yesNo(rows.at(r, 2).toString())});
+        });
         table.fitColumns();
     }
 
@@ -305,30 +365,77 @@ public:
                          {QStringLiteral("Riziko ID"), QStringLiteral("Typ"),
                           QStringLiteral("Číslo"), QStringLiteral("Název"),
                           QStringLiteral("Vydáno"), QStringLiteral("Poznámka")});
-        for (int i = 0; i < m_ids.size(); ++i) {
+        eachChunk(Read::Risks | Read::Regulations, [&](int i) {
             report(text, i + 1);
             const QVariant requirement = requirementOf(m_ids[i]);
             if (!requirement.isValid() || requirement.toLongLong() == 0)
-                continue;
-            const Rows rows = m_source.regulations(requirement);
-            for (int r = 0; r < rows.size(); ++r)
-                table.add({double(m_ids[i]), rows.at(r, 0).toString(), rows.at(r, 1).toString(),
-                           rows.at(r, 2).toString(), dateText(rows.at(r, 3)),
-                           rows.at(r, 4).toString()});
-        }
+                return;
+            const Rows &rows = m_regulations.rows;
+            for (int r : m_regulations.of(requirement.toLongLong()))
+                table.add({double(m_ids[i]), rows.at(r, 1).toString(), rows.at(r, 2).toString(),
+                           rows.at(r, 3).toString(), dateText(rows.at(r, 4)),
+                           rows.at(r, 5).toString()});
+        });
         table.fitColumns();
     }
 
     void formattedSheet(const RiskExportOptions &options);
 
 private:
-    QVariant requirementOf(qint64 id)
+    // What a chunk's read covers.
+    enum Read { Risks = 1, SubTasks = 2, Equipment = 4, Regulations = 8 };
+
+    // Reads the list chunk by chunk and calls `write` with each index of the chunk, in order.
+    template <typename Write> void eachChunk(int reads, Write write)
     {
-        const Rows risk = m_source.risk(id);
-        return risk.isEmpty() ? QVariant() : risk.value(0, QStringLiteral("pozadavek_id"));
+        for (qsizetype begin = 0; begin < m_ids.size(); begin += ChunkSize) {
+            const qsizetype end = std::min<qsizetype>(begin + ChunkSize, m_ids.size());
+            QVector<qint64> chunk;
+            QSet<qint64> seen;
+            for (qsizetype i = begin; i < end; ++i)
+                if (!seen.contains(m_ids[i])) {
+                    seen.insert(m_ids[i]);
+                    chunk << m_ids[i];
+                }
+            if (reads & (Risks | Regulations))
+                m_source.risks(chunk, m_risks);
+            if (reads & SubTasks)
+                m_source.subTasks(chunk, m_subTasks);
+            if (reads & Equipment)
+                m_source.equipment(chunk, m_equipment);
+            if (reads & Regulations) {
+                // a risk without a requirement reads as requirement 0
+                QVector<qint64> requirements;
+                QSet<qint64> known;
+                for (int r = 0; r < m_risks.rows.size(); ++r) {
+                    const qint64 key = m_risks.rows.at(r, RequirementColumn).toLongLong();
+                    if (!known.contains(key)) {
+                        known.insert(key);
+                        requirements << key;
+                    }
+                }
+                if (requirements.isEmpty())
+                    m_regulations = Grouped();
+                else
+                    m_source.regulations(requirements, m_regulations);
+            }
+            for (qsizetype i = begin; i < end; ++i)
+                write(int(i));
+        }
+    }
+
+    // The requirement of a risk of the current chunk; invalid when the risk is missing.
+    QVariant requirementOf(qint64 id) const
+    {
+        const QVector<int> &rows = m_risks.of(id);
+        return rows.isEmpty() ? QVariant() : m_risks.rows.at(rows.first(), RequirementColumn);
     }
 
     Source m_source;
+    Grouped m_risks;
+    Grouped m_subTasks;
+    Grouped m_equipment;
+    Grouped m_regulations;
     Workbook &m_book;
     const QVector<qint64> &m_ids;
     const ExportProgress &m_progress;
@@ -350,6 +457,7 @@ int linesFor(const QString &text, double width)
 void Writer::formattedSheet(const RiskExportOptions &options)
 {
     lxw_worksheet *s = sheet(FormattedSheet);
+    Workbook::fitToPageWidth(s);
     for (int c = 0; c < 4; ++c)
         worksheet_set_column(s, lxw_col_t(c), lxw_col_t(c), FormWidths[c], nullptr);
 
@@ -398,20 +506,29 @@ void Writer::formattedSheet(const RiskExportOptions &options)
     };
 
     report(ProgressFormatted, 0);
-    for (int i = 0; i < m_ids.size(); ++i) {
+    int reads = Risks;
+    if (chosen[int(RiskItem::Regulations)])
+        reads |= Regulations;
+    if (chosen[int(RiskItem::Equipment)])
+        reads |= Equipment;
+    if (chosen[int(RiskItem::SubTasks)])
+        reads |= SubTasks;
+    eachChunk(reads, [&](int i) {
         report(QStringLiteral("%1 (%2/%3)").arg(ProgressFormatted).arg(i + 1).arg(m_ids.size()),
                i + 1);
-        const Rows risk = m_source.risk(m_ids[i]);
-        if (risk.isEmpty())
-            continue;
+        const QVector<int> &found = m_risks.of(m_ids[i]);
+        if (found.isEmpty())
+            return;
+        const Rows &risk = m_risks.rows;
+        const int at = found.first();
         ++row; // a free row before each block
         for (int item = 0; item < LabelledItemCount; ++item) {
             if (!chosen[item])
                 continue;
-            QString text = shownText(cellValue(m_source, risk, item + 1));
+            QString text = shownText(cellValue(m_source, risk, at, item + 1));
             // the risk value as the program shows it, with a decimal comma
-            if (RiskItem(item) == RiskItem::Risk && risk.at(0, item + 1).isValid())
-                text = risks::valueText(risk.at(0, item + 1).toDouble());
+            if (RiskItem(item) == RiskItem::Risk && risk.at(at, item + 1).isValid())
+                text = risks::valueText(risk.at(at, item + 1).toDouble());
             if (text.isEmpty())
                 text = QStringLiteral(" "); // a missing value shows as one blank
             const QString labelText = QString::fromUtf8(ItemLabels[item]);
@@ -430,29 +547,29 @@ void Writer::formattedSheet(const RiskExportOptions &options)
             writeRow({QStringLiteral("Číslo předpisu"), QStringLiteral("Vydáno"),
                       QStringLiteral("Název předpisu")},
                      header);
-            const Rows rows = m_source.regulations(risk.value(0, QStringLiteral("pozadavek_id")));
-            for (int r = 0; r < rows.size(); ++r)
+            const Rows &rows = m_regulations.rows;
+            for (int r : m_regulations.of(risk.at(at, RequirementColumn).toLongLong()))
                 writeRow(
-                    {rows.at(r, 1).toString(), dateText(rows.at(r, 3)), rows.at(r, 2).toString()},
+                    {rows.at(r, 2).toString(), dateText(rows.at(r, 4)), rows.at(r, 3).toString()},
                     value);
         }
         if (chosen[int(RiskItem::Equipment)]) {
             writeRow({QStringLiteral("OOPP"), QStringLiteral("Poskytnuto")}, header);
-            const Rows rows = m_source.equipment(id);
-            for (int r = 0; r < rows.size(); ++r)
-                writeRow({rows.at(r, 0).toString(), yesNo(rows.at(r, 1).toString())}, value);
+            const Rows &rows = m_equipment.rows;
+            for (int r : m_equipment.of(id))
+                writeRow({rows.at(r, 1).toString(), yesNo(rows.at(r, 2).toString())}, value);
         }
         if (chosen[int(RiskItem::SubTasks)]) {
             writeRow({QStringLiteral("Termín"), QStringLiteral("Odpovědnost"),
                       QStringLiteral("Dílčí úkol")},
                      header);
-            const Rows rows = m_source.subTasks(id);
-            for (int r = 0; r < rows.size(); ++r)
+            const Rows &rows = m_subTasks.rows;
+            for (int r : m_subTasks.of(id))
                 writeRow(
-                    {dateText(rows.at(r, 0)), rows.at(r, 1).toString(), rows.at(r, 2).toString()},
+                    {dateText(rows.at(r, 1)), rows.at(r, 2).toString(), rows.at(r, 3).toString()},
                     value);
         }
-    }
+    });
 }
 
 } // namespace
@@ -520,13 +637,9 @@ ExportResult writeRiskExport(Database &db, const QVector<qint64> &ids,
     }
 
     // The old file goes only now that the new one is complete.
-    if (QFile::exists(path) && !QFile::remove(path))
-        return {ExportResult::Failed, QStringLiteral("Soubor %1 nelze přepsat.").arg(path)};
     temporary.setAutoRemove(false);
-    if (!QFile::rename(temporary.fileName(), path)) {
-        QFile::remove(temporary.fileName());
-        return {ExportResult::Failed, QStringLiteral("Soubor %1 nelze uložit.").arg(path)};
-    }
+    if (const QString error = Workbook::moveIntoPlace(temporary.fileName(), path); !error.isEmpty())
+        return {ExportResult::Failed, error};
     return {ExportResult::Written, QString()};
 }
 

@@ -2,6 +2,10 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 namespace tamvel::exports {
 
 Workbook::Workbook(const QString &path)
@@ -48,6 +52,26 @@ void Workbook::writeNumber(lxw_worksheet *sheet, int row, int column, double val
                            lxw_format *format)
 {
     worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(column), value, format);
+}
+
+QString Workbook::moveIntoPlace(const QString &temporary, const QString &target)
+{
+    // A temporary file is private to its owner; the workbook is a document like others.
+    QFile::setPermissions(temporary, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                         QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (std::rename(QFile::encodeName(temporary).constData(),
+                    QFile::encodeName(target).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(temporary);
+        return QStringLiteral("Soubor %1 nelze uložit: %2").arg(target, reason);
+    }
+    return QString();
+}
+
+void Workbook::fitToPageWidth(lxw_worksheet *sheet)
+{
+    if (sheet)
+        worksheet_fit_to_pages(sheet, 1, 0);
 }
 
 } // namespace tamvel::exports

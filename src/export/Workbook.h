@@ -26,6 +26,14 @@ public:
     // Writes the file; an empty string on success, else the library's reason.
     QString close();
 
+    // Puts a finished temporary file in the target's place in one step (an older file is
+    // replaced only now) and gives it the usual permissions of a document; an empty string
+    // on success, else the reason.
+    static QString moveIntoPlace(const QString &temporary, const QString &target);
+
+    // Prints a sheet one page wide, however many columns it has.
+    static void fitToPageWidth(lxw_worksheet *sheet);
+
     static void writeText(lxw_worksheet *sheet, int row, int column, const QString &text,
                           lxw_format *format = nullptr);
     static void writeNumber(lxw_worksheet *sheet, int row, int column, double value,
