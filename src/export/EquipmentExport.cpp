@@ -3,10 +3,9 @@
 #include "db/Database.h"
 #include "export/Workbook.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
+
+#include <stdexcept>
 
 #include <stdexcept>
 
@@ -20,10 +19,6 @@ const QString Title = QStringLiteral("Seznam osobních ochranných pracovních p
 const QString SystemsPrefix = QStringLiteral("Pro systémy: ");
 // The print header: nothing left, the page in the centre, the print date right.
 const char PageHeader[] = "&CStránka &P z &N&R&D";
-
-class Cancelled
-{
-};
 
 void addOnce(QStringList &names, const QString &name)
 {
@@ -107,26 +102,15 @@ ExportResult writeEquipmentExport(Database &db, const EquipmentChoice &choice, c
     const int count = int(choice.workers.size());
     const auto report = [&](const QString &text, int current) {
         if (progress && !progress(text, current, count))
-            throw Cancelled();
+            throw ExportCancelled();
     };
 
-    const QFileInfo target(path);
-    // Beside the target, so that the final rename stays on one file system.
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
-    if (!temporary.open())
-        return {ExportResult::Failed, temporary.errorString()};
-    temporary.close();
-
-    try {
-        Workbook book(temporary.fileName());
-        if (!book.isOpen())
-            return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
+    return writeWorkbook(path, [&](Workbook &book) {
         report(ProgressStart, 0);
         lxw_worksheet *sheet = book.addSheet(EquipmentListSheet);
         Workbook::fitToPageWidth(sheet);
         if (!sheet)
-            return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
+            throw std::runtime_error("Sešit nelze vytvořit.");
 
         lxw_format *title = book.addFormat();
         format_set_bold(title);
@@ -176,23 +160,7 @@ ExportResult writeEquipmentExport(Database &db, const EquipmentChoice &choice, c
                 QStringLiteral("Probíhá export a formátování rizik. (%1/%2)").arg(i + 1).arg(count),
                 i + 1);
         }
-
-        const QString error = book.close();
-        if (!error.isEmpty())
-            return {ExportResult::Failed, error};
-    } catch (const Cancelled &) {
-        return {ExportResult::Cancelled, QString()};
-    } catch (const DbError &e) {
-        return {ExportResult::Failed, e.describe()};
-    } catch (const std::exception &e) {
-        return {ExportResult::Failed, QString::fromUtf8(e.what())};
-    }
-
-    // The old file goes only now that the new one is complete.
-    temporary.setAutoRemove(false);
-    if (const QString error = Workbook::moveIntoPlace(temporary.fileName(), path); !error.isEmpty())
-        return {ExportResult::Failed, error};
-    return {ExportResult::Written, QString()};
+    });
 }
 
 } // namespace tamvel::exports

@@ -1,5 +1,7 @@
 #include "export/FrmAnimCopy.h"
 
+#include "ui/Messages.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -164,6 +166,24 @@ void FrmAnimCopy::Scroll(int position)
     if (position > m_bar->maximum())
         m_bar->setMaximum(position + 10);
     m_bar->setValue(position);
+}
+
+bool finishExport(const exports::ExportResult &result, const QString &path, const QString &caption,
+                  Messages &messages, const std::function<bool(const QUrl &)> &opener)
+{
+    switch (result.outcome) {
+    case exports::ExportResult::Cancelled:
+        return false; // nothing was written; the choices stay for another try
+    case exports::ExportResult::Failed:
+        messages.fail(caption, result.error);
+        return false;
+    case exports::ExportResult::Written:
+        break;
+    }
+    if (messages.ask(caption, QStringLiteral("Přejete si prohlédnout vytvořený export nyní?")) &&
+        !opener(QUrl::fromLocalFile(path)))
+        messages.warn(caption, QStringLiteral("Nelze najít program Excel.exe"));
+    return true;
 }
 
 } // namespace tamvel

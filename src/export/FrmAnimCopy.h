@@ -1,5 +1,11 @@
 #pragma once
 
+#include "export/RiskExport.h"
+
+#include <QUrl>
+
+#include <functional>
+
 #include <QWidget>
 
 class QLabel;
@@ -8,6 +14,8 @@ class QPushButton;
 class QTimer;
 
 namespace tamvel {
+
+class Messages;
 
 // The progress window of the workbook exports: a small animation, the current step, a
 // progress bar and "Storno". One instance for the whole application, created on first use
@@ -53,5 +61,10 @@ private:
     QProgressBar *m_bar;
     QPushButton *m_storno;
 };
+
+// What both export windows do with a finished export: report a failure, or offer to open
+// the workbook. True when it was written.
+bool finishExport(const exports::ExportResult &result, const QString &path, const QString &caption,
+                  Messages &messages, const std::function<bool(const QUrl &)> &opener);
 
 } // namespace tamvel

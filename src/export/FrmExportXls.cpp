@@ -257,19 +257,9 @@ void FrmExportXls::runExport()
     FrmAnimCopy::unload();
     FrmAnimCopy::setCancelRequested(false);
 
-    switch (result.outcome) {
-    case exports::ExportResult::Cancelled:
-        return; // nothing was written; the choices stay for another try
-    case exports::ExportResult::Failed:
-        m_messages.fail(Caption, result.error);
+    if (!finishExport(result, path, Caption, m_messages, m_opener))
         return;
-    case exports::ExportResult::Written:
-        break;
-    }
     m_written = path;
-    if (m_messages.ask(Caption, QStringLiteral("Přejete si prohlédnout vytvořený export nyní?")) &&
-        !m_opener(QUrl::fromLocalFile(path)))
-        m_messages.warn(Caption, QStringLiteral("Nelze najít program Excel.exe"));
     close();
 }
 

@@ -95,10 +95,6 @@ const char *const ItemLabels[] = {
 constexpr int LabelledItemCount = int(std::size(ItemLabels));
 static_assert(LabelledItemCount + 1 == RiskColumnCount, "one labelled row per field but the ID");
 
-class Cancelled
-{
-};
-
 // How many risks one read covers: one query per table for each such chunk of the list.
 constexpr int ChunkSize = 500;
 
@@ -295,7 +291,7 @@ public:
     void report(const QString &text, int current)
     {
         if (m_progress && !m_progress(text, current, int(m_ids.size())))
-            throw Cancelled();
+            throw ExportCancelled();
     }
 
     lxw_worksheet *sheet(const QString &name)
@@ -595,19 +591,7 @@ ExportResult writeRiskExport(Database &db, const QVector<qint64> &ids,
                              const RiskExportOptions &options, const QString &path,
                              const ExportProgress &progress)
 {
-    const QFileInfo target(path);
-    // Beside the target, so that the final rename stays on one file system.
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
-    if (!temporary.open())
-        return {ExportResult::Failed, temporary.errorString()};
-    temporary.close();
-
-    ExportResult result;
-    try {
-        Workbook book(temporary.fileName());
-        if (!book.isOpen())
-            return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
+    return writeWorkbook(path, [&](Workbook &book) {
         Writer writer(db, book, ids, progress);
         writer.report(ProgressStart, 0);
         if (options.formatted) {
@@ -625,10 +609,27 @@ ExportResult writeRiskExport(Database &db, const QVector<qint64> &ids,
             if (!options.risks && !options.subTasks && !options.equipment && !options.regulations)
                 writer.sheet(FormattedSheet);
         }
+    });
+}
+
+ExportResult writeWorkbook(const QString &path, const std::function<void(Workbook &)> &fill)
+{
+    const QFileInfo target(path);
+    // Beside the target, so that the final rename stays on one file system.
+    QTemporaryFile temporary(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
+    if (!temporary.open())
+        return {ExportResult::Failed, temporary.errorString()};
+    temporary.close();
+    try {
+        Workbook book(temporary.fileName());
+        if (!book.isOpen())
+            return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
+        fill(book);
         const QString error = book.close();
         if (!error.isEmpty())
             return {ExportResult::Failed, error};
-    } catch (const Cancelled &) {
+    } catch (const ExportCancelled &) {
         return {ExportResult::Cancelled, QString()};
     } catch (const DbError &e) {
         return {ExportResult::Failed, e.describe()};

@@ -72,6 +72,18 @@ struct ExportResult
     QString error; // the reason of Failed
 };
 
+// Thrown by a workbook's filling to stop it: nothing is written.
+struct ExportCancelled
+{
+};
+
+class Workbook;
+
+// Writes a workbook filled by fill() into a temporary file beside path and moves it into
+// place only when it is complete: a cancel (ExportCancelled) or a failure leaves no file
+// and keeps an older one.
+ExportResult writeWorkbook(const QString &path, const std::function<void(Workbook &)> &fill);
+
 // The sheet names of the unformatted export.
 inline const QString RisksSheet = QStringLiteral("rizika ");
 inline const QString SubTasksSheet = QStringLiteral("dílčí úkoly");
