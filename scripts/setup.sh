@@ -7,6 +7,7 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev qt6-translations-l10n
   libsqlite3-dev libicu-dev libxlsxwriter-dev unzip
+  mdbtools-dev
   libbenchmark-dev
   fonts-dejavu-core
 )
