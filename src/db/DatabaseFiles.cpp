@@ -109,7 +109,7 @@ void writeNewDatabase(const QString &path, bool replaceExisting)
 }
 
 void writeNewDatabase(const QString &path, bool replaceExisting,
-                      const std::function<void(Database &)> &fill)
+                      const std::function<void(Database &)> &fill, int structureVersion)
 {
     if (!replaceExisting && QFileInfo::exists(path))
         throw DbError(SQLITE_CANTOPEN, QStringLiteral("Soubor '%1' již existuje.").arg(path));
@@ -117,7 +117,7 @@ void writeNewDatabase(const QString &path, bool replaceExisting,
     PartFile part(path);
     {
         const auto db = Database::create(part.path());
-        schema::createStructure(*db);
+        schema::createStructure(*db, structureVersion);
         if (fill)
             fill(*db);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Version.h"
+
 #include <QString>
 
 #include <functional>
@@ -25,9 +27,11 @@ bool samePath(const QString &a, const QString &b);
 // over it at the end, so a full disk or an unwritable folder leaves nothing behind.
 // An existing target is refused unless replaceExisting. Throws DbError.
 void writeNewDatabase(const QString &path, bool replaceExisting = false);
-// The same, with fill() adding contents after the structure (e.g. the demo register).
+// The same, with fill() adding contents after the structure (e.g. the demo register), in
+// the given structure version (older ones for support staff and tests).
 void writeNewDatabase(const QString &path, bool replaceExisting,
-                      const std::function<void(Database &)> &fill);
+                      const std::function<void(Database &)> &fill,
+                      int structureVersion = StructureVersion);
 
 // "Vytvoření databáze" after the save dialog: applies the ".mdb" rule, asks before
 // replacing a file, refuses a file in use. Returns the created path, or empty when nothing

@@ -40,7 +40,7 @@ Table makeTable(const char *name, QVector<Field> fields, std::initializer_list<c
     return {QString::fromUtf8(name), std::move(fields), names(key), std::move(indexes)};
 }
 
-QVector<Table> buildTables()
+QVector<Table> buildCurrentTables()
 {
     QVector<Table> t;
     t << makeTable("skupiny", {text("skupina", 20, 1, 2), text("prava", 250, 2, 2)}, {"skupina"});
@@ -142,6 +142,42 @@ QVector<Table> buildTables()
     return t;
 }
 
+// How each older structure differs from the current one. Only the risk register and, in
+// the oldest structure, the damaged-objects list changed between versions.
+struct Layout
+{
+    int version;
+    int riskFieldCount; // the first fields of the current `rizika`
+    int notesSize;      // size of `poznamky`
+    int damagedSize;    // size of `poskozeni.cast_tela`
+    bool damagedKeyed;  // whether `poskozeni` has its key
+};
+
+constexpr Layout Layouts[] = {
+    {0, 25, 150, 30, false},
+    {1, 25, 160, 50, true},
+    {2, 30, 50, 50, true},
+    {3, 31, 50, 50, true},
+};
+
+QVector<Table> buildTables(const Layout &layout)
+{
+    QVector<Table> t = buildCurrentTables();
+    for (Table &table : t) {
+        if (table.name == QStringLiteral("rizika")) {
+            table.fields.resize(layout.riskFieldCount);
+            for (Field &f : table.fields)
+                if (f.name == QStringLiteral("poznamky"))
+                    f.size = layout.notesSize;
+        } else if (table.name == QStringLiteral("poskozeni")) {
+            table.fields[0].size = layout.damagedSize;
+            if (!layout.damagedKeyed)
+                table.key.clear();
+        }
+    }
+    return t;
+}
+
 bool isIdentifier(const QString &name)
 {
     return name == QStringLiteral("id_riziko") || name == QStringLiteral("predpis_id") ||
@@ -166,15 +202,22 @@ QStringList Table::fieldNames() const
     return result;
 }
 
-const QVector<Table> &tables()
+const QVector<Table> &tables(int version)
 {
-    static const QVector<Table> all = buildTables();
-    return all;
+    static const QVector<QVector<Table>> all = [] {
+        QVector<QVector<Table>> result;
+        for (const Layout &layout : Layouts)
+            result << buildTables(layout);
+        return result;
+    }();
+    if (version < OldestStructure || version > StructureVersion)
+        qFatal("Unknown structure version %d", version);
+    return all[version];
 }
 
-const Table &table(const QString &name)
+const Table &table(const QString &name, int version)
 {
-    for (const Table &t : tables())
+    for (const Table &t : tables(version))
         if (t.name == name)
             return t;
     qFatal("Unknown table %s", qPrintable(name));
@@ -237,10 +280,10 @@ QString adminRights()
     return QString(51, QLatin1Char('1'));
 }
 
-void createStructure(Database &db)
+void createStructure(Database &db, int version)
 {
     inTransaction(db, [&] {
-        for (const Table &t : tables()) {
+        for (const Table &t : tables(version)) {
             db.execute(createTableSql(t));
             for (const QString &sql : createIndexSql(t))
                 db.execute(sql);
@@ -249,8 +292,10 @@ void createStructure(Database &db)
             "INSERT INTO uzivatelske_nastaveni (uzivatel,typ,polozka,hodnota1,hodnota2,hodnota3) "
             "VALUES (?,?,?,?,?,?)");
         const QString admin = QStringLiteral("administrator");
-        db.execute(settings, {admin, QStringLiteral("rizika"), QStringLiteral("verze"),
-                              QString::number(StructureVersion), QString(), QString()});
+        // The oldest program wrote no version row; its registers have none.
+        if (version > OldestStructure)
+            db.execute(settings, {admin, QStringLiteral("rizika"), QStringLiteral("verze"),
+                                  QString::number(version), QString(), QString()});
         db.execute(settings, {admin, QStringLiteral("rizikagrd"), QStringLiteral("default"),
                               defaultColumnSet(), QString(), QString()});
         // One blank: login compares trimmed values, so the account logs in with no password.

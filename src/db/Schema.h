@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Version.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -38,9 +40,13 @@ struct Table
     QStringList fieldNames() const;
 };
 
-// The 24 tables of the current structure, in creation order.
-const QVector<Table> &tables();
-const Table &table(const QString &name);
+// The oldest structure version the program knows.
+inline constexpr int OldestStructure = 0;
+
+// The 24 tables of a structure version (the current one by default), in creation order.
+// Older versions differ in the layout of `rizika` and, in version 0, of `poskozeni`.
+const QVector<Table> &tables(int version = StructureVersion);
+const Table &table(const QString &name, int version = StructureVersion);
 
 // Engine type of a field: identifiers are integers, other Singles real numbers,
 // texts and dates (YYYY-MM-DD) text.
@@ -48,8 +54,10 @@ QString sqlType(const Field &field);
 QString createTableSql(const Table &table);
 QStringList createIndexSql(const Table &table);
 
-// Creates every table and inserts the four initial rows, in one transaction.
-void createStructure(Database &db);
+// Creates every table of the structure version and inserts the initial rows, in one
+// transaction: the version row (none for version 0), the default column set, the
+// administrator and the administrator group.
+void createStructure(Database &db, int version = StructureVersion);
 
 // The column set of the risk overview that every new database starts with.
 QString defaultColumnSet();

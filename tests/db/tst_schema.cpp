@@ -47,6 +47,7 @@ class TestSchema : public QObject
 
 private slots:
     void fileHasTheRegisterLayout();
+    void olderStructuresDifferOnlyInTheRegister();
     void newDatabaseHoldsExactlyTheFourRows();
     void engineEnforcesTypesSizesRequiredAndKeys();
     void fileIsMarkedAndUsesARollbackJournal();
@@ -106,6 +107,46 @@ void TestSchema::fileHasTheRegisterLayout()
     QCOMPARE(actual.size(), 24);
     for (int i = 0; i < expected.size(); ++i)
         QCOMPARE(actual.value(i), expected[i]);
+}
+
+// What the earlier program versions created: the register without its later fields and
+// with another size of notes; the oldest also had a shorter, unkeyed list of damaged objects.
+void TestSchema::olderStructuresDifferOnlyInTheRegister()
+{
+    const QStringList current =
+        QString::fromUtf8(ExpectedLayout).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QString risks = current.filter(QRegularExpression(QStringLiteral("^rizika:"))).first();
+    const QString upToNotes = risks.left(risks.indexOf(QStringLiteral(" T50, oopp_poskytnute")));
+    const QString damaged = QStringLiteral("poskozeni: cast_tela T50! | cast_tela");
+    const struct
+    {
+        int version;
+        QString risks;
+        QString damaged;
+        QString versionRow; // empty: no version row
+    } older[] = {
+        {0, upToNotes + QStringLiteral(" T150 | id_riziko"),
+         QStringLiteral("poskozeni: cast_tela T30 |"), QString()},
+        {1, upToNotes + QStringLiteral(" T160 | id_riziko"), damaged, QStringLiteral("1")},
+        {2,
+         risks.left(risks.indexOf(QStringLiteral(", legislativa"))) +
+             QStringLiteral(" | id_riziko"),
+         damaged, QStringLiteral("2")},
+    };
+    QTemporaryDir dir;
+    for (const auto &o : older) {
+        const QString path = dir.filePath(QStringLiteral("v%1.mdb").arg(o.version));
+        files::writeNewDatabase(path, false, {}, o.version);
+        auto db = Database::open(path);
+        QStringList expected = current;
+        expected.replaceInStrings(QRegularExpression(QStringLiteral("^rizika:.*")), o.risks);
+        expected.replaceInStrings(QRegularExpression(QStringLiteral("^poskozeni:.*")), o.damaged);
+        QCOMPARE(layoutOf(*db), expected);
+        QCOMPARE(db->scalarText(QStringLiteral("SELECT group_concat(hodnota1) FROM "
+                                               "uzivatelske_nastaveni WHERE polozka = 'verze'")),
+                 o.versionRow);
+        QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM uzivatele")), 1);
+    }
 }
 
 void TestSchema::newDatabaseHoldsExactlyTheFourRows()
