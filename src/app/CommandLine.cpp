@@ -4,6 +4,7 @@
 #include "app/Settings.h"
 #include "db/DatabaseFiles.h"
 #include "db/DbError.h"
+#include "db/Schema.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -56,6 +57,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
             if (!ok || command.risks < 0)
                 return invalid(QStringLiteral("Volba --risks potřebuje nezáporný počet rizik."));
             risksGiven = true;
+        } else if (arg == QStringLiteral("--structure")) {
+            QString value;
+            bool ok = false;
+            if (takeValue(value))
+                command.structure = value.toInt(&ok);
+            if (!ok || command.structure < schema::OldestStructure ||
+                command.structure > StructureVersion)
+                return invalid(QStringLiteral("Volba --structure potřebuje verzi struktury %1 "
+                                              "až %2.")
+                                   .arg(schema::OldestStructure)
+                                   .arg(StructureVersion));
         } else if (arg == QStringLiteral("--first-run")) {
             command.firstRun = true;
         } else {
@@ -64,6 +76,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     if (risksGiven && command.action != CommandLine::Action::DemoDatabase)
         return invalid(QStringLiteral("Volba --risks platí jen s --demo-database."));
+    if (command.structure >= 0 && command.action != CommandLine::Action::CreateDatabase)
+        return invalid(QStringLiteral("Volba --structure platí jen s --create-database."));
     if (command.firstRun && command.action != CommandLine::Action::Gui)
         return invalid(QStringLiteral("Volba --first-run platí jen pro spuštění programu."));
     return command;
@@ -79,6 +93,9 @@ QString helpText()
         "databáze)\n"
         "  --demo-database CESTA        vytvoří ukázkovou databázi s vyplněným registrem rizik\n"
         "  --risks N                    počet rizik ukázkové databáze (výchozí 60)\n"
+        "  --structure N                s --create-database: prázdná databáze starší struktury "
+        "x.N.x\n"
+        "                               (0 až 3) pro převody a zkoušky\n"
         "  --first-run                  není-li zvolena databáze, vytvoří ukázkovou v datové "
         "složce\n"
         "                               uživatele, zvolí ji a spustí program\n"
@@ -98,7 +115,9 @@ int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err)
     case CommandLine::Action::DemoDatabase:
         try {
             if (command.action == CommandLine::Action::CreateDatabase)
-                files::writeNewDatabase(command.path);
+                files::writeNewDatabase(command.path, false, {},
+                                        command.structure >= 0 ? command.structure
+                                                               : StructureVersion);
             else
                 demo::writeDemoDatabase(command.path, command.risks);
         } catch (const DbError &e) {

@@ -14,6 +14,7 @@ struct CommandLine
     Action action = Action::Gui;
     QString path;
     int risks = 60;
+    int structure = -1;    // --structure: an older structure version for --create-database
     bool firstRun = false; // select a demo database when none is selected yet
     QString error;         // one line, for Action::Invalid
 };

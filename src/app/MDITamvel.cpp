@@ -8,6 +8,7 @@
 #include "app/Session.h"
 #include "codelists/RequirementWindows.h"
 #include "codelists/SystemWindows.h"
+#include "db/Conversions.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
@@ -232,6 +233,11 @@ void MDITamvel::connectActions()
     on("mnuNastKopi", &MDITamvel::copyDatabase);
     on("mnuAdmiVymaz", &MDITamvel::clearRisks);
     on("mnuNastDoku", &MDITamvel::chooseDocumentsFolder);
+    const std::pair<const char *, int> conversions[] = {
+        {"mnuKonverze01", 0}, {"mnuKonverze12", 1}, {"mnuKonverze23", 2}};
+    for (const auto &[item, source] : conversions)
+        connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
+                [this, source = source] { convertStructure(source); });
     on("mnuNapoOapl", &MDITamvel::showAbout);
     on("mnuZmen", &MDITamvel::changePassword);
     const std::pair<const char *, const char *> codeLists[] = {
@@ -633,6 +639,14 @@ void MDITamvel::clearRisks()
 {
     if (Database *db = m_session.database())
         files::clearRisks(*db, m_interaction.messages);
+}
+
+void MDITamvel::convertStructure(int source)
+{
+    Database *db = m_session.database();
+    if (db && conversions::runStep(*db, source, m_interaction.messages))
+        // Open windows show the register as it was before the rebuild.
+        closeDatabaseWindows();
 }
 
 void MDITamvel::chooseDocumentsFolder()

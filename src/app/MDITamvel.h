@@ -102,6 +102,7 @@ private:
     void createDatabase();
     void copyDatabase();
     void clearRisks();
+    void convertStructure(int source);
     void chooseDocumentsFolder();
     void showAbout();
     void changePassword();

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 
 namespace tamvel::systems {
 
@@ -79,14 +80,52 @@ qint64 refreshOpenRiskPaths(Database &db, const QString &system)
     return refreshOpenRiskPaths(db, system, loadParents(db));
 }
 
+QString storedPath(const QString &system, const ParentMap &parents)
+{
+    return path(system, parents).trimmed().left(StoredPathSize);
+}
+
 qint64 refreshOpenRiskPaths(Database &db, const QString &system, const ParentMap &parents)
 {
-    // A path over the field's size is cut to fit: the save goes through and the path
-    // check tells the user to shorten the tree.
-    const QString stored = path(system, parents).trimmed().left(StoredPathSize);
     return db.execute(QStringLiteral("UPDATE rizika SET cesta = ? WHERE system = ? AND ") +
                           OpenRisks,
-                      {stored, system});
+                      {storedPath(system, parents), system});
+}
+
+namespace {
+
+// Runs update(system) for each distinct system of the risks matching the condition.
+qint64 forEachRiskSystem(Database &db, const QString &condition,
+                         const std::function<qint64(const QString &)> &update)
+{
+    qint64 changed = 0;
+    inTransaction(db, [&] {
+        const Rows systems = db.query(
+            QStringLiteral("SELECT DISTINCT system FROM rizika WHERE system IS NOT NULL AND ") +
+            condition);
+        for (int i = 0; i < systems.size(); ++i)
+            changed += update(systems.at(i, 0).toString());
+    });
+    return changed;
+}
+
+} // namespace
+
+qint64 setAllRiskPaths(Database &db)
+{
+    const ParentMap parents = loadParents(db);
+    return forEachRiskSystem(db, QStringLiteral("1"), [&](const QString &system) {
+        return db.execute(QStringLiteral("UPDATE rizika SET cesta = ? WHERE system = ?"),
+                          {storedPath(system, parents), system});
+    });
+}
+
+qint64 refreshAllOpenRiskPaths(Database &db)
+{
+    const ParentMap parents = loadParents(db);
+    return forEachRiskSystem(db, OpenRisks, [&](const QString &system) {
+        return refreshOpenRiskPaths(db, system, parents);
+    });
 }
 
 qint64 refreshOpenRiskPathsOfBranch(Database &db, const QString &system)

@@ -33,6 +33,10 @@ bool isTooLong(const QString &path);
 // never repeats a name.
 QStringList descendants(const QString &system, const ParentMap &parents);
 
+// The path as a risk stores it: trimmed, and cut to the field's size when too long (the
+// path check then tells the user to shorten the tree).
+QString storedPath(const QString &system, const ParentMap &parents);
+
 // Sets `cesta` of the system's open risks to the system's path; closed risks keep theirs.
 // Returns the number of risks changed.
 qint64 refreshOpenRiskPaths(Database &db, const QString &system);
@@ -40,6 +44,12 @@ qint64 refreshOpenRiskPaths(Database &db, const QString &system, const ParentMap
 // The same for the system and every system below it, in one transaction: a rename or a
 // move changes the paths of the whole branch.
 qint64 refreshOpenRiskPathsOfBranch(Database &db, const QString &system);
+
+// Sets `cesta` of every risk, closed ones too, from the tree. For a register whose
+// risks never had a path. Returns the number of risks changed.
+qint64 setAllRiskPaths(Database &db);
+// Refreshes the paths of the open risks of every system that has one.
+qint64 refreshAllOpenRiskPaths(Database &db);
 
 // The first system, in Czech order of names, whose path is too long; none when all fit.
 std::optional<QString> firstTooLongPath(Database &db);

@@ -83,22 +83,27 @@ const Required RequiredFields[] = {
 };
 
 // The summary fields follow the risk's requirement and attachments.
-void refreshSummaryFields(Database &db, qint64 id)
-{
-    db.execute(QStringLiteral(
-                   "UPDATE rizika SET "
-                   "pozadavek = CASE WHEN coalesce(pozadavek_id, 0) <> 0 THEN 'ano' ELSE 'ne' END, "
-                   "dilci_ukoly = CASE WHEN EXISTS (SELECT 1 FROM dilci_ukoly WHERE id_riziko = "
-                   "?1) THEN 'ano' ELSE 'ne' END, "
-                   "oopp_poskytnute = CASE WHEN EXISTS (SELECT 1 FROM oop_rizika WHERE "
-                   "id_riziko = ?1 AND oop_poskytnuto = 'a') THEN 'ano' ELSE 'ne' END, "
-                   "oopp_chybejici = CASE WHEN EXISTS (SELECT 1 FROM oop_rizika WHERE id_riziko "
-                   "= ?1 AND oop_poskytnuto = 'n') THEN 'ano' ELSE 'ne' END "
-                   "WHERE id_riziko = ?1"),
-               {id});
-}
+const QString SummaryUpdate = QStringLiteral(
+    "UPDATE rizika SET "
+    "pozadavek = CASE WHEN coalesce(pozadavek_id, 0) <> 0 THEN 'ano' ELSE 'ne' END, "
+    "dilci_ukoly = CASE WHEN EXISTS (SELECT 1 FROM dilci_ukoly d WHERE d.id_riziko = "
+    "rizika.id_riziko) THEN 'ano' ELSE 'ne' END, "
+    "oopp_poskytnute = CASE WHEN EXISTS (SELECT 1 FROM oop_rizika o WHERE o.id_riziko = "
+    "rizika.id_riziko AND o.oop_poskytnuto = 'a') THEN 'ano' ELSE 'ne' END, "
+    "oopp_chybejici = CASE WHEN EXISTS (SELECT 1 FROM oop_rizika o WHERE o.id_riziko = "
+    "rizika.id_riziko AND o.oop_poskytnuto = 'n') THEN 'ano' ELSE 'ne' END");
 
 } // namespace
+
+void refreshSummaryFields(Database &db, qint64 id)
+{
+    db.execute(SummaryUpdate + QStringLiteral(" WHERE id_riziko = ?"), {id});
+}
+
+qint64 refreshAllSummaryFields(Database &db)
+{
+    return db.execute(SummaryUpdate);
+}
 
 QStringList RiskRecord::identity() const
 {

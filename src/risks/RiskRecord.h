@@ -69,6 +69,11 @@ std::optional<RiskRecord> loadRisk(Database &db, qint64 id);
 // The formula that was active when the risk was closed.
 QString closingFormula(Database &db, qint64 id);
 
+// Sets the "ano"/"ne" summary fields (requirement, sub-tasks, provided and missing
+// equipment) from the risk's requirement and attachments: of one risk, or of every risk.
+void refreshSummaryFields(Database &db, qint64 id);
+qint64 refreshAllSummaryFields(Database &db);
+
 // The risk value as the editor shows it: the user's number format, decimal comma.
 QString valueText(double value);
 

@@ -2,6 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Settings.h"
+#include "db/Conversions.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -47,17 +48,22 @@ void TestCommandLine::optionsAreParsedOrRefused()
     const CommandLine create = parse("--create-database /tmp/x.mdb");
     QCOMPARE(create.action, Action::CreateDatabase);
     QCOMPARE(create.path, QStringLiteral("/tmp/x.mdb"));
+    QCOMPARE(create.structure, -1);
+    QCOMPARE(parse("--create-database /tmp/x.mdb --structure 0").structure, 0);
 
     const CommandLine demo = parse("--demo-database d.mdb --risks 1200");
     QCOMPARE(demo.action, Action::DemoDatabase);
     QCOMPARE(demo.risks, 1200);
     QCOMPARE(parse("--demo-database d.mdb").risks, 60);
 
-    for (const char *bad : {"--bogus", "--create-database", "--create-database --risks 3",
-                            "--demo-database d.mdb --risks", "--demo-database d.mdb --risks -5",
-                            "--demo-database d.mdb --risks many", "--risks 5",
-                            "--create-database a.mdb --demo-database b.mdb",
-                            "--first-run --create-database a.mdb", "extra"}) {
+    for (const char *bad :
+         {"--bogus", "--create-database", "--create-database --risks 3",
+          "--demo-database d.mdb --risks", "--demo-database d.mdb --risks -5",
+          "--demo-database d.mdb --risks many", "--risks 5",
+          "--create-database a.mdb --demo-database b.mdb", "--first-run --create-database a.mdb",
+          "extra", "--create-database a.mdb --structure 4",
+          "--create-database a.mdb --structure -1", "--create-database a.mdb --structure",
+          "--demo-database a.mdb --structure 1", "--structure 2"}) {
         const CommandLine c = parse(bad);
         QVERIFY2(c.action == Action::Invalid, bad);
         QVERIFY2(!c.error.isEmpty() && !c.error.contains(QLatin1Char('\n')), bad);
@@ -85,6 +91,12 @@ void TestCommandLine::databasesAreCreatedOrTheErrorIsOneLine()
     QCOMPARE(fileBytes(create.path), before);
     QCOMPARE(err.count(QLatin1Char('\n')), 1);
     QVERIFY(err.contains(create.path));
+
+    // An older structure for support staff: the register as that version kept it.
+    create.path = dir.filePath(QStringLiteral("stara.mdb"));
+    create.structure = 1;
+    QCOMPARE(runCommand(create, outStream, errStream), 0);
+    QCOMPARE(conversions::detectStructure(*Database::open(create.path)), 1);
 
     // A folder that does not exist.
     err.clear();

@@ -8,6 +8,8 @@
 #include "app/MDITamvel.h"
 #include "app/Session.h"
 #include "app/Settings.h"
+#include "db/Conversions.h"
+#include "db/Version.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -37,6 +39,7 @@ private slots:
     void selectingADatabaseStartsAgain();
     void databaseFileItemsUseTheirDialogs();
     void aboutShowsVersionAndSystem();
+    void conversionItemsRunTheStepsInOrder();
 
 private:
     // The main window over a session of its own, with scripted dialogs.
@@ -351,6 +354,37 @@ void TestMDITamvel::aboutShowsVersionAndSystem()
     const QString info = FrmAbout::systemInformation(m_path).join(QLatin1Char('\n'));
     QVERIFY(info.contains(QStringLiteral("Verze SQLite: 3.")));
     QVERIFY(info.contains(m_path));
+}
+
+void TestMDITamvel::conversionItemsRunTheStepsInOrder()
+{
+    files::writeNewDatabase(m_path, true, {}, 0);
+    Fixture f;
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.window->activate();
+    // The old file warns at login and the user is logged in all the same.
+    QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("fail")});
+    QVERIFY(f.visible("mnuKonverze"));
+    Database &db = *f.session.database();
+
+    // A step out of order is refused.
+    f.messages.shown.clear();
+    f.window->action(QStringLiteral("mnuKonverze12"))->trigger();
+    QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("fail")});
+    QCOMPARE(conversions::detectStructure(db), 0);
+
+    f.window->action(QStringLiteral("mnuNapoKont"))->trigger();
+    QCOMPARE(f.window->mdiArea()->subWindowList().size(), 1);
+    for (const char *item : {"mnuKonverze01", "mnuKonverze12", "mnuKonverze23"}) {
+        f.messages.shown.clear();
+        f.messages.answers = {true};
+        f.window->action(QString::fromUtf8(item))->trigger();
+        QCOMPARE(f.messages.kinds(),
+                 QStringList({QStringLiteral("ask"), QStringLiteral("inform")}));
+    }
+    QCOMPARE(conversions::detectStructure(db), StructureVersion);
+    // Windows that showed the old register are closed.
+    QTRY_COMPARE(f.window->mdiArea()->subWindowList().size(), 0);
 }
 
 QTEST_MAIN(TestMDITamvel)

@@ -1,0 +1,477 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "app/Login.h"
+#include "db/Conversions.h"
+#include "db/Schema.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+
+namespace {
+
+const QString Blank = QStringLiteral("  ");
+
+QString longNote(int length)
+{
+    QString text;
+    while (text.size() < length)
+        text += QStringLiteral("Poznámka č. %1; ").arg(text.size());
+    return text.left(length);
+}
+
+// Every value of every table, with the layout, in a stable order: what "unchanged" means.
+QStringList contents(Database &db)
+{
+    QStringList lines;
+    const Rows tables = db.query(
+        QStringLiteral("SELECT name, sql FROM sqlite_schema WHERE type IN ('table','index') "
+                       "ORDER BY name"));
+    for (int t = 0; t < tables.size(); ++t) {
+        const QString name = tables.text(t, QStringLiteral("name"));
+        lines << tables.text(t, QStringLiteral("sql"));
+        if (!tables.text(t, QStringLiteral("sql")).startsWith(QStringLiteral("CREATE TABLE")))
+            continue;
+        const Rows rows = db.query(QStringLiteral("SELECT * FROM %1").arg(name));
+        QStringList tableLines;
+        for (int r = 0; r < rows.size(); ++r) {
+            QStringList values;
+            for (int c = 0; c < rows.columnCount(); ++c)
+                values << (rows.at(r, c).isValid() ? rows.at(r, c).toString()
+                                                   : QStringLiteral("<null>"));
+            tableLines << name + QLatin1Char(':') + values.join(QLatin1Char('|'));
+        }
+        tableLines.sort();
+        lines << tableLines;
+    }
+    return lines;
+}
+
+// A register as an earlier version kept it: a tree with an orphan, four risks of every kind.
+void fillOldRegister(Database &db, int version)
+{
+    const auto exec = [&](const char *sql, const Values &values) {
+        db.execute(QString::fromUtf8(sql), values);
+    };
+    for (const auto &[system, parent] :
+         {std::pair{"Závod", ""}, {"Lisovna", "Závod"}, {"Stará lakovna", "Zrušená hala"}})
+        exec("INSERT INTO systemy VALUES (?, ?)",
+             {QString::fromUtf8(system), QString::fromUtf8(parent)});
+    const char *insert =
+        "INSERT INTO rizika (id_riziko, system, pracovnik, nebezpeci_kategorie, nebezpeci_zdroj, "
+        "nebezpeci_druh, poskozeni_cast_tela, poskozeni_charakter, bezpecnostni_opatreni, "
+        "zavaznost_popis, pravdepodobnost_popis, frekvence_popis, riziko, napravna_opatreni, "
+        "opatreni_zodpovida, opatreni_termin, opatreni_splneno, pozadavek_id, cil, "
+        "cilova_hodnota, zdroje, program_zodpovida, program_termin, program_splneno, poznamky) "
+        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+    // 1: open, every field, blanks around the texts, a note too long for the later layout.
+    exec(insert, {1,
+                  QStringLiteral(" Lisovna "),
+                  QStringLiteral("lisař"),
+                  QStringLiteral("Mechanické"),
+                  QStringLiteral("lis"),
+                  QStringLiteral("stlačení"),
+                  QStringLiteral("ruce"),
+                  QStringLiteral("rozdrcení"),
+                  QStringLiteral("kryt"),
+                  QStringLiteral("velká"),
+                  QStringLiteral("možná"),
+                  QStringLiteral("denně"),
+                  2.5,
+                  QStringLiteral("světelná závora"),
+                  QStringLiteral("Novák"),
+                  QDate(2024, 3, 31),
+                  QVariant(),
+                  7,
+                  QStringLiteral("bez úrazů"),
+                  QStringLiteral("0"),
+                  QStringLiteral("5 000 Kč"),
+                  QStringLiteral("Dvořáková"),
+                  QDate(2024, 6, 30),
+                  QVariant(),
+                  version == 2 ? QStringLiteral("krátká poznámka") : Blank + longNote(120)});
+    // 2: open, nothing but the key and the system; no requirement, no value.
+    exec(insert, {2,          QStringLiteral("Závod"),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant(), QVariant(),
+                  QVariant()});
+    // 3: closed by its measures; 4: closed by its programme, in the orphan system.
+    exec(insert, {3,
+                  QStringLiteral("Lisovna"),
+                  QStringLiteral("údržbář"),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  0.0,
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QDate(2023, 1, 20),
+                  0,
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QStringLiteral("it's \"100 %\" & more")});
+    exec(insert, {4,
+                  QStringLiteral("Stará lakovna"),
+                  QStringLiteral("lakýrník"),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  120.0,
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  3,
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QVariant(),
+                  QDate(2024, 10, 10),
+                  QVariant()});
+    exec("INSERT INTO oop_rizika VALUES (?, ?, ?)",
+         {1, QStringLiteral("rukavice"), QStringLiteral("a")});
+    exec("INSERT INTO oop_rizika VALUES (?, ?, ?)",
+         {1, QStringLiteral("štít"), QStringLiteral("n")});
+    exec("INSERT INTO oop_rizika VALUES (?, ?, ?)",
+         {3, QStringLiteral("brýle"), QStringLiteral("a")});
+    for (int i = 0; i < 2; ++i)
+        exec("INSERT INTO dilci_ukoly VALUES (?, ?, ?, ?)",
+             {1, QDate(2024, 2, 1), QStringLiteral("Novák"), QStringLiteral("školení")});
+    exec("INSERT INTO dilci_ukoly VALUES (?, ?, ?, ?)",
+         {4, QVariant(), QVariant(), QStringLiteral("revize")});
+    exec("INSERT INTO rizika_uzavrene VALUES (?, ?)", {3, QStringLiteral("Z * P * F")});
+    for (const QVariant &damaged :
+         {QVariant(QStringLiteral("ruce")), QVariant(QStringLiteral("oči")),
+          QVariant(QStringLiteral("ruce"))})
+        if (version > 0 && damaged.toString() == QStringLiteral("ruce") &&
+            db.exists(QStringLiteral("SELECT 1 FROM poskozeni WHERE cast_tela = 'ruce'")))
+            continue;
+        else
+            exec("INSERT INTO poskozeni VALUES (?)", {damaged});
+    if (version == 0)
+        exec("INSERT INTO poskozeni VALUES (?)", {QVariant()});
+    if (version == 2)
+        db.execute(QStringLiteral("UPDATE rizika SET oopp_poskytnute = '?', oopp_chybejici = '?', "
+                                  "pozadavek = '?', dilci_ukoly = '?', cesta = 'stará cesta'"));
+}
+
+std::unique_ptr<Database> oldRegister(const QTemporaryDir &dir, int version)
+{
+    const QString path = dir.filePath(QStringLiteral("v%1.mdb").arg(version));
+    files::writeNewDatabase(
+        path, false, [&](Database &db) { fillOldRegister(db, version); }, version);
+    return Database::open(path);
+}
+
+QVariant field(Database &db, qint64 id, const char *name)
+{
+    return db.scalar(
+        QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko = ?").arg(QString::fromUtf8(name)),
+        {id});
+}
+
+QString versionRow(Database &db)
+{
+    return db.scalarText(QStringLiteral("SELECT group_concat(hodnota1) FROM uzivatelske_nastaveni "
+                                        "WHERE uzivatel = 'administrator' AND typ = 'rizika' AND "
+                                        "polozka = 'verze'"));
+}
+
+} // namespace
+
+class TestConversions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void structureIsReadFromTheRegisterLayout();
+    void stepsCarryEveryFieldToTheCurrentStructure();
+    void secondStepBringsPathsToEveryRiskFromTheTree();
+    void longNotesAreSavedBeforeTheyAreShortened();
+    void wrongStructureOrNoAnswerChangesNothing();
+    void failureHalfWayLeavesTheDatabaseAsItWas();
+    void emptyRegisterConvertsAndPassesTheVersionCheck();
+};
+
+void TestConversions::structureIsReadFromTheRegisterLayout()
+{
+    QTemporaryDir dir;
+    for (int version = schema::OldestStructure; version <= StructureVersion; ++version) {
+        const QString path = dir.filePath(QStringLiteral("%1.mdb").arg(version));
+        files::writeNewDatabase(path, false, {}, version);
+        auto db = Database::open(path);
+        // The version row does not decide: a wrong row is ignored.
+        db->execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE polozka = 'verze'"));
+        QCOMPARE(conversions::detectStructure(*db), version);
+    }
+    auto db = newDatabase(dir, QStringLiteral("foreign.mdb"));
+    db->execute(QStringLiteral("ALTER TABLE rizika ADD COLUMN navic TEXT"));
+    QCOMPARE(conversions::detectStructure(*db), -1);
+    db->execute(QStringLiteral("DROP TABLE rizika"));
+    QCOMPARE(conversions::detectStructure(*db), -1);
+}
+
+void TestConversions::stepsCarryEveryFieldToTheCurrentStructure()
+{
+    QTemporaryDir dir;
+    auto db = oldRegister(dir, 0);
+
+    QCOMPARE(conversions::convertStep(*db, 0), 4);
+    QCOMPARE(conversions::detectStructure(*db), 1);
+    QCOMPARE(versionRow(*db), QStringLiteral("1"));
+    // The keyed list keeps each damaged object once and drops the row without a name.
+    QCOMPARE(db->query(QStringLiteral("SELECT cast_tela FROM poskozeni ORDER BY 1")).size(), 2);
+    QCOMPARE(field(*db, 1, "poznamky").toString(), longNote(120).trimmed());
+
+    QCOMPARE(conversions::convertStep(*db, 1), 4);
+    QCOMPARE(conversions::detectStructure(*db), 2);
+    QCOMPARE(conversions::convertStep(*db, 2), 4);
+    QCOMPARE(conversions::detectStructure(*db), 3);
+    QCOMPARE(versionRow(*db), QStringLiteral("3"));
+    QVERIFY(!db->exists(
+        QStringLiteral("SELECT 1 FROM sqlite_schema WHERE name IN ('rizika1', 'poskozeni1')")));
+    // The table is rebuilt exactly as a new database has it, lookup index included.
+    QTemporaryDir fresh;
+    auto current = newDatabase(fresh);
+    const QString layout =
+        QStringLiteral("SELECT group_concat(sql, ';') FROM sqlite_schema WHERE tbl_name = ?");
+    for (const QString &table : {QStringLiteral("rizika"), QStringLiteral("poskozeni")})
+        QCOMPARE(db->scalarText(layout, {table}), current->scalarText(layout, {table}));
+
+    // Risk 1: texts trimmed, everything else as it was; summary fields from its attachments.
+    const Rows one = db->query(QStringLiteral("SELECT * FROM rizika WHERE id_riziko = 1"));
+    const QStringList expected = {QStringLiteral("1"),          QStringLiteral("Lisovna"),
+                                  QStringLiteral("lisař"),      QStringLiteral("Mechanické"),
+                                  QStringLiteral("lis"),        QStringLiteral("stlačení"),
+                                  QStringLiteral("ruce"),       QStringLiteral("rozdrcení"),
+                                  QStringLiteral("kryt"),       QStringLiteral("velká"),
+                                  QStringLiteral("možná"),      QStringLiteral("denně"),
+                                  QStringLiteral("2.5"),        QStringLiteral("světelná závora"),
+                                  QStringLiteral("Novák"),      QStringLiteral("2024-03-31"),
+                                  QStringLiteral("<null>"),     QStringLiteral("7"),
+                                  QStringLiteral("bez úrazů"),  QStringLiteral("0"),
+                                  QStringLiteral("5 000 Kč"),   QStringLiteral("Dvořáková"),
+                                  QStringLiteral("2024-06-30"), QStringLiteral("<null>"),
+                                  longNote(50).trimmed(),       QStringLiteral("ano"),
+                                  QStringLiteral("ano"),        QStringLiteral("ano"),
+                                  QStringLiteral("ano"),        QStringLiteral("Závod/Lisovna"),
+                                  QStringLiteral("n")};
+    QCOMPARE(one.columnCount(), expected.size());
+    for (int c = 0; c < one.columnCount(); ++c)
+        QCOMPARE(one.at(0, c).isValid() ? one.at(0, c).toString() : QStringLiteral("<null>"),
+                 expected[c]);
+    QCOMPARE(one.at(0, 12).toDouble(), 2.5);
+
+    // Risk 2: no requirement becomes 0 and "ne"; no value, no texts and no dates stay empty.
+    QCOMPARE(field(*db, 2, "pozadavek_id").toLongLong(), 0);
+    for (const char *name : {"pozadavek", "oopp_poskytnute", "oopp_chybejici", "dilci_ukoly"})
+        QCOMPARE(field(*db, 2, name).toString(), QStringLiteral("ne"));
+    for (const char *name : {"riziko", "pracovnik", "opatreni_termin", "program_splneno"})
+        QVERIFY2(!field(*db, 2, name).isValid(), name);
+    QCOMPARE(field(*db, 2, "cesta").toString(), QStringLiteral("Závod"));
+
+    // Closed risks keep their paths, quotes and percent signs are plain text.
+    QCOMPARE(field(*db, 3, "poznamky").toString(), QStringLiteral("it's \"100 %\" & more"));
+    QCOMPARE(field(*db, 3, "oopp_poskytnute").toString(), QStringLiteral("ano"));
+    QCOMPARE(field(*db, 3, "oopp_chybejici").toString(), QStringLiteral("ne"));
+    QCOMPARE(field(*db, 3, "pozadavek").toString(), QStringLiteral("ne"));
+    QCOMPARE(field(*db, 3, "cesta").toString(), QStringLiteral("Závod/Lisovna"));
+    QCOMPARE(field(*db, 4, "cesta").toString(), QStringLiteral("Zrušená hala/Stará lakovna"));
+    QCOMPARE(field(*db, 4, "dilci_ukoly").toString(), QStringLiteral("ano"));
+    QCOMPARE(field(*db, 4, "program_splneno").toString(), QStringLiteral("2024-10-10"));
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE legislativa = 'n'")),
+             4);
+    // The other tables are not touched.
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM dilci_ukoly")), 3);
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM oop_rizika")), 3);
+    QCOMPARE(db->scalarText(QStringLiteral("SELECT algoritmus FROM rizika_uzavrene")),
+             QStringLiteral("Z * P * F"));
+}
+
+void TestConversions::secondStepBringsPathsToEveryRiskFromTheTree()
+{
+    QTemporaryDir dir;
+    auto db = oldRegister(dir, 2);
+    // A tree changed after the risks were closed: step 3 refreshes only the open ones.
+    db->execute(QStringLiteral("UPDATE systemy SET system_nadrazeny = '' WHERE system = "
+                               "'Lisovna'"));
+    QCOMPARE(conversions::convertStep(*db, 2), 4);
+    QCOMPARE(field(*db, 1, "cesta").toString(), QStringLiteral("Lisovna"));
+    QCOMPARE(field(*db, 3, "cesta").toString(), QStringLiteral("stará cesta"));
+    QCOMPARE(field(*db, 4, "cesta").toString(), QStringLiteral("stará cesta"));
+    for (const char *name : {"pozadavek", "oopp_poskytnute", "oopp_chybejici", "dilci_ukoly"})
+        QCOMPARE(field(*db, 1, name).toString(), QStringLiteral("ano"));
+
+    // Step 2 had no paths to keep, so closed risks take theirs from the tree too.
+    auto v1 = oldRegister(dir, 1);
+    v1->execute(QStringLiteral("UPDATE rizika SET poznamky = NULL"));
+    QCOMPARE(conversions::convertStep(*v1, 1), 4);
+    QCOMPARE(field(*v1, 3, "cesta").toString(), QStringLiteral("Závod/Lisovna"));
+    QCOMPARE(field(*v1, 4, "cesta").toString(), QStringLiteral("Zrušená hala/Stará lakovna"));
+    QCOMPARE(field(*v1, 3, "pozadavek_id").toLongLong(), 0);
+}
+
+void TestConversions::longNotesAreSavedBeforeTheyAreShortened()
+{
+    QTemporaryDir dir;
+    auto db = oldRegister(dir, 1);
+    db->execute(QStringLiteral("UPDATE rizika SET poznamky = ? WHERE id_riziko = 4"),
+                {longNote(160)});
+    const QStringList before = contents(*db);
+
+    // No to the notes question: nothing written anywhere.
+    ScriptedMessages no;
+    no.answers = {true, false};
+    QVERIFY(!conversions::runStep(*db, 1, no));
+    QCOMPARE(no.kinds(), QStringList({QStringLiteral("ask"), QStringLiteral("ask")}));
+    QCOMPARE(no.shown[0].text, QStringLiteral("Převést databázi ze struktury x.1.x na x.2.x?"));
+    QVERIFY(no.shown[1].text.startsWith(QStringLiteral("Poznámky 2 rizik jsou delší než 50")));
+    QCOMPARE(contents(*db), before);
+    QCOMPARE(folderEntries(dir.path()), QStringList({QStringLiteral("v1.mdb")}));
+
+    // A file of that name already exists and must stay as it is.
+    QFile existing(dir.filePath(QStringLiteral("v1_poznamky.txt")));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("cizí");
+    existing.close();
+
+    ScriptedMessages yes;
+    yes.answers = {true, true};
+    QVERIFY(conversions::runStep(*db, 1, yes));
+    const QString notesFile = dir.filePath(QStringLiteral("v1_poznamky_2.txt"));
+    QCOMPARE(yes.shown.last().kind, QStringLiteral("inform"));
+    QCOMPARE(yes.shown.last().text,
+             QStringLiteral("Databáze byla převedena na strukturu x.2.x. Převedeno rizik: 4.\n"
+                            "Plné znění zkrácených poznámek je uloženo v souboru '%1'.")
+                 .arg(QDir::toNativeSeparators(notesFile)));
+    QCOMPARE(fileBytes(dir.filePath(QStringLiteral("v1_poznamky.txt"))), QByteArray("cizí"));
+    const QString saved = QString::fromUtf8(fileBytes(notesFile));
+    QVERIFY(
+        saved.contains(QStringLiteral("Riziko 1\n") + longNote(120).trimmed() + QLatin1Char('\n')));
+    QVERIFY(
+        saved.contains(QStringLiteral("Riziko 4\n") + longNote(160).trimmed() + QLatin1Char('\n')));
+    QVERIFY(!saved.contains(QStringLiteral("Riziko 3")));
+    QCOMPARE(field(*db, 1, "poznamky").toString(), longNote(50).trimmed());
+    QCOMPARE(field(*db, 4, "poznamky").toString(), longNote(50).trimmed());
+    QCOMPARE(field(*db, 3, "poznamky").toString(), QStringLiteral("it's \"100 %\" & more"));
+}
+
+void TestConversions::wrongStructureOrNoAnswerChangesNothing()
+{
+    QTemporaryDir dir;
+    auto db = oldRegister(dir, 2);
+    const QStringList before = contents(*db);
+    for (int step : {0, 1}) {
+        ScriptedMessages messages;
+        messages.answers = {true, true};
+        QVERIFY(!conversions::runStep(*db, step, messages));
+        QCOMPARE(messages.kinds(), QStringList{QStringLiteral("fail")});
+        QCOMPARE(messages.lastText(),
+                 QStringLiteral("Databáze má strukturu x.2.x, tento převod je určen pro strukturu "
+                                "x.%1.x. Databáze nebyla změněna.")
+                     .arg(step));
+        QCOMPARE(contents(*db), before);
+    }
+    ScriptedMessages no;
+    QVERIFY(!conversions::runStep(*db, 2, no));
+    QCOMPARE(no.kinds(), QStringList{QStringLiteral("ask")});
+    QCOMPARE(contents(*db), before);
+
+    // A current database refuses every step.
+    auto current = newDatabase(dir);
+    ScriptedMessages again;
+    again.answers = {true};
+    QVERIFY(!conversions::runStep(*current, 2, again));
+    QVERIFY(again.lastText().startsWith(QStringLiteral("Databáze má strukturu x.3.x")));
+}
+
+void TestConversions::failureHalfWayLeavesTheDatabaseAsItWas()
+{
+    QTemporaryDir dir;
+    auto db = oldRegister(dir, 1);
+    // The version row is written last, after the register has been rebuilt.
+    db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON uzivatelske_nastaveni "
+                               "WHEN NEW.polozka = 'verze' BEGIN SELECT RAISE(ABORT, 'zamítnuto'); "
+                               "END"));
+    const QStringList before = contents(*db);
+    ScriptedMessages messages;
+    messages.answers = {true, true};
+    QVERIFY(!conversions::runStep(*db, 1, messages));
+    QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
+    QVERIFY(messages.lastText().startsWith(
+        QStringLiteral("Databáze nebyla převedena a zůstala beze změny.\nzamítnuto")));
+    QCOMPARE(contents(*db), before);
+    // The notes file was written before the step; it goes with the failed step.
+    QCOMPARE(folderEntries(dir.path()), QStringList({QStringLiteral("v1.mdb")}));
+    QCOMPARE(conversions::detectStructure(*db), 1);
+
+    // Another program holding the file: busy, and still nothing changed.
+    db->execute(QStringLiteral("DROP TRIGGER refuse"));
+    const QStringList unlocked = contents(*db);
+    auto other = Database::open(db->path());
+    Transaction holding(*other);
+    db->setBusyTimeout(10);
+    ScriptedMessages busy;
+    busy.answers = {true, true};
+    QVERIFY(!conversions::runStep(*db, 1, busy));
+    QCOMPARE(busy.lastText(), QStringLiteral("Databáze nebyla převedena! Databáze je používaná i "
+                                             "jiným uživatelem."));
+    QCOMPARE(contents(*db), unlocked);
+}
+
+void TestConversions::emptyRegisterConvertsAndPassesTheVersionCheck()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("empty.mdb"));
+    files::writeNewDatabase(path, false, {}, 0);
+    auto db = Database::open(path);
+    for (int step = conversions::FirstStep; step <= conversions::LastStep; ++step) {
+        // Part-way, the version check still warns.
+        ScriptedMessages check;
+        checkStructureVersion(*db, check);
+        QCOMPARE(check.kinds(), QStringList{QStringLiteral("fail")});
+
+        ScriptedMessages messages;
+        messages.answers = {true};
+        QVERIFY(conversions::runStep(*db, step, messages));
+        QCOMPARE(messages.lastText(),
+                 QStringLiteral("Databáze byla převedena na strukturu x.%1.x. Převedeno rizik: 0.")
+                     .arg(step + 1));
+    }
+    ScriptedMessages check;
+    checkStructureVersion(*db, check);
+    QVERIFY(check.shown.isEmpty());
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")), 0);
+}
+
+QTEST_GUILESS_MAIN(TestConversions)
+#include "tst_conversions.moc"
