@@ -73,13 +73,27 @@ void copyRows(Database &db, const schema::Table &source, const schema::Table &ta
                         source.name));
 }
 
-// Rebuilds a table with the target layout through a temporary copy of the source layout.
+// Renames the table to the temporary name, replacing a leftover of that name.
+void holdInTemporaryTable(Database &db, const QString &table, const QString &temporary)
+{
+    db.execute(QStringLiteral("DROP TABLE IF EXISTS ") + temporary);
+    // Lookup indexes would keep their names on the renamed table and block the new ones.
+    const Rows indexes = db.query(QStringLiteral("SELECT name FROM sqlite_schema WHERE type = "
+                                                 "'index' AND tbl_name = ? AND sql IS NOT NULL"),
+                                  {table});
+    for (int i = 0; i < indexes.size(); ++i)
+        db.execute(QStringLiteral("DROP INDEX \"%1\"").arg(indexes.at(i, 0).toString()));
+    db.execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(table, temporary));
+}
+
+// Rebuilds a table with the target layout. The rows wait in the temporary table under the
+// source layout (renamed rather than copied, which halves the work on a large register)
+// until they are copied into the new table.
 void rebuild(Database &db, const schema::Table &source, const schema::Table &target,
              const QHash<QString, QString> &computed = {})
 {
     const schema::Table temporary = renamed(source, target.name + QStringLiteral("1"));
-    replaceTable(db, temporary);
-    copyRows(db, source, temporary);
+    holdInTemporaryTable(db, source.name, temporary.name);
     replaceTable(db, target);
     copyRows(db, temporary, target, computed);
     db.execute(QStringLiteral("DROP TABLE ") + temporary.name);
@@ -89,12 +103,8 @@ void rebuild(Database &db, const schema::Table &source, const schema::Table &tar
 // row without a name is dropped.
 void rebuildDamagedObjects(Database &db, int source)
 {
-    const schema::Table &from = schema::table(QStringLiteral("poskozeni"), source);
-    const schema::Table &to = schema::table(QStringLiteral("poskozeni"), source + 1);
-    const schema::Table temporary = renamed(from, QStringLiteral("poskozeni1"));
-    replaceTable(db, temporary);
-    copyRows(db, from, temporary);
-    replaceTable(db, to);
+    holdInTemporaryTable(db, QStringLiteral("poskozeni"), QStringLiteral("poskozeni1"));
+    replaceTable(db, schema::table(QStringLiteral("poskozeni"), source + 1));
     db.execute(QStringLiteral("INSERT INTO poskozeni (cast_tela) SELECT DISTINCT cast_tela "
                               "FROM poskozeni1 WHERE cast_tela IS NOT NULL"));
     db.execute(QStringLiteral("DROP TABLE poskozeni1"));

@@ -1,0 +1,114 @@
+// The three structure conversions on a large register kept in the oldest structure, beside
+// the floor any rebuild has to pay: the engine copying `rizika` into a new table and
+// dropping the old one, three times, with no other work.
+//
+//   build/bench/bench_conversions [--risks N]   (default 100000)
+
+#include "RatioReporter.h"
+
+#include "app/DemoDatabase.h"
+#include "db/Conversions.h"
+#include "db/Database.h"
+#include "db/DatabaseFiles.h"
+#include "db/Schema.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int g_risks = 100000;
+QString g_oldRegister;
+QString g_work;
+
+// The demo register in the oldest structure: every table copied over, the risks without
+// the fields that structure lacked.
+void writeOldRegister(const QString &demo, const QString &path)
+{
+    using namespace tamvel;
+    files::writeNewDatabase(
+        path, false,
+        [&](Database &db) {
+            db.execute(QStringLiteral("ATTACH DATABASE ? AS demo"), {demo});
+            inTransaction(db, [&] {
+                for (const schema::Table &table : schema::tables(0)) {
+                    const QString columns = table.fieldNames().join(QLatin1Char(','));
+                    db.execute(QStringLiteral("DELETE FROM ") + table.name);
+                    db.execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM demo.%1")
+                                   .arg(table.name, columns));
+                }
+            });
+            db.execute(QStringLiteral("DETACH DATABASE demo"));
+        },
+        0);
+}
+
+std::unique_ptr<tamvel::Database> freshCopy(benchmark::State &state)
+{
+    state.PauseTiming();
+    QFile::remove(g_work);
+    QFile::copy(g_oldRegister, g_work);
+    auto db = tamvel::Database::open(g_work);
+    state.ResumeTiming();
+    return db;
+}
+
+void convertAllSteps(benchmark::State &state)
+{
+    for (auto _ : state) {
+        auto db = freshCopy(state);
+        for (int step = tamvel::conversions::FirstStep; step <= tamvel::conversions::LastStep;
+             ++step)
+            if (tamvel::conversions::convertStep(*db, step) != g_risks)
+                state.SkipWithError("wrong risk count");
+    }
+}
+
+void rebuildFloor(benchmark::State &state)
+{
+    for (auto _ : state) {
+        auto db = freshCopy(state);
+        for (int i = 0; i < 3; ++i)
+            tamvel::inTransaction(*db, [&] {
+                db->execute(QStringLiteral("CREATE TABLE rizika1 AS SELECT * FROM rizika"));
+                db->execute(QStringLiteral("DROP TABLE rizika"));
+                db->execute(QStringLiteral("CREATE TABLE rizika AS SELECT * FROM rizika1"));
+                db->execute(QStringLiteral("DROP TABLE rizika1"));
+            });
+    }
+}
+
+} // namespace
+
+BENCHMARK(convertAllSteps)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(rebuildFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--risks") == 0)
+            g_risks = std::atoi(argv[i + 1]);
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    QTemporaryDir dir;
+    const QString demo = dir.filePath(QStringLiteral("demo.mdb"));
+    tamvel::demo::writeDemoDatabase(demo, g_risks);
+    g_oldRegister = dir.filePath(QStringLiteral("old.mdb"));
+    writeOldRegister(demo, g_oldRegister);
+    g_work = dir.filePath(QStringLiteral("work.mdb"));
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nConversion of %d risks from x.0.x to x.3.x / three bare table rebuilds: %.2f "
+                "(goal <= 3.00)\n",
+                g_risks, reporter.ratio("convertAllSteps", "rebuildFloor"));
+    benchmark::Shutdown();
+    return 0;
+}
