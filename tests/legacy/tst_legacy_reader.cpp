@@ -1,0 +1,887 @@
+#include "legacy/AccessFile.h"
+#include "legacy/FileFormat.h"
+#include "legacy/Properties.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <clocale>
+#include <cstring>
+
+using namespace tamvel::legacy;
+
+using Row = QVector<QVariant>;
+using Rows = QVector<Row>;
+
+class TestLegacyReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void detectsFormats();
+    void listsTheUserTables();
+    void columnLayoutsFollowTheVersion();
+    void columnLayoutsFollowTheVersion_data();
+    void requiredComesFromTheProperties();
+    void czechTextsAreDecoded();
+    void riskValuesNullsAndDates();
+    void compressedTextIsDecoded();
+    void singleKeepsItsDecimalForm();
+    void numbersIgnoreTheLocale();
+    void otherColumnTypesComeFromStoredBytes();
+    void deletedRowsAreSkipped();
+    void movedRowsAreFollowed();
+    void nestedReadsKeepTheirPlace();
+    void encryptedReadsLikePlain();
+    void hostileFilesAreRefused();
+    void hostileFilesAreRefused_data();
+    void damagedPagesNeverCrash();
+    void readingLeavesTheFileUnchanged();
+    void unknownTableIsAnError();
+
+private:
+    QString copy(const QString &fixture);
+    QString write(const QString &name, const QByteArray &content);
+    QTemporaryDir m_dir;
+};
+
+static QByteArray fixtureBytes(const QString &name)
+{
+    QFile file(QStringLiteral(TAMVEL_LEGACY_FIXTURES "/") + name);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing fixture");
+    return file.readAll();
+}
+
+// The code under test only ever sees copies.
+QString TestLegacyReader::copy(const QString &fixture)
+{
+    return write(fixture, fixtureBytes(fixture));
+}
+
+QString TestLegacyReader::write(const QString &name, const QByteArray &content)
+{
+    const QString path = m_dir.filePath(name);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QFile::remove(path);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        qFatal("cannot write a test file");
+    return path;
+}
+
+static QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Text as Jet 4 stores it without compression.
+static QByteArray ucs2(const QString &text)
+{
+    QByteArray result;
+    for (const QChar c : text) {
+        result.append(char(c.unicode() & 0xff));
+        result.append(char(c.unicode() >> 8));
+    }
+    return result;
+}
+
+static bool readAll(const AccessFile &file, const QString &table, Rows *rows, QString *error)
+{
+    rows->clear();
+    return file.readRows(
+        table, [&](const Row &row) { rows->push_back(row); }, error);
+}
+
+static int column(const AccessTable &table, const QString &name)
+{
+    for (int i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].name == name)
+            return i;
+    return -1;
+}
+
+// The row whose first column (the register's key) is `id`.
+static Row rowWithId(const Rows &rows, double id)
+{
+    for (const Row &row : rows)
+        if (row.value(0).toDouble() == id)
+            return row;
+    return {};
+}
+
+// Jet 4 pages as the published format describes them, for tests that alter a copy.
+namespace jet4 {
+
+constexpr int PageSize = 4096;
+constexpr int RowCountAt = 12;
+
+quint32 u16(const QByteArray &b, qsizetype at)
+{
+    return quint32(uchar(b[at])) | quint32(uchar(b[at + 1])) << 8;
+}
+
+quint32 u32(const QByteArray &b, qsizetype at)
+{
+    return u16(b, at) | u16(b, at + 2) << 16;
+}
+
+void put16(QByteArray &b, qsizetype at, quint32 v)
+{
+    b[at] = char(v & 0xff);
+    b[at + 1] = char((v >> 8) & 0xff);
+}
+
+struct Slot
+{
+    qsizetype page = -1; // file offset of the page
+    int row = -1;
+    int start = 0, end = 0;
+};
+
+// The data row holding the file byte at `offset`.
+Slot slotAt(const QByteArray &file, qsizetype offset)
+{
+    Slot s;
+    s.page = offset / PageSize * PageSize;
+    const int inPage = int(offset - s.page);
+    const int rows = int(u16(file, s.page + RowCountAt));
+    for (int r = 0; r < rows; ++r) {
+        const int start = int(u16(file, s.page + RowCountAt + 2 + r * 2) & 0x1fff);
+        const int end = r == 0 ? PageSize : int(u16(file, s.page + RowCountAt + r * 2) & 0x1fff);
+        if (inPage >= start && inPage < end)
+            return {s.page, r, start, end};
+    }
+    return {};
+}
+
+// File offset of the column entry `column` in the definition of the table that also has
+// the column `sibling`.
+qsizetype columnEntry(const QByteArray &file, const QString &column, const QString &sibling)
+{
+    for (qsizetype base = PageSize; base + PageSize <= file.size(); base += PageSize) {
+        if (file[base] != 0x02)
+            continue;
+        const int numCols = int(u16(file, base + 45));
+        const qsizetype entries = base + 63 + qsizetype(u32(file, base + 51)) * 12;
+        qsizetype pos = entries + numCols * 25;
+        QStringList names;
+        for (int i = 0; i < numCols && pos + 2 < base + PageSize; ++i) {
+            const int length = int(u16(file, pos));
+            names << QString::fromUtf16(
+                reinterpret_cast<const char16_t *>(file.constData() + pos + 2), length / 2);
+            pos += 2 + length;
+        }
+        if (names.contains(sibling) && names.contains(column))
+            return entries + names.indexOf(column) * 25;
+    }
+    return -1;
+}
+
+} // namespace jet4
+
+void TestLegacyReader::detectsFormats()
+{
+    QCOMPARE(detectFormat(m_dir.filePath(QStringLiteral("nothing-here.mdb"))), FileFormat::Missing);
+    QCOMPARE(detectFormat(m_dir.path()), FileFormat::Missing);
+    QCOMPARE(detectFormat(write(QStringLiteral("empty.mdb"), QByteArray())), FileFormat::Empty);
+    QCOMPARE(detectFormat(write(QStringLiteral("text.mdb"), "Seznam rizik\nřádek 2\n")),
+             FileFormat::Unknown);
+    QCOMPARE(detectFormat(write(QStringLiteral("short.mdb"), "SQL")), FileFormat::Unknown);
+    // The signatures only count at their own offsets.
+    QCOMPARE(detectFormat(
+                 write(QStringLiteral("offset.mdb"), QByteArray("Standard Jet DB\0\0\0\0\0", 20))),
+             FileFormat::Unknown);
+    QCOMPARE(detectFormat(write(QStringLiteral("header.mdb"), QByteArray("SQLite format 3\0", 16))),
+             FileFormat::Tamvel);
+    QCOMPARE(detectFormat(write(QStringLiteral("ace.accdb"),
+                                QByteArray("\0\1\0\0Standard ACE DB\0", 20) + QByteArray(100, 0))),
+             FileFormat::Access);
+    QCOMPARE(detectFormat(copy(QStringLiteral("legacy-v1.mdb"))), FileFormat::Access);
+    QCOMPARE(detectFormat(copy(QStringLiteral("legacy-v3-encrypted.mdb"))), FileFormat::Access);
+
+    // A register written by SQLite itself.
+    const QString sqlitePath = m_dir.filePath(QStringLiteral("tamvel.mdb"));
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("detect"));
+        db.setDatabaseName(sqlitePath);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("CREATE TABLE rizika (id INTEGER)")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("detect"));
+    QCOMPARE(detectFormat(sqlitePath), FileFormat::Tamvel);
+
+    QString error;
+    QVERIFY(!AccessFile::open(sqlitePath, &error));
+    QVERIFY2(error.contains(QStringLiteral("Tamvel")), qPrintable(error));
+}
+
+void TestLegacyReader::listsTheUserTables()
+{
+    const QStringList expected{
+        QStringLiteral("skupiny"),
+        QStringLiteral("uzivatele"),
+        QStringLiteral("pracovnici"),
+        QStringLiteral("systemy"),
+        QStringLiteral("system_pracovnik"),
+        QStringLiteral("nebezpeci_kategorie"),
+        QStringLiteral("nebezpeci_kategorie_druh"),
+        QStringLiteral("poskozeni"),
+        QStringLiteral("zavaznost"),
+        QStringLiteral("pravdepodobnost"),
+        QStringLiteral("frekvence"),
+        QStringLiteral("urovne_rizika"),
+        QStringLiteral("algoritmy"),
+        QStringLiteral("oop"),
+        QStringLiteral("typ"),
+        QStringLiteral("predpisy"),
+        QStringLiteral("dokumenty"),
+        QStringLiteral("pozadavky"),
+        QStringLiteral("pozadavky_predpisy"),
+        QStringLiteral("rizika"),
+        QStringLiteral("rizika_uzavrene"),
+        QStringLiteral("uzivatelske_nastaveni"),
+        QStringLiteral("oop_rizika"),
+        QStringLiteral("dilci_ukoly"),
+    };
+    for (const char *name : {"legacy-v0.mdb", "legacy-v1.mdb", "legacy-v2.mdb", "legacy-v3.mdb",
+                             "legacy-v3-encrypted.mdb"}) {
+        QString error;
+        const auto file = AccessFile::open(copy(QString::fromUtf8(name)), &error);
+        QVERIFY2(file, qPrintable(error));
+        QCOMPARE(file->jetVersion(), 4);
+        QCOMPARE(file->tableNames(), expected);
+    }
+
+    QString error;
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
+    QVERIFY2(file, qPrintable(error));
+    QVERIFY(!file->table(QStringLiteral("MSysObjects")));
+    QVERIFY(!file->table(QStringLiteral("neexistuje")));
+    // Access names ignore letter case.
+    const auto upper = file->table(QStringLiteral("RIZIKA"));
+    QVERIFY(upper);
+    QCOMPARE(upper->name, QStringLiteral("rizika"));
+}
+
+void TestLegacyReader::columnLayoutsFollowTheVersion_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("riskColumns");
+    QTest::addColumn<int>("notesSize");
+    QTest::addColumn<int>("damageSize");
+    QTest::addColumn<QStringList>("damageKey");
+    const QStringList key{QStringLiteral("cast_tela")};
+    QTest::newRow("x.0") << QStringLiteral("legacy-v0.mdb") << 25 << 150 << 30 << QStringList();
+    QTest::newRow("x.1") << QStringLiteral("legacy-v1.mdb") << 25 << 160 << 50 << key;
+    QTest::newRow("x.2") << QStringLiteral("legacy-v2.mdb") << 30 << 50 << 50 << key;
+    QTest::newRow("x.3") << QStringLiteral("legacy-v3.mdb") << 31 << 50 << 50 << key;
+}
+
+void TestLegacyReader::columnLayoutsFollowTheVersion()
+{
+    QFETCH(QString, fixture);
+    QFETCH(int, riskColumns);
+    QFETCH(int, notesSize);
+    QFETCH(int, damageSize);
+    QFETCH(QStringList, damageKey);
+
+    QString error;
+    const auto file = AccessFile::open(copy(fixture), &error);
+    QVERIFY2(file, qPrintable(error));
+
+    const auto risks = file->table(QStringLiteral("rizika"));
+    QVERIFY(risks);
+    QCOMPARE(risks->columns.size(), riskColumns);
+    QCOMPARE(risks->primaryKey, QStringList{QStringLiteral("id_riziko")});
+    const AccessColumn &first = risks->columns.first();
+    QCOMPARE(first.name, QStringLiteral("id_riziko"));
+    QCOMPARE(first.type, AccessColumn::Type::Single);
+    QCOMPARE(first.size, 4);
+    const AccessColumn &notes = risks->columns[column(*risks, QStringLiteral("poznamky"))];
+    QCOMPARE(notes.type, AccessColumn::Type::Text);
+    QCOMPARE(notes.size, notesSize);
+    const AccessColumn &deadline =
+        risks->columns[column(*risks, QStringLiteral("opatreni_termin"))];
+    QCOMPARE(deadline.type, AccessColumn::Type::Date);
+    QCOMPARE(deadline.size, 8);
+    QCOMPARE(risks->columns[1].name, QStringLiteral("system"));
+    QCOMPARE(risks->columns[1].size, 50);
+    QCOMPARE(risks->columns[12].name, QStringLiteral("riziko"));
+    QCOMPARE(risks->columns[24].name, QStringLiteral("poznamky"));
+
+    const auto damage = file->table(QStringLiteral("poskozeni"));
+    QVERIFY(damage);
+    QCOMPARE(damage->columns.size(), 1);
+    QCOMPARE(damage->columns[0].name, QStringLiteral("cast_tela"));
+    QCOMPARE(damage->columns[0].type, AccessColumn::Type::Text);
+    QCOMPARE(damage->columns[0].size, damageSize);
+    QCOMPARE(damage->primaryKey, damageKey);
+
+    // Keys of several columns keep the index's order; a table may have none.
+    QCOMPARE(file->table(QStringLiteral("uzivatelske_nastaveni"))->primaryKey,
+             (QStringList{QStringLiteral("uzivatel"), QStringLiteral("typ"),
+                          QStringLiteral("polozka")}));
+    QCOMPARE(file->table(QStringLiteral("dokumenty"))->primaryKey, QStringList());
+}
+
+void TestLegacyReader::requiredComesFromTheProperties()
+{
+    // These files keep no column properties (MSysObjects.LvProp is empty, mdb-schema prints
+    // no NOT NULL), so nothing is stated Required, not even the key predpisy.predpis_id.
+    QString error;
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v1.mdb")), &error);
+    QVERIFY2(file, qPrintable(error));
+    const auto rules = file->table(QStringLiteral("predpisy"));
+    QVERIFY(rules);
+    QCOMPARE(rules->primaryKey, QStringList{QStringLiteral("predpis_id")});
+    for (const AccessColumn &c : rules->columns)
+        QVERIFY2(!c.required, qPrintable(c.name));
+
+    // A property blob as Access writes it: a list of names, then a block per column.
+    auto le16 = [](int v) { return QByteArray(1, char(v & 0xff)) + QByteArray(1, char(v >> 8)); };
+    auto le32 = [&](int v) { return le16(v & 0xffff) + le16(v >> 16); };
+    auto name = [&](const QString &s) { return le16(int(s.size() * 2)) + ucs2(s); };
+    auto record = [&](int nameIndex, int type, const QByteArray &data) {
+        return le16(8 + int(data.size())) + QByteArray(1, 0) + QByteArray(1, char(type)) +
+               le16(nameIndex) + le16(int(data.size())) + data;
+    };
+    auto block = [&](const QString &object, const QByteArray &records) {
+        const QByteArray objectName = le32(4 + 2 + int(object.size()) * 2) + name(object);
+        return le32(6 + int(objectName.size() + records.size())) + le16(0x01) + objectName +
+               records;
+    };
+    const QByteArray names = name(QStringLiteral("Required")) + name(QStringLiteral("Format"));
+    const QByteArray blob =
+        QByteArray("MR2\0", 4) + le32(6 + int(names.size())) + le16(0x80) + names +
+        block(QStringLiteral("predpis_id"), record(0, 0x01, QByteArray(1, char(0xff)))) +
+        block(QStringLiteral("typ"),
+              record(0, 0x01, QByteArray(1, 0)) + record(1, 0x0a, ucs2(QStringLiteral(">")))) +
+        block(QStringLiteral("nazev"), record(1, 0x01, QByteArray(1, 1)));
+    auto decode = [](const char *data, int size) {
+        return QString::fromUtf16(reinterpret_cast<const char16_t *>(data), size / 2);
+    };
+    QCOMPARE(detail::objectsWithFlag(blob, QStringLiteral("Required"), decode),
+             QSet<QString>{QStringLiteral("predpis_id")});
+    // Cut anywhere, the blob gives at most what came before the cut.
+    for (qsizetype cut = 0; cut < blob.size(); ++cut) {
+        const QSet<QString> found =
+            detail::objectsWithFlag(blob.left(cut), QStringLiteral("Required"), decode);
+        QVERIFY(found.isEmpty() || found == QSet<QString>{QStringLiteral("predpis_id")});
+    }
+    QVERIFY(detail::objectsWithFlag(QByteArray("XYZ\0", 4) + blob.mid(4),
+                                    QStringLiteral("Required"), decode)
+                .isEmpty());
+}
+
+void TestLegacyReader::czechTextsAreDecoded()
+{
+    for (const char *name : {"legacy-v0.mdb", "legacy-v3.mdb"}) {
+        QString error;
+        const auto file = AccessFile::open(copy(QString::fromUtf8(name)), &error);
+        QVERIFY2(file, qPrintable(error));
+
+        Rows users;
+        QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
+        QCOMPARE(users.size(), 3);
+        QCOMPARE(users[0], (Row{QStringLiteral("Administrator"), QStringLiteral(" "),
+                                QStringLiteral("admin")}));
+        QCOMPARE(users[1],
+                 (Row{QStringLiteral("Novák"), QStringLiteral("tajne1"), QStringLiteral("bozp")}));
+        QCOMPARE(users[2], (Row{QStringLiteral("Dvořáková"), QStringLiteral("heslo"),
+                                QStringLiteral("prohlizeni")}));
+
+        Rows systems;
+        QVERIFY2(readAll(*file, QStringLiteral("systemy"), &systems, &error), qPrintable(error));
+        QCOMPARE(systems.size(), 9);
+        QVERIFY(systems.contains(
+            Row{QStringLiteral("Svařovací pracoviště 1"), QStringLiteral("Svařovna")}));
+        // The root's parent is stored as an empty text (its Null bit says present), which
+        // stays apart from Null.
+        QVERIFY(systems.contains(Row{QStringLiteral("Závod Kolín"), QStringLiteral("")}));
+        QVERIFY(
+            systems.contains(Row{QStringLiteral("Stará lakovna"), QStringLiteral("Zrušená hala")}));
+    }
+}
+
+void TestLegacyReader::riskValuesNullsAndDates()
+{
+    QString error;
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
+    QVERIFY2(file, qPrintable(error));
+    const AccessTable risks = *file->table(QStringLiteral("rizika"));
+    Rows rows;
+    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
+    QCOMPARE(rows.size(), 6);
+    for (const Row &row : rows)
+        QCOMPARE(row.size(), risks.columns.size());
+    auto at = [&](double id, const char *name) {
+        return rowWithId(rows, id).value(column(risks, QString::fromUtf8(name)));
+    };
+
+    QCOMPARE(at(1, "system"), QVariant(QStringLiteral("Svařovací pracoviště 1")));
+    QCOMPARE(at(1, "opatreni_termin").toDateTime(),
+             QDateTime(QDate(2024, 3, 31), QTime(0, 0), Qt::UTC));
+    QCOMPARE(at(1, "opatreni_termin").toDateTime().timeSpec(), Qt::UTC);
+    QCOMPARE(at(1, "program_termin").toDateTime(),
+             QDateTime(QDate(2024, 6, 30), QTime(0, 0), Qt::UTC));
+    QVERIFY(!at(1, "opatreni_splneno").isValid());
+    QCOMPARE(at(1, "riziko").toDouble(), 54.0);
+    QCOMPARE(at(1, "pozadavek_id").toDouble(), 1.0);
+
+    // Risk 2: no requirement, no dates, Null texts.
+    for (const char *name : {"pozadavek_id", "opatreni_termin", "opatreni_splneno",
+                             "program_termin", "napravna_opatreni", "opatreni_zodpovida", "cil"})
+        QVERIFY2(!at(2, name).isValid(), name);
+    QCOMPARE(at(2, "poznamky"), QVariant(QStringLiteral("kukla s automatickým stmíváním")));
+
+    // Risk 3: the value 2.5 and requirement 0, which is not Null.
+    QCOMPARE(at(3, "riziko").typeId(), QMetaType::Double);
+    QCOMPARE(at(3, "riziko").toDouble(), 2.5);
+    QVERIFY(at(3, "pozadavek_id").isValid());
+    QCOMPARE(at(3, "pozadavek_id").toDouble(), 0.0);
+    QCOMPARE(at(3, "opatreni_splneno").toDateTime(),
+             QDateTime(QDate(2023, 1, 20), QTime(0, 0), Qt::UTC));
+
+    QCOMPARE(at(4, "program_splneno").toDateTime().date(), QDate(2024, 10, 10));
+    QVERIFY(!at(5, "riziko").isValid());
+    QVERIFY(!at(5, "frekvence_popis").isValid());
+    QCOMPARE(at(6, "poznamky"), QVariant(QStringLiteral("it's \"quoted\" & 50% done")));
+    QCOMPARE(at(6, "system"), QVariant(QStringLiteral("Stará lakovna")));
+
+    Rows documents;
+    QVERIFY2(readAll(*file, QStringLiteral("predpisy"), &documents, &error), qPrintable(error));
+    QCOMPARE(documents.size(), 3);
+    QVERIFY(!rowWithId(documents, 4).value(4).isValid()); // regulation 4 has no issue date
+}
+
+// The fixtures store texts as plain UCS-2; Access compresses them when it can: after the
+// marker FF FE one byte per character, a zero byte switching to and from two-byte characters.
+void TestLegacyReader::compressedTextIsDecoded()
+{
+    QByteArray content = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
+    const QByteArray plain = ucs2(QStringLiteral("tajne1"));
+    QCOMPARE(content.count(plain), 1);
+    const qsizetype at = content.indexOf(plain);
+    // Same 12 bytes: "Šťáva1" with Š (U+0160) and ť (U+0165) in two-byte mode.
+    const QByteArray compressed("\xff\xfe\x00\x60\x01\x65\x01\x00\xe1va1", 12);
+    content.replace(at, compressed.size(), compressed);
+
+    QString error;
+    const auto file = AccessFile::open(write(QStringLiteral("compressed.mdb"), content), &error);
+    QVERIFY2(file, qPrintable(error));
+    Rows users;
+    QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
+    QCOMPARE(users[1],
+             (Row{QStringLiteral("Novák"), QStringLiteral("Šťáva1"), QStringLiteral("bozp")}));
+}
+
+// A Single that has no exact binary form reads as the decimal Access shows.
+void TestLegacyReader::singleKeepsItsDecimalForm()
+{
+    QByteArray content = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
+    const float stored = 2.5f, replacement = 0.1f;
+    const QByteArray from(reinterpret_cast<const char *>(&stored), 4);
+    QCOMPARE(content.count(from), 1); // only risk 3's value
+    content.replace(from, QByteArray(reinterpret_cast<const char *>(&replacement), 4));
+
+    QString error;
+    const auto file = AccessFile::open(write(QStringLiteral("single.mdb"), content), &error);
+    QVERIFY2(file, qPrintable(error));
+    const AccessTable risks = *file->table(QStringLiteral("rizika"));
+    Rows rows;
+    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
+    QCOMPARE(rowWithId(rows, 3).value(column(risks, QStringLiteral("riziko"))).toDouble(), 0.1);
+}
+
+// Risk 3's value and dates under the C locale, the environment's and a decimal-comma one.
+void TestLegacyReader::numbersIgnoreTheLocale()
+{
+    const QString path = copy(QStringLiteral("legacy-v3.mdb"));
+    auto riskThree = [&](Row *values) {
+        QString error;
+        const auto file = AccessFile::open(path, &error);
+        if (!file)
+            return false;
+        const AccessTable risks = *file->table(QStringLiteral("rizika"));
+        Rows rows;
+        if (!readAll(*file, QStringLiteral("rizika"), &rows, &error))
+            return false;
+        const Row row = rowWithId(rows, 3);
+        *values = {row.value(column(risks, QStringLiteral("riziko"))),
+                   row.value(column(risks, QStringLiteral("opatreni_termin")))};
+        return true;
+    };
+    const QByteArray original = setlocale(LC_ALL, nullptr);
+    auto restore = qScopeGuard([&] {
+        setlocale(LC_ALL, original.constData());
+        qunsetenv("LOCPATH");
+    });
+
+    Row inC, inEnvironment, inComma;
+    QVERIFY(setlocale(LC_ALL, "C"));
+    QVERIFY(riskThree(&inC));
+    QCOMPARE(inC[0].toDouble(), 2.5);
+    QCOMPARE(inC[1].toDateTime(), QDateTime(QDate(2023, 1, 15), QTime(0, 0), Qt::UTC));
+    setlocale(LC_ALL, "");
+    QVERIFY(riskThree(&inEnvironment));
+    QCOMPARE(inEnvironment, inC);
+
+    // An installed decimal-comma locale, else a Czech one built here when the definitions
+    // are present.
+    auto comma = [] { return QByteArray(localeconv()->decimal_point) == ","; };
+    bool found = false;
+    for (const char *name : {"cs_CZ.UTF-8", "cs_CZ.utf8", "cs_CZ", "de_DE.UTF-8", "fr_FR.UTF-8"})
+        if (setlocale(LC_ALL, name) && comma()) {
+            found = true;
+            break;
+        }
+    if (!found) {
+        const QString locales = m_dir.filePath(QStringLiteral("locales"));
+        QDir().mkpath(locales);
+        QProcess::execute(QStringLiteral("localedef"),
+                          {QStringLiteral("-i"), QStringLiteral("cs_CZ"), QStringLiteral("-f"),
+                           QStringLiteral("UTF-8"), locales + QStringLiteral("/cs_CZ.UTF-8")});
+        qputenv("LOCPATH", QFile::encodeName(locales));
+        found = setlocale(LC_ALL, "cs_CZ.UTF-8") && comma();
+    }
+    if (!found)
+        QSKIP("No decimal-comma locale is available here.");
+    qInfo("Decimal comma under the locale %s", setlocale(LC_NUMERIC, nullptr));
+    QVERIFY(riskThree(&inComma));
+    QCOMPARE(inComma, inC);
+}
+
+// The fixtures have no Integer, Double or Yes/No columns: a copy's definition gives stored
+// columns those types, and their values must follow from the same bytes.
+void TestLegacyReader::otherColumnTypesComeFromStoredBytes()
+{
+    QByteArray content = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
+    const QString sibling = QStringLiteral("opatreni_splneno");
+    auto retype = [&](const char *name, char type) {
+        const qsizetype entry = jet4::columnEntry(content, QString::fromUtf8(name), sibling);
+        if (entry < 0)
+            return false;
+        content[entry] = type;
+        return true;
+    };
+    QVERIFY(retype("riziko", 0x04));           // Single -> Long
+    QVERIFY(retype("opatreni_termin", 0x07));  // Date -> Double
+    QVERIFY(retype("opatreni_splneno", 0x01)); // Date -> Yes/No
+
+    QString error;
+    const auto file = AccessFile::open(write(QStringLiteral("types.mdb"), content), &error);
+    QVERIFY2(file, qPrintable(error));
+    const AccessTable risks = *file->table(QStringLiteral("rizika"));
+    const int value = column(risks, QStringLiteral("riziko"));
+    const int deadline = column(risks, QStringLiteral("opatreni_termin"));
+    const int done = column(risks, sibling);
+    QCOMPARE(risks.columns[value].type, AccessColumn::Type::Integer);
+    QCOMPARE(risks.columns[deadline].type, AccessColumn::Type::Double);
+    QCOMPARE(risks.columns[done].type, AccessColumn::Type::Boolean);
+
+    Rows rows;
+    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
+    float twoAndHalf = 2.5f;
+    qint32 bits = 0;
+    std::memcpy(&bits, &twoAndHalf, 4);
+    QCOMPARE(rowWithId(rows, 3).value(value).typeId(), QMetaType::LongLong);
+    QCOMPARE(rowWithId(rows, 3).value(value).toLongLong(), qlonglong(bits));
+    // A date is the number of days since 1899-12-30.
+    QCOMPARE(rowWithId(rows, 1).value(deadline).typeId(), QMetaType::Double);
+    QCOMPARE(rowWithId(rows, 1).value(deadline).toDouble(),
+             double(QDate(1899, 12, 30).daysTo(QDate(2024, 3, 31))));
+    QVERIFY(!rowWithId(rows, 2).value(deadline).isValid());
+    // Yes/No lives in the Null bit: risks 3 and 6 have the date, the others not.
+    for (double id : {1, 2, 3, 4, 5, 6}) {
+        const QVariant yes = rowWithId(rows, id).value(done);
+        QCOMPARE(yes.typeId(), QMetaType::Bool);
+        QCOMPARE(yes.toBool(), id == 3 || id == 6);
+    }
+}
+
+void TestLegacyReader::deletedRowsAreSkipped()
+{
+    QByteArray content = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
+    const QByteArray novak = ucs2(QStringLiteral("Novák") + QStringLiteral("tajne1"));
+    QCOMPARE(content.count(novak), 1);
+    const jet4::Slot slot = jet4::slotAt(content, content.indexOf(novak));
+    QVERIFY(slot.row >= 0);
+    const qsizetype offset = slot.page + jet4::RowCountAt + 2 + slot.row * 2;
+    jet4::put16(content, offset, jet4::u16(content, offset) | 0x8000);
+
+    QString error;
+    const auto file = AccessFile::open(write(QStringLiteral("deleted.mdb"), content), &error);
+    QVERIFY2(file, qPrintable(error));
+    Rows users;
+    QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
+    QCOMPARE(users.size(), 2);
+    QCOMPARE(users[0].value(0), QVariant(QStringLiteral("Administrator")));
+    QCOMPARE(users[1].value(0), QVariant(QStringLiteral("Dvořáková")));
+}
+
+// Jet moves a row that grew to a new place and leaves its address at the old one; the new
+// place is marked deleted so that a page scan does not meet the row twice.
+void TestLegacyReader::movedRowsAreFollowed()
+{
+    QByteArray content = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
+    const QByteArray novak = ucs2(QStringLiteral("Novák") + QStringLiteral("tajne1"));
+    QCOMPARE(content.count(novak), 1);
+    const jet4::Slot slot = jet4::slotAt(content, content.indexOf(novak));
+    QVERIFY(slot.row >= 0);
+    const qsizetype page = slot.page;
+    const int rows = int(jet4::u16(content, page + jet4::RowCountAt));
+    const int lowest = int(jet4::u16(content, page + jet4::RowCountAt + 2 * rows) & 0x1fff);
+    const int length = slot.end - slot.start;
+    const int newStart = lowest - length;
+    QVERIFY(newStart >= jet4::RowCountAt + 2 + 2 * (rows + 1));
+
+    content.replace(page + newStart, length, content.mid(page + slot.start, length));
+    jet4::put16(content, page + jet4::RowCountAt + 2 + 2 * rows, quint32(newStart) | 0x8000);
+    jet4::put16(content, page + jet4::RowCountAt, quint32(rows + 1));
+    const quint32 pageNumber = quint32(page / jet4::PageSize);
+    content[page + slot.start] = char(rows);
+    content[page + slot.start + 1] = char(pageNumber & 0xff);
+    content[page + slot.start + 2] = char((pageNumber >> 8) & 0xff);
+    content[page + slot.start + 3] = char((pageNumber >> 16) & 0xff);
+    const qsizetype old = page + jet4::RowCountAt + 2 + slot.row * 2;
+    jet4::put16(content, old, jet4::u16(content, old) | 0x4000);
+
+    QString error;
+    const auto file = AccessFile::open(write(QStringLiteral("moved.mdb"), content), &error);
+    QVERIFY2(file, qPrintable(error));
+    Rows users;
+    QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
+    QCOMPARE(users.size(), 3);
+    QCOMPARE(users[1],
+             (Row{QStringLiteral("Novák"), QStringLiteral("tajne1"), QStringLiteral("bozp")}));
+    QCOMPARE(users[2].value(0), QVariant(QStringLiteral("Dvořáková")));
+}
+
+void TestLegacyReader::nestedReadsKeepTheirPlace()
+{
+    QString error;
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v2.mdb")), &error);
+    QVERIFY2(file, qPrintable(error));
+    Rows plain;
+    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &plain, &error), qPrintable(error));
+
+    Rows outer;
+    int innerRows = 0;
+    const bool ok = file->readRows(
+        QStringLiteral("rizika"),
+        [&](const Row &row) {
+            outer.push_back(row);
+            Rows users;
+            QString innerError;
+            if (readAll(*file, QStringLiteral("uzivatele"), &users, &innerError))
+                innerRows += int(users.size());
+        },
+        &error);
+    QVERIFY2(ok, qPrintable(error));
+    QCOMPARE(innerRows, 3 * 6);
+    QCOMPARE(outer, plain);
+}
+
+void TestLegacyReader::encryptedReadsLikePlain()
+{
+    const QByteArray plainBytes = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
+    const QByteArray encryptedBytes = fixtureBytes(QStringLiteral("legacy-v3-encrypted.mdb"));
+    // The pages really are encrypted: a stored text is visible in one file only.
+    const QByteArray novak = ucs2(QStringLiteral("Novák"));
+    QVERIFY(plainBytes.contains(novak));
+    QVERIFY(!encryptedBytes.contains(novak));
+
+    QString error;
+    const auto plain = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
+    QVERIFY2(plain, qPrintable(error));
+    const auto encrypted =
+        AccessFile::open(copy(QStringLiteral("legacy-v3-encrypted.mdb")), &error);
+    QVERIFY2(encrypted, qPrintable(error));
+    QCOMPARE(encrypted->tableNames(), plain->tableNames());
+    int values = 0;
+    for (const QString &table : plain->tableNames()) {
+        const AccessTable a = *plain->table(table), b = *encrypted->table(table);
+        QCOMPARE(b.columns.size(), a.columns.size());
+        for (int i = 0; i < a.columns.size(); ++i) {
+            QCOMPARE(b.columns[i].name, a.columns[i].name);
+            QCOMPARE(b.columns[i].type, a.columns[i].type);
+            QCOMPARE(b.columns[i].size, a.columns[i].size);
+            QCOMPARE(b.columns[i].required, a.columns[i].required);
+        }
+        QCOMPARE(b.primaryKey, a.primaryKey);
+        Rows plainRows, encryptedRows;
+        QVERIFY2(readAll(*plain, table, &plainRows, &error), qPrintable(error));
+        QVERIFY2(readAll(*encrypted, table, &encryptedRows, &error), qPrintable(error));
+        QCOMPARE(encryptedRows.size(), plainRows.size());
+        for (int r = 0; r < plainRows.size(); ++r) {
+            QCOMPARE(encryptedRows[r].size(), plainRows[r].size());
+            for (int c = 0; c < plainRows[r].size(); ++c) {
+                QCOMPARE(encryptedRows[r][c], plainRows[r][c]);
+                ++values;
+            }
+        }
+    }
+    QVERIFY(values > 400);
+}
+
+void TestLegacyReader::hostileFilesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("says");
+
+    const QByteArray v3 = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
+    const qsizetype size = v3.size();
+    const QString damaged = QStringLiteral("poškozený");
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("prázdný");
+    QTest::newRow("100 bytes") << v3.left(100) << damaged;
+    QTest::newRow("one page") << v3.left(4096) << damaged;
+    QTest::newRow("three pages") << v3.left(3 * 4096) << damaged;
+    QTest::newRow("half") << v3.left(size / 2) << damaged;
+    QTest::newRow("half, whole pages") << v3.left(size / 2 / 4096 * 4096) << damaged;
+    QTest::newRow("one page short") << v3.left(size - 4096) << damaged;
+    QTest::newRow("one byte short") << v3.left(size - 1) << damaged;
+    QTest::newRow("one byte over") << v3 + QByteArray(1, 0) << damaged;
+    QTest::newRow("text") << QByteArray("Registr rizik – poznámky\n").repeated(500)
+                          << QStringLiteral("není databáze Access");
+
+    QByteArray garbage = v3.left(4096);
+    QRandomGenerator random(20240331);
+    while (garbage.size() < size)
+        garbage += char(random.bounded(256));
+    QTest::newRow("Jet header, garbage pages") << garbage << damaged;
+    QTest::newRow("Jet header, empty pages")
+        << v3.left(4096) + QByteArray(size - 4096, 0) << damaged;
+
+    QByteArray jet3 = v3;
+    jet3[0x14] = 0; // claims 2 KiB pages
+    QTest::newRow("Jet 3 header on Jet 4 pages") << jet3 << damaged;
+    QByteArray future = v3;
+    future[0x14] = 0x42;
+    QTest::newRow("unknown version") << future << QStringLiteral("nepodporované verzi");
+
+    QByteArray noCatalogue = v3;
+    noCatalogue.replace(2 * 4096, 4096, QByteArray(4096, 0));
+    QTest::newRow("catalogue page cleared") << noCatalogue << damaged;
+
+    QByteArray badDefinition = v3;
+    const qsizetype entry =
+        jet4::columnEntry(v3, QStringLiteral("riziko"), QStringLiteral("opatreni_splneno"));
+    const qsizetype definition = entry / 4096 * 4096;
+    jet4::put16(badDefinition, definition + 45, 0xffff); // column count
+    QTest::newRow("table definition damaged") << badDefinition << QStringLiteral("rizika");
+}
+
+void TestLegacyReader::hostileFilesAreRefused()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, says);
+    QString error;
+    const auto file = AccessFile::open(write(QStringLiteral("hostile.mdb"), content), &error);
+    QVERIFY(!file);
+    QVERIFY2(error.startsWith(QStringLiteral("Soubor ")), qPrintable(error));
+    QVERIFY2(error.contains(says), qPrintable(error));
+}
+
+// Random damage to table definitions, maps and rows (values chosen to hit limits): the file
+// is refused, or its tables read, or a table read fails with a message; nothing crashes.
+void TestLegacyReader::damagedPagesNeverCrash()
+{
+    int opened = 0, refused = 0;
+    for (const char *name : {"legacy-v3.mdb", "legacy-v3-encrypted.mdb"}) {
+        const QByteArray original = fixtureBytes(QString::fromUtf8(name));
+        QRandomGenerator random(7);
+        for (int round = 0; round < 60; ++round) {
+            QByteArray content = original;
+            const int pages = int(content.size() / 4096);
+            for (int n = random.bounded(1, 9); n > 0; --n) {
+                const qsizetype page = qsizetype(random.bounded(1, pages)) * 4096;
+                const qsizetype at =
+                    page + (random.bounded(2) ? random.bounded(200) : random.bounded(4094));
+                const quint32 values[] = {
+                    0, 1, 0xff, 0xffff, 0x7fff, 0x8000, 0x4000, 0xc000, random.bounded(65536u)};
+                jet4::put16(content, at, values[random.bounded(9)]);
+            }
+            QString error;
+            const auto file =
+                AccessFile::open(write(QStringLiteral("damaged.mdb"), content), &error);
+            if (!file) {
+                QVERIFY(!error.isEmpty());
+                ++refused;
+                continue;
+            }
+            ++opened;
+            for (const QString &table : file->tableNames()) {
+                Rows rows;
+                error.clear();
+                if (!readAll(*file, table, &rows, &error))
+                    QVERIFY2(error.contains(table), qPrintable(error));
+            }
+        }
+    }
+    // Both outcomes occur, so the damage reached the checks and the rows alike.
+    QVERIFY(opened > 0);
+    QVERIFY(refused > 0);
+}
+
+void TestLegacyReader::readingLeavesTheFileUnchanged()
+{
+    for (const char *name : {"legacy-v3.mdb", "legacy-v3-encrypted.mdb"}) {
+        const QString path = copy(QString::fromUtf8(name));
+        const QByteArray before = fileBytes(path);
+        const QDateTime modified = QFileInfo(path).lastModified();
+        {
+            QString error;
+            const auto file = AccessFile::open(path, &error);
+            QVERIFY2(file, qPrintable(error));
+            for (const QString &table : file->tableNames()) {
+                QVERIFY(file->table(table));
+                Rows rows;
+                QVERIFY2(readAll(*file, table, &rows, &error), qPrintable(error));
+            }
+        }
+        QCOMPARE(QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256),
+                 QCryptographicHash::hash(before, QCryptographicHash::Sha256));
+        QCOMPARE(QFileInfo(path).lastModified(), modified);
+
+        // Read permission is all it needs.
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        QString error;
+        const auto readOnly = AccessFile::open(path, &error);
+        QVERIFY2(readOnly, qPrintable(error));
+        Rows rows;
+        QVERIFY2(readAll(*readOnly, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
+        QCOMPARE(rows.size(), 6);
+    }
+}
+
+void TestLegacyReader::unknownTableIsAnError()
+{
+    QString error;
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
+    QVERIFY2(file, qPrintable(error));
+    int calls = 0;
+    QVERIFY(!file->readRows(
+        QStringLiteral("MSysObjects"), [&](const Row &) { ++calls; }, &error));
+    QCOMPARE(calls, 0);
+    QVERIFY2(error.contains(QStringLiteral("neexistuje")), qPrintable(error));
+
+    QVERIFY(!AccessFile::open(m_dir.filePath(QStringLiteral("chybi.mdb")), &error));
+    QVERIFY2(error.contains(QStringLiteral("neexistuje")), qPrintable(error));
+}
+
+QTEST_GUILESS_MAIN(TestLegacyReader)
+#include "tst_legacy_reader.moc"
