@@ -5,6 +5,8 @@
 #include "db/DatabaseFiles.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
+#include "legacy/Import.h"
+#include "ui/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,6 +23,29 @@ CommandLine invalid(const QString &error)
     command.error = error;
     return command;
 }
+
+// Messages of an action without windows: told on the terminal, questions answered Yes.
+class ConsoleMessages : public Messages
+{
+public:
+    ConsoleMessages(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
+
+    void inform(const QString &, const QString &text) override { m_out << text << Qt::endl; }
+    void warn(const QString &, const QString &text) override { m_err << text << Qt::endl; }
+    void fail(const QString &, const QString &text) override
+    {
+        m_err << QStringLiteral("tamvel: ") << text << Qt::endl;
+    }
+    bool ask(const QString &, const QString &text, Tone) override
+    {
+        m_out << text << QStringLiteral(" ano") << Qt::endl;
+        return true;
+    }
+
+private:
+    QTextStream &m_out;
+    QTextStream &m_err;
+};
 
 } // namespace
 
@@ -42,13 +67,21 @@ CommandLine parseCommandLine(const QStringList &arguments)
         } else if (arg == QStringLiteral("--create-database") ||
                    arg == QStringLiteral("--demo-database")) {
             if (command.action != CommandLine::Action::Gui)
-                return invalid(QStringLiteral("Lze zadat jen jednu z voleb --create-database "
-                                              "a --demo-database."));
+                return invalid(QStringLiteral("Lze zadat jen jednu z voleb --create-database, "
+                                              "--demo-database a --import-mdb."));
             if (!takeValue(command.path) || command.path.isEmpty())
                 return invalid(QStringLiteral("Volba %1 potřebuje cestu k souboru.").arg(arg));
             command.action = arg == QStringLiteral("--create-database")
                                  ? CommandLine::Action::CreateDatabase
                                  : CommandLine::Action::DemoDatabase;
+        } else if (arg == QStringLiteral("--import-mdb")) {
+            if (command.action != CommandLine::Action::Gui)
+                return invalid(QStringLiteral("Volbu --import-mdb nelze spojit s jinou akcí."));
+            if (!takeValue(command.path) || !takeValue(command.target) || command.path.isEmpty() ||
+                command.target.isEmpty())
+                return invalid(QStringLiteral("Volba --import-mdb potřebuje původní soubor a "
+                                              "cestu nové databáze."));
+            command.action = CommandLine::Action::ImportMdb;
         } else if (arg == QStringLiteral("--risks")) {
             QString value;
             bool ok = false;
@@ -96,6 +129,9 @@ QString helpText()
         "  --structure N                s --create-database: prázdná databáze starší struktury "
         "x.N.x\n"
         "                               (0 až 3) pro převody a zkoušky\n"
+        "  --import-mdb ZDROJ CIL       převede registr ze souboru ve formátu Access do nové "
+        "databáze\n"
+        "                               (otázky zodpoví „pokračovat“, hlášení vypíše)\n"
         "  --first-run                  není-li zvolena databáze, vytvoří ukázkovou v datové "
         "složce\n"
         "                               uživatele, zvolí ji a spustí program\n"
@@ -127,6 +163,14 @@ int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err)
             return 2;
         }
         return 0;
+    case CommandLine::Action::ImportMdb: {
+        ConsoleMessages messages(out, err);
+        legacy::ImportResult result;
+        if (!legacy::importAccess(command.path, command.target, false, messages, &result))
+            return 1;
+        out << legacy::reportText(command.path, command.target, result) << Qt::endl;
+        return 0;
+    }
     case CommandLine::Action::Gui:
         break;
     }

@@ -9,10 +9,11 @@ namespace tamvel {
 
 struct CommandLine
 {
-    enum class Action { Gui, Help, CreateDatabase, DemoDatabase, Invalid };
+    enum class Action { Gui, Help, CreateDatabase, DemoDatabase, ImportMdb, Invalid };
 
     Action action = Action::Gui;
-    QString path;
+    QString path;   // the database to create, or the Access file to import
+    QString target; // --import-mdb: the new database
     int risks = 60;
     int structure = -1;    // --structure: an older structure version for --create-database
     bool firstRun = false; // select a demo database when none is selected yet
@@ -24,7 +25,8 @@ CommandLine parseCommandLine(const QStringList &arguments);
 
 QString helpText();
 
-// Runs an action that needs no window; returns the exit code (2 for bad input).
+// Runs an action that needs no window; returns the exit code (2 for bad input; an import
+// that did not succeed gives 1).
 int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err);
 
 // On the first start: when the selected database is missing, creates the demo database

@@ -2,6 +2,7 @@
 
 #include "access/Access.h"
 #include "access/AccessWindows.h"
+#include "app/AccessImport.h"
 #include "app/FrmAbout.h"
 #include "app/FrmNastDoc.h"
 #include "app/HelpWindow.h"
@@ -14,6 +15,7 @@
 #include "db/Version.h"
 #include "export/FrmExportOOP.h"
 #include "export/FrmExportXls.h"
+#include "legacy/FileFormat.h"
 #include "risks/FrmDilci.h"
 #include "risks/FrmRizikaGrd.h"
 #include "risks/FrmRiziko.h"
@@ -363,6 +365,15 @@ void MDITamvel::loadActiveFormula()
 
 bool MDITamvel::logIn()
 {
+    // A register of the old program cannot be logged into; it can be brought over.
+    if (legacy::detectFormat(m_session.databasePath) == legacy::FileFormat::Access) {
+        const QString converted = offerAccessImport(m_session.databasePath, QString(),
+                                                    m_interaction.messages, m_interaction.files);
+        if (converted.isEmpty())
+            return false;
+        switchToDatabase(converted);
+        return m_session.loggedIn;
+    }
     WindowSize size;
     if (!tamvel::logIn(m_session, m_interaction.login, m_interaction.messages, &size))
         return false;
@@ -599,10 +610,22 @@ void MDITamvel::selectDatabase()
         QStringLiteral("mdb databáze (*.mdb)"));
     if (chosen.isEmpty())
         return;
+    QString path = files::withMdbExtension(chosen);
+    if (legacy::detectFormat(path) == legacy::FileFormat::Access) {
+        path = offerAccessImport(path, m_session.databasePath, m_interaction.messages,
+                                 m_interaction.files);
+        if (path.isEmpty())
+            return;
+    }
+    switchToDatabase(path);
+}
+
+void MDITamvel::switchToDatabase(const QString &path)
+{
     // As if the program started again on the chosen file.
     saveWindowSize();
     closeDatabaseWindows();
-    tamvel::selectDatabase(m_session, chosen);
+    tamvel::selectDatabase(m_session, path);
     m_session.startUp();
     applyWindowSize(WindowSize());
     refresh();

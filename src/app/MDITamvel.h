@@ -103,6 +103,7 @@ private:
     void copyDatabase();
     void clearRisks();
     void convertStructure(int source);
+    void switchToDatabase(const QString &path);
     void chooseDocumentsFolder();
     void showAbout();
     void changePassword();

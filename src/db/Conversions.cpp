@@ -2,13 +2,13 @@
 
 #include "codelists/SystemPaths.h"
 #include "db/Database.h"
+#include "db/DatabaseFiles.h"
 #include "db/Schema.h"
 #include "risks/RiskRecord.h"
 #include "ui/Messages.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -202,15 +202,19 @@ qint64 convertStep(Database &db, int source)
     return risks;
 }
 
+QString longNotesQuestion(qsizetype count, int source)
+{
+    return QStringLiteral("Poznámky %1 rizik jsou delší než %2 znaků a ve struktuře %3 budou "
+                          "zkráceny. Jejich plné znění se nejprve uloží do souboru vedle "
+                          "databáze. Chcete pokračovat?")
+        .arg(count)
+        .arg(notesSize(source + 1))
+        .arg(structureName(source + 1));
+}
+
 QString notesFilePath(const QString &databasePath)
 {
-    const QFileInfo info(databasePath);
-    const QString stem = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
-                         QStringLiteral("_poznamky");
-    QString path = stem + QStringLiteral(".txt");
-    for (int i = 2; QFileInfo::exists(path); ++i)
-        path = QStringLiteral("%1_%2.txt").arg(stem).arg(i);
-    return path;
+    return files::freeNameBeside(databasePath, QStringLiteral("poznamky"), QStringLiteral("txt"));
 }
 
 bool writeNotesFile(const QString &path, const QString &databasePath,
@@ -261,14 +265,7 @@ bool runStep(Database &db, int source, Messages &messages)
 
     QString notesFile;
     if (!longNotes.isEmpty()) {
-        if (!messages.ask(Title,
-                          QStringLiteral("Poznámky %1 rizik jsou delší než %2 znaků a ve "
-                                         "struktuře %3 budou zkráceny. Jejich plné znění se "
-                                         "nejprve uloží do souboru vedle databáze. Chcete "
-                                         "pokračovat?")
-                              .arg(longNotes.size())
-                              .arg(notesSize(source + 1))
-                              .arg(next),
+        if (!messages.ask(Title, longNotesQuestion(longNotes.size(), source),
                           Messages::Tone::Warning))
             return false;
         notesFile = notesFilePath(db.path());

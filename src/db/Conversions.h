@@ -37,6 +37,9 @@ QVector<LongNote> notesTooLong(Database &db, int source);
 // of risks converted.
 qint64 convertStep(Database &db, int source);
 
+// The question before notes are shortened.
+QString longNotesQuestion(qsizetype count, int source);
+
 // The file beside the database that receives the full notes; never an existing file.
 QString notesFilePath(const QString &databasePath);
 // Writes the notes as UTF-8 text; false with the reason in *error when it cannot.

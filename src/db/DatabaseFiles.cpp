@@ -94,6 +94,17 @@ QString proposedCopyName(const QString &currentPath)
            QStringLiteral("_cp.mdb");
 }
 
+QString freeNameBeside(const QString &path, const QString &suffix, const QString &extension)
+{
+    const QFileInfo info(path);
+    const QString stem = info.absolutePath() + QLatin1Char('/') + info.completeBaseName() +
+                         QLatin1Char('_') + suffix;
+    QString name = stem + QLatin1Char('.') + extension;
+    for (int i = 2; QFileInfo::exists(name); ++i)
+        name = QStringLiteral("%1_%2.%3").arg(stem).arg(i).arg(extension);
+    return name;
+}
+
 bool samePath(const QString &a, const QString &b)
 {
     const QFileInfo fa(a), fb(b);
@@ -124,18 +135,25 @@ void writeNewDatabase(const QString &path, bool replaceExisting,
     part.moveTo(path);
 }
 
+bool mayWriteNewDatabase(const QString &path, const QString &currentPath, Messages &messages)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    if (!messages.ask(QStringLiteral("Již existující databáze"),
+                      QStringLiteral("Databáze již existuje! Chcete ji přepsat?")))
+        return false;
+    if (inUse(path, currentPath)) {
+        messages.warn(QStringLiteral("Tamvel"), InUseText);
+        return false;
+    }
+    return true;
+}
+
 QString createDatabase(const QString &chosenName, const QString &currentPath, Messages &messages)
 {
     const QString path = withMdbExtension(chosenName);
-    if (QFileInfo::exists(path)) {
-        if (!messages.ask(QStringLiteral("Již existující databáze"),
-                          QStringLiteral("Databáze již existuje! Chcete ji přepsat?")))
-            return {};
-        if (inUse(path, currentPath)) {
-            messages.warn(QStringLiteral("Tamvel"), InUseText);
-            return {};
-        }
-    }
+    if (!mayWriteNewDatabase(path, currentPath, messages))
+        return {};
     try {
         writeNewDatabase(path, true);
     } catch (const DbError &e) {

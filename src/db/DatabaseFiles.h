@@ -19,6 +19,10 @@ QString withMdbExtension(const QString &name);
 // The copy's proposed name: the current path without its last 4 characters + "_cp.mdb".
 QString proposedCopyName(const QString &currentPath);
 
+// A name beside the file that nothing uses yet: "<folder>/<name>_<suffix>.<extension>", or
+// with "_2", "_3"… added when that exists.
+QString freeNameBeside(const QString &path, const QString &suffix, const QString &extension);
+
 // True when both name the same file (through links and relative parts).
 bool samePath(const QString &a, const QString &b);
 
@@ -32,6 +36,10 @@ void writeNewDatabase(const QString &path, bool replaceExisting = false);
 void writeNewDatabase(const QString &path, bool replaceExisting,
                       const std::function<void(Database &)> &fill,
                       int structureVersion = StructureVersion);
+
+// Before a new database is written over an existing file: asks whether to replace it and
+// refuses a file in use. True when the path is free or may be replaced.
+bool mayWriteNewDatabase(const QString &path, const QString &currentPath, Messages &messages);
 
 // "Vytvoření databáze" after the save dialog: applies the ".mdb" rule, asks before
 // replacing a file, refuses a file in use. Returns the created path, or empty when nothing

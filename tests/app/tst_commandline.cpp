@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Settings.h"
 #include "db/Conversions.h"
+#include "db/Version.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -112,10 +113,37 @@ void TestCommandLine::databasesAreCreatedOrTheErrorIsOneLine()
     QCOMPARE(Database::open(demo.path)->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")),
              7);
 
+    // An Access-format register: questions answered "go on", the report on the terminal.
+    CommandLine import;
+    import.action = CommandLine::Action::ImportMdb;
+    import.path = dir.filePath(QStringLiteral("stary.mdb"));
+    import.target = dir.filePath(QStringLiteral("prevedeny.mdb"));
+    QVERIFY(QFile::copy(QStringLiteral(TAMVEL_LEGACY_FIXTURES "/legacy-v1.mdb"), import.path));
+    out.clear();
+    err.clear();
+    QCOMPARE(runCommand(import, outStream, errStream), 0);
+    QVERIFY(out.contains(QStringLiteral("Chcete pokračovat? ano\n")));
+    QVERIFY(out.contains(QStringLiteral("Nalezená struktura: x.1.x.\n")));
+    QCOMPARE(err, QString());
+    QCOMPARE(conversions::detectStructure(*Database::open(import.target)), StructureVersion);
+    // The target exists now: refused with exit code 1 and kept as it is.
+    const QByteArray converted = fileBytes(import.target);
+    QCOMPARE(runCommand(import, outStream, errStream), 1);
+    QVERIFY(err.startsWith(QStringLiteral("tamvel: ")));
+    QCOMPARE(fileBytes(import.target), converted);
+    // Not an Access file.
+    err.clear();
+    import.path = create.path;
+    import.target = dir.filePath(QStringLiteral("z-tamvel.mdb"));
+    QCOMPARE(runCommand(import, outStream, errStream), 1);
+    QVERIFY(err.contains(QStringLiteral("už je databáze programu Tamvel")));
+    QVERIFY(!QFileInfo::exists(import.target));
+
     CommandLine help;
     help.action = CommandLine::Action::Help;
     QCOMPARE(runCommand(help, outStream, errStream), 0);
     QVERIFY(out.contains(QStringLiteral("--demo-database")));
+    QVERIFY(out.contains(QStringLiteral("--import-mdb")));
 }
 
 void TestCommandLine::firstRunSelectsTheDemoOnlyWhenNothingIsSelected()

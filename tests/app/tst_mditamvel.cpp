@@ -40,6 +40,7 @@ private slots:
     void databaseFileItemsUseTheirDialogs();
     void aboutShowsVersionAndSystem();
     void conversionItemsRunTheStepsInOrder();
+    void accessFileIsBroughtOverBeforeTheLogin();
 
 private:
     // The main window over a session of its own, with scripted dialogs.
@@ -385,6 +386,50 @@ void TestMDITamvel::conversionItemsRunTheStepsInOrder()
     QCOMPARE(conversions::detectStructure(db), StructureVersion);
     // Windows that showed the old register are closed.
     QTRY_COMPARE(f.window->mdiArea()->subWindowList().size(), 0);
+}
+
+void TestMDITamvel::accessFileIsBroughtOverBeforeTheLogin()
+{
+    const QString old =
+        m_dir.filePath(QStringLiteral("stary-%1.mdb").arg(QDateTime::currentMSecsSinceEpoch()));
+    QVERIFY(QFile::copy(QStringLiteral(TAMVEL_LEGACY_FIXTURES "/legacy-v2.mdb"), old));
+    const QByteArray original = fileBytes(old);
+
+    // The selected database is an Access file: declining leaves everything as it was.
+    settings::setDatabasePath(old);
+    Fixture f;
+    f.window->activate();
+    QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("ask")});
+    QVERIFY(f.messages.lastText().contains(QStringLiteral("je databáze ve formátu Access")));
+    QVERIFY(!f.session.loggedIn);
+    QVERIFY(f.login.prefilled.isEmpty());
+
+    // Přihlášení offers it again; the new file is proposed beside the old one, selected,
+    // and logged into.
+    const QString target = QFileInfo(old).absolutePath() + QStringLiteral("/prevedena.mdb");
+    f.messages.shown.clear();
+    f.messages.answers = {true};
+    f.files.answers << QFileInfo(old).absolutePath() + QStringLiteral("/prevedena");
+    f.login.add(QStringLiteral("Novák"), QStringLiteral("tajne1"));
+    f.window->action(QStringLiteral("mnuNastPrih"))->trigger();
+    QCOMPARE(f.files.titles, QStringList{QStringLiteral("Nová databáze Tamvel")});
+    QCOMPARE(f.files.proposedNames,
+             QStringList{QFileInfo(old).completeBaseName() + QStringLiteral("_tamvel.mdb")});
+    QCOMPARE(f.messages.kinds(), QStringList({QStringLiteral("ask"), QStringLiteral("inform")}));
+    QVERIFY(f.messages.lastText().contains(QStringLiteral("Nalezená struktura: x.2.x.")));
+    QCOMPARE(settings::databasePath(), target);
+    QVERIFY(f.session.loggedIn);
+    QCOMPARE(f.session.userName, QStringLiteral("Novák"));
+    QCOMPARE(f.session.database()->path(), target);
+    QCOMPARE(fileBytes(old), original);
+
+    // Choosing an Access file in Výběr databáze offers the same; No keeps the current one.
+    f.messages.shown.clear();
+    f.files.answers << old;
+    f.window->action(QStringLiteral("mnuNastVybe"))->trigger();
+    QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("ask")});
+    QCOMPARE(settings::databasePath(), target);
+    QVERIFY(f.session.loggedIn);
 }
 
 QTEST_MAIN(TestMDITamvel)

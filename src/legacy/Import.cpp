@@ -1,0 +1,490 @@
+#include "legacy/Import.h"
+
+#include "db/Conversions.h"
+#include "db/Database.h"
+#include "db/DatabaseFiles.h"
+#include "db/Schema.h"
+#include "legacy/AccessFile.h"
+#include "legacy/FileFormat.h"
+#include "ui/Messages.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace tamvel::legacy {
+
+namespace {
+
+const QString Title = QStringLiteral("Převod databáze z formátu Access");
+
+// The user answered No: nothing is to be created.
+struct Cancelled
+{
+};
+
+// A failure that has been described for the user already.
+struct Failed
+{
+    QString text;
+};
+
+QString shown(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+const AccessColumn *findColumn(const AccessTable &table, const QString &name)
+{
+    for (const AccessColumn &c : table.columns)
+        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+QString findTable(const QStringList &names, const QString &name)
+{
+    for (const QString &n : names)
+        if (n.compare(name, Qt::CaseInsensitive) == 0)
+            return n;
+    return {};
+}
+
+bool isIdentifier(const schema::Field &field)
+{
+    return schema::sqlType(field) == QStringLiteral("INT");
+}
+
+// A value of the file as the field stores it; a reason in *why when it cannot be stored.
+QVariant toField(const QVariant &value, const schema::Field &field, bool required, QString *why)
+{
+    if (!value.isValid() || value.isNull()) {
+        if (required)
+            *why = QStringLiteral("chybí povinná hodnota pole %1").arg(field.name);
+        return QVariant();
+    }
+    switch (field.type) {
+    case schema::FieldType::Text: {
+        const QString text = value.metaType().id() == QMetaType::QDateTime
+                                 ? value.toDateTime().date().toString(Qt::ISODate)
+                                 : value.toString();
+        if (text.size() > field.size)
+            *why = QStringLiteral("text pole %1 je delší než %2 znaků")
+                       .arg(field.name)
+                       .arg(field.size);
+        return text;
+    }
+    case schema::FieldType::Date: {
+        const QDate date = value.metaType().id() == QMetaType::QDateTime
+                               ? value.toDateTime().date()
+                               : QDate::fromString(value.toString(), Qt::ISODate);
+        if (!date.isValid())
+            *why = QStringLiteral("pole %1 neobsahuje datum").arg(field.name);
+        return date;
+    }
+    case schema::FieldType::Single:
+        break;
+    }
+    bool ok = false;
+    QString text = value.toString();
+    const double number = value.metaType().id() == QMetaType::QString
+                              ? text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok)
+                              : value.toDouble(&ok);
+    if (!ok || !std::isfinite(number)) {
+        *why = QStringLiteral("pole %1 neobsahuje číslo").arg(field.name);
+        return QVariant();
+    }
+    if (isIdentifier(field)) {
+        if (number != std::trunc(number) || std::fabs(number) > 9.0e15) {
+            *why = QStringLiteral("pole %1 neobsahuje celé číslo").arg(field.name);
+            return QVariant();
+        }
+        return qlonglong(number);
+    }
+    return number;
+}
+
+QString rowText(const QVector<QVariant> &values)
+{
+    QStringList parts;
+    for (const QVariant &v : values) {
+        if (!v.isValid() || v.isNull())
+            parts << QStringLiteral("(prázdné)");
+        else if (v.metaType().id() == QMetaType::QDateTime)
+            parts << v.toDateTime().date().toString(QStringLiteral("dd.MM.yyyy"));
+        else
+            parts << v.toString();
+    }
+    return parts.join(QStringLiteral(" | "));
+}
+
+struct Rejected
+{
+    QString table;
+    QString row;
+    QString reason;
+};
+
+// Copies one table of the file into the same table of the new database.
+void copyTable(Database &db, const TableSource &file, const QString &sourceName,
+               const schema::Table &table, ImportResult &result, QVector<Rejected> &rejected)
+{
+    const std::optional<AccessTable> source = file.table(sourceName);
+    if (!source)
+        throw Failed{QStringLiteral("Tabulku %1 nelze přečíst.").arg(sourceName)};
+    // Column i of the file goes to field target[i]; nullptr: a field the program does not know.
+    QVector<const schema::Field *> target;
+    QStringList columns;
+    for (const AccessColumn &column : source->columns) {
+        const schema::Field *field = nullptr;
+        for (const schema::Field &f : table.fields)
+            if (f.name.compare(column.name, Qt::CaseInsensitive) == 0)
+                field = &f;
+        target << field;
+        if (field)
+            columns << field->name;
+        else
+            result.unknown << QStringLiteral("pole %1.%2").arg(table.name, column.name);
+    }
+    const QString insert =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(table.name, columns.join(QLatin1Char(',')),
+                 QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    QString readError;
+    // The reader is left normally even when the engine fails; the failure is raised after.
+    std::optional<DbError> failure;
+    const bool read = file.readRows(
+        sourceName,
+        [&](const QVector<QVariant> &row) {
+            if (failure)
+                return;
+            Values values;
+            QString why;
+            for (int i = 0; i < row.size() && i < target.size(); ++i)
+                if (target[i]) {
+                    QString fieldWhy;
+                    values << toField(row[i], *target[i],
+                                      target[i]->required || table.key.contains(target[i]->name),
+                                      &fieldWhy);
+                    if (why.isEmpty())
+                        why = fieldWhy;
+                }
+            if (why.isEmpty()) {
+                try {
+                    db.execute(insert, values);
+                    return;
+                } catch (const DbError &e) {
+                    if ((e.code() & 0xff) != SQLITE_CONSTRAINT) {
+                        failure = e;
+                        return;
+                    }
+                    why = (e.code() == SQLITE_CONSTRAINT_PRIMARYKEY ||
+                           e.code() == SQLITE_CONSTRAINT_UNIQUE)
+                              ? QStringLiteral("řádek se stejným klíčem už byl převeden")
+                              : e.text();
+                }
+            }
+            rejected.append({table.name, rowText(row), why});
+        },
+        &readError);
+    if (failure)
+        throw *failure;
+    if (!read)
+        throw Failed{QStringLiteral("Tabulku %1 nelze přečíst: %2").arg(sourceName, readError)};
+}
+
+void writeRejected(const QString &path, const QString &source, const QVector<Rejected> &rows)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        throw Failed{
+            QStringLiteral("Soubor '%1' nelze zapsat: %2").arg(shown(path), file.errorString())};
+    QString text = QStringLiteral("Řádky databáze %1, které nebylo možné převést.\n"
+                                  "Každý řádek: tabulka, důvod a hodnoty polí v pořadí "
+                                  "původní tabulky.\n\n")
+                       .arg(shown(source));
+    for (const Rejected &r : rows)
+        text += QStringLiteral("%1: %2\n  %3\n").arg(r.table, r.reason, r.row);
+    file.write(text.toUtf8());
+    if (!file.commit())
+        throw Failed{
+            QStringLiteral("Soubor '%1' nelze zapsat: %2").arg(shown(path), file.errorString())};
+}
+
+QString rejectedQuestion(const QVector<Rejected> &rows)
+{
+    constexpr int Listed = 10;
+    QStringList lines;
+    for (int i = 0; i < rows.size() && i < Listed; ++i)
+        lines << QStringLiteral("%1: %2").arg(rows[i].table, rows[i].reason);
+    if (rows.size() > Listed)
+        lines << QStringLiteral("… a dalších %1").arg(rows.size() - Listed);
+    return QStringLiteral("%1 řádků nelze uložit:\n%2\n\nPokračovat bez nich? Budou vypsány do "
+                          "souboru vedle nové databáze.")
+        .arg(rows.size())
+        .arg(lines.join(QLatin1Char('\n')));
+}
+
+// The rows of the file, the conversions and the counts; runs on the new database before it
+// is put in the target's place.
+void fill(Database &db, const TableSource &file, const QString &source, const QString &target,
+          Messages &messages, ImportResult &result, QStringList &written)
+{
+    const QStringList names = file.tableNames();
+    QStringList known;
+    QVector<Rejected> rejected;
+    inTransaction(db, [&] {
+        // The file brings its own users, groups and settings.
+        for (const char *table : {"uzivatelske_nastaveni", "uzivatele", "skupiny"})
+            db.execute(QStringLiteral("DELETE FROM ") + QString::fromUtf8(table));
+        for (const schema::Table &table : schema::tables(result.structure)) {
+            const QString sourceName = findTable(names, table.name);
+            known << sourceName;
+            if (sourceName.isEmpty())
+                result.missingTables << table.name;
+            else
+                copyTable(db, file, sourceName, table, result, rejected);
+        }
+    });
+    QStringList unknownTables;
+    for (const QString &name : names)
+        if (!known.contains(name))
+            unknownTables << QStringLiteral("tabulka %1").arg(name);
+    result.unknown = unknownTables + result.unknown;
+
+    if (!rejected.isEmpty()) {
+        if (!messages.ask(Title, rejectedQuestion(rejected), Messages::Tone::Warning))
+            throw Cancelled{};
+        result.rejectedRows = rejected.size();
+        result.rejectedFile =
+            files::freeNameBeside(target, QStringLiteral("neprevedene"), QStringLiteral("txt"));
+        writeRejected(result.rejectedFile, source, rejected);
+        written << result.rejectedFile;
+    }
+
+    for (int step = result.structure; step <= conversions::LastStep; ++step) {
+        const QVector<conversions::LongNote> notes = conversions::notesTooLong(db, step);
+        if (!notes.isEmpty()) {
+            if (!messages.ask(Title, conversions::longNotesQuestion(notes.size(), step),
+                              Messages::Tone::Warning))
+                throw Cancelled{};
+            result.notesFile = conversions::notesFilePath(target);
+            QString error;
+            if (!conversions::writeNotesFile(result.notesFile, target, notes, &error))
+                throw Failed{QStringLiteral("Soubor '%1' nelze zapsat: %2")
+                                 .arg(shown(result.notesFile), error)};
+            written << result.notesFile;
+        }
+        conversions::convertStep(db, step);
+        result.steps << step;
+    }
+
+    for (const schema::Table &table : schema::tables())
+        result.rows.append(
+            {table.name, db.scalarInt(QStringLiteral("SELECT count(*) FROM ") + table.name)});
+}
+
+} // namespace
+
+int accessStructure(const TableSource &file, QString *why)
+{
+    const QStringList names = file.tableNames();
+    const QString risks = findTable(names, QStringLiteral("rizika"));
+    if (risks.isEmpty()) {
+        // Nothing to read the layout from: the version row decides, else the current one.
+        int version = StructureVersion;
+        const QString settings = findTable(names, QStringLiteral("uzivatelske_nastaveni"));
+        const std::optional<AccessTable> table =
+            settings.isEmpty() ? std::nullopt : file.table(settings);
+        if (table) {
+            QVector<int> at;
+            for (const char *name : {"uzivatel", "typ", "polozka", "hodnota1"}) {
+                const AccessColumn *c = findColumn(*table, QString::fromUtf8(name));
+                at << (c ? int(c - table->columns.data()) : -1);
+            }
+            if (!at.contains(-1)) {
+                QString ignored;
+                file.readRows(
+                    settings,
+                    [&](const QVector<QVariant> &row) {
+                        if (row[at[0]].toString() == QStringLiteral("administrator") &&
+                            row[at[1]].toString() == QStringLiteral("rizika") &&
+                            row[at[2]].toString() == QStringLiteral("verze")) {
+                            bool ok = false;
+                            const int stored = row[at[3]].toString().trimmed().toInt(&ok);
+                            if (ok && stored >= schema::OldestStructure &&
+                                stored <= StructureVersion)
+                                version = stored;
+                        }
+                    },
+                    &ignored);
+            }
+        }
+        return version;
+    }
+    const std::optional<AccessTable> table = file.table(risks);
+    if (!table) {
+        *why = QStringLiteral("Tabulku rizika nelze přečíst.");
+        return -1;
+    }
+    QStringList columns;
+    for (const AccessColumn &c : table->columns)
+        columns << c.name.toLower();
+    const AccessColumn *notes = findColumn(*table, QStringLiteral("poznamky"));
+    for (int version = schema::OldestStructure; version <= StructureVersion; ++version) {
+        const schema::Table &layout = schema::table(QStringLiteral("rizika"), version);
+        QStringList expected = layout.fieldNames();
+        std::sort(expected.begin(), expected.end());
+        QStringList found = columns;
+        std::sort(found.begin(), found.end());
+        if (found == expected && notes &&
+            notes->size == layout.field(QStringLiteral("poznamky"))->size)
+            return version;
+    }
+    *why = QStringLiteral("Tabulka rizika má %1 polí%2, což neodpovídá žádné známé struktuře.")
+               .arg(columns.size())
+               .arg(notes ? QStringLiteral(" a poznámky o délce %1 znaků").arg(notes->size)
+                          : QStringLiteral(" bez pole poznamky"));
+    return -1;
+}
+
+namespace {
+
+class AccessSource : public TableSource
+{
+public:
+    explicit AccessSource(const AccessFile &file) : m_file(file) {}
+    QStringList tableNames() const override { return m_file.tableNames(); }
+    std::optional<AccessTable> table(const QString &name) const override
+    {
+        return m_file.table(name);
+    }
+    bool readRows(const QString &table, const std::function<void(const QVector<QVariant> &)> &onRow,
+                  QString *error) const override
+    {
+        return m_file.readRows(table, onRow, error);
+    }
+
+private:
+    const AccessFile &m_file;
+};
+
+bool failed(Messages &messages, const QString &text)
+{
+    messages.fail(Title, text + QStringLiteral("\nNová databáze nebyla vytvořena."));
+    return false;
+}
+
+} // namespace
+
+bool importAccess(const QString &source, const QString &target, bool replaceExisting,
+                  Messages &messages, ImportResult *result)
+{
+    *result = ImportResult();
+    if (files::samePath(source, target))
+        return failed(
+            messages,
+            QStringLiteral("Nová databáze nesmí nahradit původní soubor '%1'.").arg(shown(source)));
+    switch (detectFormat(source)) {
+    case FileFormat::Access:
+        break;
+    case FileFormat::Missing:
+        return failed(messages, QStringLiteral("Soubor '%1' nebyl nalezen.").arg(shown(source)));
+    case FileFormat::Tamvel:
+        return failed(
+            messages,
+            QStringLiteral("Soubor '%1' už je databáze programu Tamvel.").arg(shown(source)));
+    case FileFormat::Empty:
+    case FileFormat::Unknown:
+        return failed(
+            messages,
+            QStringLiteral("Soubor '%1' není databáze ve formátu Access.").arg(shown(source)));
+    }
+    QString error;
+    const std::unique_ptr<AccessFile> file = AccessFile::open(source, &error);
+    if (!file)
+        return failed(messages,
+                      QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown(source), error));
+    return importTables(AccessSource(*file), source, target, replaceExisting, messages, result);
+}
+
+bool importTables(const TableSource &file, const QString &source, const QString &target,
+                  bool replaceExisting, Messages &messages, ImportResult *result)
+{
+    *result = ImportResult();
+    QString error;
+    result->structure = accessStructure(file, &error);
+    if (result->structure < 0)
+        return failed(messages, QStringLiteral("Soubor '%1': %2").arg(shown(source), error));
+
+    QStringList written;
+    try {
+        files::writeNewDatabase(
+            target, replaceExisting,
+            [&](Database &db) { fill(db, file, source, target, messages, *result, written); },
+            result->structure);
+        return true;
+    } catch (const Cancelled &) {
+        messages.inform(Title,
+                        QStringLiteral("Převod byl zrušen, nová databáze nebyla vytvořena."));
+    } catch (const Failed &f) {
+        failed(messages, f.text);
+    } catch (const DbError &e) {
+        failed(messages, QStringLiteral("Převod se nezdařil: %1").arg(e.describe()));
+    }
+    for (const QString &path : written)
+        QFile::remove(path);
+    const int structure = result->structure;
+    *result = ImportResult();
+    result->structure = structure;
+    return false;
+}
+
+QString reportText(const QString &source, const QString &target, const ImportResult &result)
+{
+    QStringList lines;
+    lines << QStringLiteral("Databáze '%1' byla převedena do nové databáze '%2'.")
+                 .arg(shown(source), shown(target));
+    lines << QStringLiteral("Nalezená struktura: %1.")
+                 .arg(conversions::structureName(result.structure));
+    QStringList steps;
+    for (int step : result.steps)
+        steps << QStringLiteral("%1 na %2")
+                     .arg(conversions::structureName(step), conversions::structureName(step + 1));
+    lines << (steps.isEmpty()
+                  ? QStringLiteral("Převody struktury: žádné (struktura je aktuální).")
+                  : QStringLiteral("Převody struktury: %1.").arg(steps.join(QStringLiteral(", "))));
+    QStringList counts;
+    for (const TableCount &c : result.rows)
+        counts << QStringLiteral("%1 %2").arg(c.table).arg(c.rows);
+    lines << QStringLiteral("Počty řádků: %1.").arg(counts.join(QStringLiteral(", ")));
+    if (!result.missingTables.isEmpty())
+        lines << QStringLiteral("V původní databázi chyběly tabulky (vytvořeny prázdné): %1.")
+                     .arg(result.missingTables.join(QStringLiteral(", ")));
+    if (!result.unknown.isEmpty())
+        lines << QStringLiteral("Nepřevedeno, program je nezná: %1.")
+                     .arg(result.unknown.join(QStringLiteral(", ")));
+    if (result.rejectedRows > 0)
+        lines << QStringLiteral("Nepřevedené řádky (%1) jsou vypsány v souboru '%2'.")
+                     .arg(result.rejectedRows)
+                     .arg(shown(result.rejectedFile));
+    if (!result.notesFile.isEmpty())
+        lines << QStringLiteral("Plné znění zkrácených poznámek je uloženo v souboru '%1'.")
+                     .arg(shown(result.notesFile));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString proposedImportName(const QString &source)
+{
+    return files::freeNameBeside(source, QStringLiteral("tamvel"), QStringLiteral("mdb"));
+}
+
+} // namespace tamvel::legacy

@@ -1,0 +1,417 @@
+#include "ScriptedMessages.h"
+#include "TestDatabase.h"
+
+#include "app/Login.h"
+#include "db/Conversions.h"
+#include "db/Schema.h"
+#include "legacy/AccessFile.h"
+#include "legacy/Import.h"
+
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tamvel;
+using namespace tamvel::legacy;
+
+namespace {
+
+const QString Fixtures = QStringLiteral(TAMVEL_LEGACY_FIXTURES);
+
+QString copyFixture(const QTemporaryDir &dir, const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QFile::copy(Fixtures + QLatin1Char('/') + name, path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+QString text(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("<null>");
+    switch (value.metaType().id()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime().date().toString(Qt::ISODate);
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return QString::number(value.toDouble(), 'g', 15);
+    default:
+        return value.toString();
+    }
+}
+
+using Row = QHash<QString, QString>; // field -> value as text
+
+// The rows of a table of the Access file, by field name in lower case.
+QVector<Row> sourceRows(const AccessFile &file, const QString &table)
+{
+    QVector<Row> rows;
+    const std::optional<AccessTable> layout = file.table(table);
+    if (!layout)
+        return rows;
+    QString error;
+    file.readRows(
+        table,
+        [&](const QVector<QVariant> &values) {
+            Row row;
+            for (int i = 0; i < values.size(); ++i)
+                row.insert(layout->columns[i].name.toLower(), text(values[i]));
+            rows << row;
+        },
+        &error);
+    return rows;
+}
+
+QVector<Row> targetRows(Database &db, const QString &table)
+{
+    QVector<Row> rows;
+    const Rows result = db.query(QStringLiteral("SELECT * FROM ") + table);
+    for (int r = 0; r < result.size(); ++r) {
+        Row row;
+        for (int c = 0; c < result.columnCount(); ++c)
+            row.insert(result.columns()[c], text(result.at(r, c)));
+        rows << row;
+    }
+    return rows;
+}
+
+// Rows as sorted lines of the fields given, for comparing tables without keys.
+QStringList lines(const QVector<Row> &rows, const QStringList &fields)
+{
+    QStringList result;
+    for (const Row &row : rows) {
+        QStringList values;
+        for (const QString &f : fields)
+            values << row.value(f, QStringLiteral("<null>"));
+        result << values.join(QLatin1Char('|'));
+    }
+    result.sort();
+    return result;
+}
+
+bool isVersionRow(const Row &row)
+{
+    return row.value(QStringLiteral("uzivatel")) == QStringLiteral("administrator") &&
+           row.value(QStringLiteral("typ")) == QStringLiteral("rizika") &&
+           row.value(QStringLiteral("polozka")) == QStringLiteral("verze");
+}
+
+QString treePath(const QString &system)
+{
+    static const QHash<QString, QString> paths = {
+        {QStringLiteral("Svařovací pracoviště 1"),
+         QStringLiteral("Závod Kolín/Svařovna/Svařovací pracoviště 1")},
+        {QStringLiteral("Lis CDC 250"), QStringLiteral("Závod Kolín/Lisovna/Lis CDC 250")},
+        {QStringLiteral("Expedice"), QStringLiteral("Závod Kolín/Sklad/Expedice")},
+        {QStringLiteral("Kancelář"), QStringLiteral("Závod Kolín/Kancelář")},
+        // The walk up stops at the parent that is not in the tree.
+        {QStringLiteral("Stará lakovna"), QStringLiteral("Zrušená hala/Stará lakovna")}};
+    return paths.value(system);
+}
+
+QString yesNo(bool value)
+{
+    return value ? QStringLiteral("ano") : QStringLiteral("ne");
+}
+
+// The risk as the conversions leave it, from the risk and attachments in the file.
+Row expectedRisk(Row risk, int structure, const QVector<Row> &equipment,
+                 const QVector<Row> &subtasks)
+{
+    if (structure == StructureVersion)
+        return risk;
+    const QString id = risk.value(QStringLiteral("id_riziko"));
+    const auto has = [&](const QVector<Row> &rows, const char *field, const char *value) {
+        for (const Row &r : rows)
+            if (r.value(QStringLiteral("id_riziko")) == id &&
+                (!field || r.value(QString::fromUtf8(field)) == QString::fromUtf8(value)))
+                return true;
+        return false;
+    };
+    QString &requirement = risk[QStringLiteral("pozadavek_id")];
+    if (requirement == QStringLiteral("<null>"))
+        requirement = QStringLiteral("0");
+    risk[QStringLiteral("pozadavek")] = yesNo(requirement != QStringLiteral("0"));
+    risk[QStringLiteral("oopp_poskytnute")] = yesNo(has(equipment, "oop_poskytnuto", "a"));
+    risk[QStringLiteral("oopp_chybejici")] = yesNo(has(equipment, "oop_poskytnuto", "n"));
+    risk[QStringLiteral("dilci_ukoly")] = yesNo(has(subtasks, nullptr, nullptr));
+    risk[QStringLiteral("legislativa")] = QStringLiteral("n");
+    QString &notes = risk[QStringLiteral("poznamky")];
+    if (notes.size() > 50)
+        notes = notes.left(50).trimmed();
+    const bool open = risk.value(QStringLiteral("opatreni_splneno")) == QStringLiteral("<null>") &&
+                      risk.value(QStringLiteral("program_splneno")) == QStringLiteral("<null>");
+    // The oldest structures kept no path; later closed risks keep theirs.
+    if (structure < 2 || open)
+        risk[QStringLiteral("cesta")] = treePath(risk.value(QStringLiteral("system")));
+    return risk;
+}
+
+// An Access file with rows added, a table hidden and a table the program does not know.
+class AlteredSource : public TableSource
+{
+public:
+    AlteredSource(const AccessFile &file, QHash<QString, QVector<QVector<QVariant>>> extra)
+        : m_file(file), m_extra(std::move(extra))
+    {
+    }
+    QStringList tableNames() const override
+    {
+        QStringList names = m_file.tableNames();
+        names.removeAll(QStringLiteral("dokumenty"));
+        return names << Foreign;
+    }
+    std::optional<AccessTable> table(const QString &name) const override
+    {
+        if (name == Foreign)
+            return AccessTable{
+                Foreign, {{QStringLiteral("text"), AccessColumn::Type::Text, 50, false}}, {}};
+        return m_file.table(name);
+    }
+    bool readRows(const QString &table, const std::function<void(const QVector<QVariant> &)> &onRow,
+                  QString *error) const override
+    {
+        if (table != Foreign && !m_file.readRows(table, onRow, error))
+            return false;
+        for (const QVector<QVariant> &row : m_extra.value(table))
+            onRow(row);
+        return true;
+    }
+
+    static inline const QString Foreign = QStringLiteral("poznamky_stare");
+
+private:
+    const AccessFile &m_file;
+    QHash<QString, QVector<QVector<QVariant>>> m_extra;
+};
+
+} // namespace
+
+class TestImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyTableAndRowReachesTheCurrentStructure_data();
+    void everyTableAndRowReachesTheCurrentStructure();
+    void encryptedFileImportsLikeItsPlainTwin();
+    void unreadableFilesCreateNothing();
+    void rowsThatCannotBeStoredAreAskedAbout();
+};
+
+void TestImport::everyTableAndRowReachesTheCurrentStructure_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<int>("structure");
+    QTest::newRow("x.0") << QStringLiteral("legacy-v0.mdb") << 0;
+    QTest::newRow("x.1") << QStringLiteral("legacy-v1.mdb") << 1;
+    QTest::newRow("x.2") << QStringLiteral("legacy-v2.mdb") << 2;
+    QTest::newRow("x.3") << QStringLiteral("legacy-v3.mdb") << 3;
+}
+
+void TestImport::everyTableAndRowReachesTheCurrentStructure()
+{
+    QFETCH(QString, fixture);
+    QFETCH(int, structure);
+    QTemporaryDir dir;
+    const QString source = copyFixture(dir, fixture);
+    const QByteArray original = fileBytes(source);
+    const QString target = dir.filePath(QStringLiteral("novy.mdb"));
+
+    ScriptedMessages messages;
+    messages.answers = {true};
+    ImportResult result;
+    QVERIFY(importAccess(source, target, false, messages, &result));
+    QCOMPARE(result.structure, structure);
+    QCOMPARE(result.steps.size(), StructureVersion - structure);
+    QCOMPARE(fileBytes(source), original);
+
+    auto db = Database::open(target);
+    QCOMPARE(conversions::detectStructure(*db), StructureVersion);
+    ScriptedMessages login;
+    checkStructureVersion(*db, login);
+    QVERIFY(login.shown.isEmpty());
+
+    QString error;
+    const auto file = AccessFile::open(source, &error);
+    QVERIFY2(file, qPrintable(error));
+    const QVector<Row> equipment = sourceRows(*file, QStringLiteral("oop_rizika"));
+    const QVector<Row> subtasks = sourceRows(*file, QStringLiteral("dilci_ukoly"));
+    for (const schema::Table &table : schema::tables()) {
+        const QStringList fields = table.fieldNames();
+        QVector<Row> expected = sourceRows(*file, table.name);
+        QVector<Row> actual = targetRows(*db, table.name);
+        if (table.name == QStringLiteral("rizika")) {
+            for (Row &risk : expected)
+                risk = expectedRisk(risk, structure, equipment, subtasks);
+        } else if (table.name == QStringLiteral("uzivatelske_nastaveni")) {
+            expected.removeIf(isVersionRow);
+            QCOMPARE(actual.size(), expected.size() + 1);
+            QCOMPARE(std::count_if(actual.begin(), actual.end(),
+                                   [](const Row &r) {
+                                       return isVersionRow(r) &&
+                                              r.value(QStringLiteral("hodnota1")) ==
+                                                  QStringLiteral("3");
+                                   }),
+                     1);
+            actual.removeIf(isVersionRow);
+        }
+        QVERIFY2(!actual.isEmpty(), qPrintable(table.name));
+        const QStringList want = lines(expected, fields), got = lines(actual, fields);
+        for (int i = 0; i < std::max(want.size(), got.size()); ++i)
+            QCOMPARE(table.name + QLatin1Char(':') + got.value(i),
+                     table.name + QLatin1Char(':') + want.value(i));
+    }
+    // The orphan system and its closed risk are kept; the oldest list got its key.
+    QCOMPARE(db->scalarText(QStringLiteral("SELECT system_nadrazeny FROM systemy WHERE system = "
+                                           "'Stará lakovna'")),
+             QStringLiteral("Zrušená hala"));
+    QVERIFY(db->exists(QStringLiteral("SELECT 1 FROM rizika WHERE id_riziko = 6 AND "
+                                      "opatreni_splneno IS NOT NULL")));
+    QVERIFY(db->scalarText(QStringLiteral("SELECT sql FROM sqlite_schema WHERE name = "
+                                          "'poskozeni'"))
+                .contains(QStringLiteral("PRIMARY KEY (cast_tela)")));
+    // A risk value kept as a Single reads as a number, whatever the locale.
+    QCOMPARE(db->scalar(QStringLiteral("SELECT riziko FROM rizika WHERE id_riziko = 3")).toDouble(),
+             2.5);
+    if (structure == 1) {
+        QCOMPARE(messages.kinds(), QStringList{QStringLiteral("ask")});
+        const QString notes = QString::fromUtf8(fileBytes(result.notesFile));
+        QVERIFY(notes.contains(QStringLiteral("Riziko 2\n")));
+        QVERIFY(notes.contains(
+            sourceRows(*file, QStringLiteral("rizika"))[1].value(QStringLiteral("poznamky"))));
+    } else {
+        QVERIFY(messages.shown.isEmpty());
+        QVERIFY(result.notesFile.isEmpty());
+    }
+}
+
+void TestImport::encryptedFileImportsLikeItsPlainTwin()
+{
+    QTemporaryDir dir;
+    const QString encrypted = copyFixture(dir, QStringLiteral("legacy-v3-encrypted.mdb"));
+    const QString plain = copyFixture(dir, QStringLiteral("legacy-v3.mdb"));
+    const QByteArray original = fileBytes(encrypted);
+    ScriptedMessages messages;
+    ImportResult result;
+    QVERIFY(
+        importAccess(encrypted, dir.filePath(QStringLiteral("a.mdb")), false, messages, &result));
+    QVERIFY(importAccess(plain, dir.filePath(QStringLiteral("b.mdb")), false, messages, &result));
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(fileBytes(encrypted), original);
+    auto a = Database::open(dir.filePath(QStringLiteral("a.mdb")));
+    auto b = Database::open(dir.filePath(QStringLiteral("b.mdb")));
+    for (const schema::Table &table : schema::tables()) {
+        const QStringList fields = table.fieldNames();
+        QCOMPARE(lines(targetRows(*a, table.name), fields),
+                 lines(targetRows(*b, table.name), fields));
+    }
+    QCOMPARE(a->scalarText(QStringLiteral("SELECT heslo FROM uzivatele WHERE uzivatel = 'Novák'")),
+             QStringLiteral("tajne1"));
+}
+
+void TestImport::unreadableFilesCreateNothing()
+{
+    QTemporaryDir dir;
+    const QString whole = copyFixture(dir, QStringLiteral("legacy-v3.mdb"));
+    const QByteArray bytes = fileBytes(whole);
+    QFile::remove(whole);
+    const auto write = [&](const char *name, const QByteArray &content) {
+        QFile file(dir.filePath(QString::fromUtf8(name)));
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+        return file.fileName();
+    };
+    const QStringList sources = {
+        write("zkraceny.mdb", bytes.left(3 * 4096)),
+        write("pulka.mdb", bytes.left(bytes.size() / 2)),
+        write("prazdny.mdb", QByteArray()),
+        write("text.mdb", QByteArrayLiteral("Tohle není databáze.\n")),
+        dir.filePath(QStringLiteral("chybi.mdb")),
+    };
+    files::writeNewDatabase(dir.filePath(QStringLiteral("tamvel.mdb")));
+    const QStringList before = folderEntries(dir.path());
+    for (const QString &source :
+         sources + QStringList{dir.filePath(QStringLiteral("tamvel.mdb"))}) {
+        ScriptedMessages messages;
+        ImportResult result;
+        QVERIFY2(!importAccess(source, dir.filePath(QStringLiteral("novy.mdb")), false, messages,
+                               &result),
+                 qPrintable(source));
+        QCOMPARE(messages.kinds(), QStringList{QStringLiteral("fail")});
+        QVERIFY(messages.lastText().endsWith(QStringLiteral("Nová databáze nebyla vytvořena.")));
+        QCOMPARE(folderEntries(dir.path()), before);
+    }
+    // The original is never the target.
+    const QString source = copyFixture(dir, QStringLiteral("legacy-v2.mdb"));
+    const QByteArray original = fileBytes(source);
+    ScriptedMessages messages;
+    ImportResult result;
+    QVERIFY(!importAccess(source, source, true, messages, &result));
+    QCOMPARE(fileBytes(source), original);
+}
+
+void TestImport::rowsThatCannotBeStoredAreAskedAbout()
+{
+    QTemporaryDir dir;
+    const QString source = copyFixture(dir, QStringLiteral("legacy-v1.mdb"));
+    QString error;
+    const auto file = AccessFile::open(source, &error);
+    QVERIFY(file);
+    const AlteredSource withBadRows(
+        *file, {{QStringLiteral("oop"), {{QString(60, QLatin1Char('x'))}}},
+                {QStringLiteral("pracovnici"), {{QVariant()}}},
+                {QStringLiteral("typ"), {{QStringLiteral("zákon"), QStringLiteral("Zx")}}},
+                {QStringLiteral("predpisy"),
+                 {{1.5, QStringLiteral("zákon"), QStringLiteral("1/2000"), QStringLiteral("n"),
+                   QVariant(), QString()}}}});
+    const QString target = dir.filePath(QStringLiteral("novy.mdb"));
+
+    ScriptedMessages no;
+    ImportResult result;
+    QVERIFY(!importTables(withBadRows, source, target, false, no, &result));
+    QCOMPARE(no.kinds(), QStringList({QStringLiteral("ask"), QStringLiteral("inform")}));
+    QVERIFY(no.shown[0].text.startsWith(QStringLiteral("4 řádků nelze uložit:\n")));
+    QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("legacy-v1.mdb")});
+
+    ScriptedMessages yes;
+    yes.answers = {true, true};
+    QVERIFY(importTables(withBadRows, source, target, false, yes, &result));
+    QCOMPARE(result.rejectedRows, 4);
+    QCOMPARE(result.rejectedFile, dir.filePath(QStringLiteral("novy_neprevedene.txt")));
+    const QString report = QString::fromUtf8(fileBytes(result.rejectedFile));
+    for (const QString &reason :
+         {QStringLiteral("oop: text pole oop je delší než 50 znaků\n  ") +
+              QString(60, QLatin1Char('x')),
+          QStringLiteral("pracovnici: chybí povinná hodnota pole pracovnik\n  (prázdné)"),
+          QStringLiteral("typ: řádek se stejným klíčem už byl převeden\n  zákon | Zx"),
+          QStringLiteral("predpisy: pole predpis_id neobsahuje celé číslo")})
+        QVERIFY2(report.contains(reason), qPrintable(reason));
+    auto db = Database::open(target);
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM oop")), 6);
+    QCOMPARE(db->scalarText(QStringLiteral("SELECT zkratka FROM typ WHERE typ = 'zákon'")),
+             QStringLiteral("Z"));
+    QCOMPARE(conversions::detectStructure(*db), StructureVersion);
+
+    // The report names the structure, the steps, the missing and the unknown table.
+    QCOMPARE(result.missingTables, QStringList{QStringLiteral("dokumenty")});
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM dokumenty")), 0);
+    const QStringList reported = reportText(source, target, result).split(QLatin1Char('\n'));
+    QCOMPARE(reported.value(1), QStringLiteral("Nalezená struktura: x.1.x."));
+    QCOMPARE(reported.value(2),
+             QStringLiteral("Převody struktury: x.1.x na x.2.x, x.2.x na x.3.x."));
+    QVERIFY(reported.value(3).startsWith(QStringLiteral("Počty řádků: skupiny 3, uzivatele 3, ")));
+    QVERIFY(reported.value(3).contains(QStringLiteral(", oop 6, ")));
+    QVERIFY(reported.contains(
+        QStringLiteral("V původní databázi chyběly tabulky (vytvořeny prázdné): dokumenty.")));
+    QVERIFY(reported.contains(
+        QStringLiteral("Nepřevedeno, program je nezná: tabulka poznamky_stare.")));
+    QVERIFY(reported.contains(QStringLiteral("Nepřevedené řádky (4) jsou vypsány v souboru '%1'.")
+                                  .arg(result.rejectedFile)));
+    QCOMPARE(proposedImportName(source), dir.filePath(QStringLiteral("legacy-v1_tamvel.mdb")));
+}
+
+QTEST_GUILESS_MAIN(TestImport)
+#include "tst_import.moc"
