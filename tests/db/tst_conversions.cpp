@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <tuple>
+
 using namespace tamvel;
 
 namespace {
@@ -49,6 +51,21 @@ QStringList contents(Database &db)
     return lines;
 }
 
+// Inserts a risk with the fields given; the others stay empty.
+void insertRisk(Database &db, const QList<std::pair<const char *, QVariant>> &fields)
+{
+    QStringList names, marks;
+    Values values;
+    for (const auto &[name, value] : fields) {
+        names << QString::fromUtf8(name);
+        marks << QStringLiteral("?");
+        values << value;
+    }
+    db.execute(QStringLiteral("INSERT INTO rizika (%1) VALUES (%2)")
+                   .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+               values);
+}
+
 // A register as an earlier version kept it: a tree with an orphan, four risks of every kind.
 void fillOldRegister(Database &db, int version)
 {
@@ -59,126 +76,64 @@ void fillOldRegister(Database &db, int version)
          {std::pair{"Závod", ""}, {"Lisovna", "Závod"}, {"Stará lakovna", "Zrušená hala"}})
         exec("INSERT INTO systemy VALUES (?, ?)",
              {QString::fromUtf8(system), QString::fromUtf8(parent)});
-    const char *insert =
-        "INSERT INTO rizika (id_riziko, system, pracovnik, nebezpeci_kategorie, nebezpeci_zdroj, "
-        "nebezpeci_druh, poskozeni_cast_tela, poskozeni_charakter, bezpecnostni_opatreni, "
-        "zavaznost_popis, pravdepodobnost_popis, frekvence_popis, riziko, napravna_opatreni, "
-        "opatreni_zodpovida, opatreni_termin, opatreni_splneno, pozadavek_id, cil, "
-        "cilova_hodnota, zdroje, program_zodpovida, program_termin, program_splneno, poznamky) "
-        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-    // 1: open, every field, blanks around the texts, a note too long for the later layout.
-    exec(insert, {1,
-                  QStringLiteral(" Lisovna "),
-                  QStringLiteral("lisař"),
-                  QStringLiteral("Mechanické"),
-                  QStringLiteral("lis"),
-                  QStringLiteral("stlačení"),
-                  QStringLiteral("ruce"),
-                  QStringLiteral("rozdrcení"),
-                  QStringLiteral("kryt"),
-                  QStringLiteral("velká"),
-                  QStringLiteral("možná"),
-                  QStringLiteral("denně"),
-                  2.5,
-                  QStringLiteral("světelná závora"),
-                  QStringLiteral("Novák"),
-                  QDate(2024, 3, 31),
-                  QVariant(),
-                  7,
-                  QStringLiteral("bez úrazů"),
-                  QStringLiteral("0"),
-                  QStringLiteral("5 000 Kč"),
-                  QStringLiteral("Dvořáková"),
-                  QDate(2024, 6, 30),
-                  QVariant(),
-                  version == 2 ? QStringLiteral("krátká poznámka") : Blank + longNote(120)});
+    // 1: open, every field, blanks around a text, a note too long for the later layout.
+    insertRisk(db, {{"id_riziko", 1},
+                    {"system", QStringLiteral(" Lisovna ")},
+                    {"pracovnik", QStringLiteral("lisař")},
+                    {"nebezpeci_kategorie", QStringLiteral("Mechanické")},
+                    {"nebezpeci_zdroj", QStringLiteral("lis")},
+                    {"nebezpeci_druh", QStringLiteral("stlačení")},
+                    {"poskozeni_cast_tela", QStringLiteral("ruce")},
+                    {"poskozeni_charakter", QStringLiteral("rozdrcení")},
+                    {"bezpecnostni_opatreni", QStringLiteral("kryt")},
+                    {"zavaznost_popis", QStringLiteral("velká")},
+                    {"pravdepodobnost_popis", QStringLiteral("možná")},
+                    {"frekvence_popis", QStringLiteral("denně")},
+                    {"riziko", 2.5},
+                    {"napravna_opatreni", QStringLiteral("světelná závora")},
+                    {"opatreni_zodpovida", QStringLiteral("Novák")},
+                    {"opatreni_termin", QDate(2024, 3, 31)},
+                    {"pozadavek_id", 7},
+                    {"cil", QStringLiteral("bez úrazů")},
+                    {"cilova_hodnota", QStringLiteral("0")},
+                    {"zdroje", QStringLiteral("5 000 Kč")},
+                    {"program_zodpovida", QStringLiteral("Dvořáková")},
+                    {"program_termin", QDate(2024, 6, 30)},
+                    {"poznamky",
+                     version == 2 ? QStringLiteral("krátká poznámka") : Blank + longNote(120)}});
     // 2: open, nothing but the key and the system; no requirement, no value.
-    exec(insert, {2,          QStringLiteral("Závod"),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant(), QVariant(),
-                  QVariant()});
+    insertRisk(db, {{"id_riziko", 2}, {"system", QStringLiteral("Závod")}});
     // 3: closed by its measures; 4: closed by its programme, in the orphan system.
-    exec(insert, {3,
-                  QStringLiteral("Lisovna"),
-                  QStringLiteral("údržbář"),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  0.0,
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QDate(2023, 1, 20),
-                  0,
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QStringLiteral("it's \"100 %\" & more")});
-    exec(insert, {4,
-                  QStringLiteral("Stará lakovna"),
-                  QStringLiteral("lakýrník"),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  120.0,
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  3,
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QVariant(),
-                  QDate(2024, 10, 10),
-                  QVariant()});
-    exec("INSERT INTO oop_rizika VALUES (?, ?, ?)",
-         {1, QStringLiteral("rukavice"), QStringLiteral("a")});
-    exec("INSERT INTO oop_rizika VALUES (?, ?, ?)",
-         {1, QStringLiteral("štít"), QStringLiteral("n")});
-    exec("INSERT INTO oop_rizika VALUES (?, ?, ?)",
-         {3, QStringLiteral("brýle"), QStringLiteral("a")});
+    insertRisk(db, {{"id_riziko", 3},
+                    {"system", QStringLiteral("Lisovna")},
+                    {"pracovnik", QStringLiteral("údržbář")},
+                    {"riziko", 0.0},
+                    {"opatreni_splneno", QDate(2023, 1, 20)},
+                    {"pozadavek_id", 0},
+                    {"poznamky", QStringLiteral("it's \"100 %\" & more")}});
+    insertRisk(db, {{"id_riziko", 4},
+                    {"system", QStringLiteral("Stará lakovna")},
+                    {"pracovnik", QStringLiteral("lakýrník")},
+                    {"riziko", 120.0},
+                    {"pozadavek_id", 3},
+                    {"program_splneno", QDate(2024, 10, 10)}});
+    for (const auto &[risk, item, provided] :
+         {std::tuple{1, "rukavice", "a"}, {1, "štít", "n"}, {3, "brýle", "a"}})
+        exec("INSERT INTO oop_rizika VALUES (?, ?, ?)",
+             {risk, QString::fromUtf8(item), QString::fromUtf8(provided)});
     for (int i = 0; i < 2; ++i)
         exec("INSERT INTO dilci_ukoly VALUES (?, ?, ?, ?)",
              {1, QDate(2024, 2, 1), QStringLiteral("Novák"), QStringLiteral("školení")});
     exec("INSERT INTO dilci_ukoly VALUES (?, ?, ?, ?)",
          {4, QVariant(), QVariant(), QStringLiteral("revize")});
     exec("INSERT INTO rizika_uzavrene VALUES (?, ?)", {3, QStringLiteral("Z * P * F")});
-    for (const QVariant &damaged :
-         {QVariant(QStringLiteral("ruce")), QVariant(QStringLiteral("oči")),
-          QVariant(QStringLiteral("ruce"))})
-        if (version > 0 && damaged.toString() == QStringLiteral("ruce") &&
-            db.exists(QStringLiteral("SELECT 1 FROM poskozeni WHERE cast_tela = 'ruce'")))
-            continue;
-        else
-            exec("INSERT INTO poskozeni VALUES (?)", {damaged});
-    if (version == 0)
+    exec("INSERT INTO poskozeni VALUES (?)", {QStringLiteral("ruce")});
+    exec("INSERT INTO poskozeni VALUES (?)", {QStringLiteral("oči")});
+    // The oldest list had no key: a name twice and a row without one.
+    if (version == 0) {
+        exec("INSERT INTO poskozeni VALUES (?)", {QStringLiteral("ruce")});
         exec("INSERT INTO poskozeni VALUES (?)", {QVariant()});
+    }
     if (version == 2)
         db.execute(QStringLiteral("UPDATE rizika SET oopp_poskytnute = '?', oopp_chybejici = '?', "
                                   "pozadavek = '?', dilci_ukoly = '?', cesta = 'stará cesta'"));

@@ -1,0 +1,212 @@
+// Bringing a large register over from the Access format. No Access writer is at hand, so
+// the reader and the rest are measured apart:
+//  - readAccess: every row of every table of a test database, the per-row cost of reading;
+//  - importCurrent: 100,000 risks (and their tables) of the current structure stored into
+//    a new database, against the engine inserting the same rows into the same tables;
+//  - importOldest: the same register in the oldest structure, conversions included.
+//
+//   build/bench/bench_import [--risks N]   (default 100000)
+
+#include "RatioReporter.h"
+
+#include "app/DemoDatabase.h"
+#include "db/Database.h"
+#include "db/Schema.h"
+#include "legacy/AccessFile.h"
+#include "legacy/Import.h"
+#include "ui/Messages.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace tamvel;
+
+namespace {
+
+int g_risks = 100000;
+QString g_folder;
+QString g_demo;
+QString g_fixture;
+
+// The demo register's tables as an Access file would hand them over, in a structure.
+class DemoSource : public legacy::TableSource
+{
+public:
+    // accessDates: dates as the Access reader gives them; else as the engine stores them.
+    DemoSource(Database &db, int structure, bool accessDates = true)
+        : m_db(db), m_structure(structure), m_accessDates(accessDates)
+    {
+    }
+
+    QStringList tableNames() const override
+    {
+        QStringList names;
+        for (const schema::Table &t : schema::tables(m_structure))
+            names << t.name;
+        return names;
+    }
+    std::optional<legacy::AccessTable> table(const QString &name) const override
+    {
+        legacy::AccessTable table{name, {}, {}};
+        for (const schema::Field &f : schema::table(name, m_structure).fields)
+            table.columns.append(
+                {f.name,
+                 f.type == schema::FieldType::Text   ? legacy::AccessColumn::Type::Text
+                 : f.type == schema::FieldType::Date ? legacy::AccessColumn::Type::Date
+                                                     : legacy::AccessColumn::Type::Single,
+                 f.size, f.required});
+        return table;
+    }
+    bool readRows(const QString &name, const std::function<void(const QVector<QVariant> &)> &onRow,
+                  QString *) const override
+    {
+        const schema::Table &layout = schema::table(name, m_structure);
+        QVector<QVariant> row(layout.fields.size());
+        m_db.forEach(QStringLiteral("SELECT %1 FROM %2")
+                         .arg(layout.fieldNames().join(QLatin1Char(',')), name),
+                     {}, [&](const RowView &view) {
+                         for (int i = 0; i < row.size(); ++i) {
+                             QVariant value = view.value(i);
+                             if (m_accessDates &&
+                                 layout.fields[i].type == schema::FieldType::Date &&
+                                 value.isValid())
+                                 value = QDateTime(Database::toDate(value), QTime(), Qt::UTC);
+                             row[i] = std::move(value);
+                         }
+                         onRow(row);
+                     });
+        return true;
+    }
+
+private:
+    Database &m_db;
+    int m_structure;
+    bool m_accessDates;
+};
+
+class GoOn : public Messages
+{
+public:
+    void inform(const QString &, const QString &) override {}
+    void warn(const QString &, const QString &) override {}
+    void fail(const QString &, const QString &text) override
+    {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+    bool ask(const QString &, const QString &, Tone) override { return true; }
+};
+
+void import(benchmark::State &state, int structure)
+{
+    auto demo = Database::open(g_demo);
+    const DemoSource source(*demo, structure);
+    const QString target = g_folder + QStringLiteral("/target.mdb");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(target);
+        state.ResumeTiming();
+        GoOn messages;
+        legacy::ImportResult result;
+        if (!legacy::importTables(source, g_demo, target, false, messages, &result))
+            state.SkipWithError("import failed");
+    }
+}
+
+void importCurrent(benchmark::State &state)
+{
+    import(state, StructureVersion);
+}
+
+void importOldest(benchmark::State &state)
+{
+    import(state, 0);
+}
+
+// The same rows, read the same way, inserted by the engine into the same tables with
+// nothing checked or converted by the program.
+void insertFloor(benchmark::State &state)
+{
+    auto demo = Database::open(g_demo);
+    const DemoSource source(*demo, StructureVersion, false);
+    const QString target = g_folder + QStringLiteral("/floor.mdb");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(target);
+        auto db = Database::create(target);
+        schema::createStructure(*db);
+        for (const char *table : {"uzivatelske_nastaveni", "uzivatele", "skupiny"})
+            db->execute(QStringLiteral("DELETE FROM ") + QString::fromUtf8(table));
+        state.ResumeTiming();
+        inTransaction(*db, [&] {
+            for (const schema::Table &table : schema::tables()) {
+                const QString insert =
+                    QStringLiteral("INSERT INTO %1 VALUES (%2)")
+                        .arg(table.name, QStringList(table.fields.size(), QStringLiteral("?"))
+                                             .join(QLatin1Char(',')));
+                QString error;
+                source.readRows(
+                    table.name,
+                    [&](const QVector<QVariant> &row) {
+                        db->execute(insert, Values(row.begin(), row.end()));
+                    },
+                    &error);
+            }
+        });
+    }
+}
+
+void readAccess(benchmark::State &state)
+{
+    QString error;
+    const auto file = legacy::AccessFile::open(g_fixture, &error);
+    qint64 rows = 0;
+    for (auto _ : state)
+        for (const QString &table : file->tableNames())
+            file->readRows(
+                table,
+                [&](const QVector<QVariant> &row) {
+                    benchmark::DoNotOptimize(row.data());
+                    ++rows;
+                },
+                &error);
+    state.counters[QStringLiteral("rows").toStdString()] =
+        benchmark::Counter(double(rows), benchmark::Counter::kIsRate);
+}
+
+} // namespace
+
+BENCHMARK(readAccess)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
+BENCHMARK(importCurrent)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(insertFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(importOldest)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--risks") == 0)
+            g_risks = std::atoi(argv[i + 1]);
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+
+    QTemporaryDir dir;
+    g_folder = dir.path();
+    g_demo = dir.filePath(QStringLiteral("demo.mdb"));
+    demo::writeDemoDatabase(g_demo, g_risks);
+    g_fixture = dir.filePath(QStringLiteral("legacy.mdb"));
+    QFile::copy(QStringLiteral(TAMVEL_LEGACY_FIXTURES "/legacy-v3.mdb"), g_fixture);
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nImport of %d risks of the current structure / engine inserting the same rows: "
+                "%.2f (goal <= 2.00)\n",
+                g_risks, reporter.ratio("importCurrent", "insertFloor"));
+    benchmark::Shutdown();
+    return 0;
+}
