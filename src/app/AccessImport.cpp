@@ -10,11 +10,16 @@
 
 namespace tamvel {
 
-QString offerAccessImport(const QString &source, const QString &currentPath, Messages &messages,
-                          FileDialogs &files)
+namespace {
+
+const QString Title = QStringLiteral("Převod databáze z formátu Access");
+
+} // namespace
+
+QString chooseImportTarget(const QString &source, const QString &currentPath, Messages &messages,
+                           FileDialogs &files)
 {
-    const QString title = QStringLiteral("Převod databáze z formátu Access");
-    if (!messages.ask(title, QStringLiteral("Soubor '%1' je databáze ve formátu Access ze "
+    if (!messages.ask(Title, QStringLiteral("Soubor '%1' je databáze ve formátu Access ze "
                                             "starší verze programu. Chcete ji převést do nové "
                                             "databáze Tamvel? Původní soubor zůstane beze "
                                             "změny.")
@@ -28,15 +33,19 @@ QString offerAccessImport(const QString &source, const QString &currentPath, Mes
         return {};
     const QString target = files::withMdbExtension(chosen);
     // The original itself is refused by the import, before any question.
-    const bool exists = QFileInfo::exists(target);
     if (!files::samePath(target, source) &&
         !files::mayWriteNewDatabase(target, currentPath, messages))
         return {};
-    legacy::ImportResult result;
-    if (!legacy::importAccess(source, target, exists, messages, &result))
-        return {};
-    messages.inform(title, legacy::reportText(source, target, result));
     return target;
+}
+
+bool importAndReport(const QString &source, const QString &target, Messages &messages)
+{
+    legacy::ImportResult result;
+    if (!legacy::importAccess(source, target, QFileInfo::exists(target), messages, &result))
+        return false;
+    messages.inform(Title, legacy::reportText(source, target, result));
+    return true;
 }
 
 } // namespace tamvel

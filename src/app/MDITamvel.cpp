@@ -21,6 +21,7 @@
 #include "risks/FrmRiziko.h"
 #include "risks/FrmVypocet.h"
 #include "risks/RiskValue.h"
+#include "ui/BusyCursor.h"
 #include "ui/FileDialogs.h"
 #include "ui/Messages.h"
 
@@ -367,8 +368,7 @@ bool MDITamvel::logIn()
 {
     // A register of the old program cannot be logged into; it can be brought over.
     if (legacy::detectFormat(m_session.databasePath) == legacy::FileFormat::Access) {
-        const QString converted = offerAccessImport(m_session.databasePath, QString(),
-                                                    m_interaction.messages, m_interaction.files);
+        const QString converted = importAccessFile(m_session.databasePath, QString());
         if (converted.isEmpty())
             return false;
         switchToDatabase(converted);
@@ -612,12 +612,21 @@ void MDITamvel::selectDatabase()
         return;
     QString path = files::withMdbExtension(chosen);
     if (legacy::detectFormat(path) == legacy::FileFormat::Access) {
-        path = offerAccessImport(path, m_session.databasePath, m_interaction.messages,
-                                 m_interaction.files);
+        path = importAccessFile(path, m_session.databasePath);
         if (path.isEmpty())
             return;
     }
     switchToDatabase(path);
+}
+
+QString MDITamvel::importAccessFile(const QString &source, const QString &currentPath)
+{
+    const QString target =
+        chooseImportTarget(source, currentPath, m_interaction.messages, m_interaction.files);
+    if (target.isEmpty())
+        return {};
+    BusyCursor messages(m_interaction.messages);
+    return importAndReport(source, target, messages) ? target : QString();
 }
 
 void MDITamvel::switchToDatabase(const QString &path)
@@ -667,7 +676,14 @@ void MDITamvel::clearRisks()
 void MDITamvel::convertStructure(int source)
 {
     Database *db = m_session.database();
-    if (db && conversions::runStep(*db, source, m_interaction.messages))
+    if (!db)
+        return;
+    bool converted = false;
+    {
+        BusyCursor messages(m_interaction.messages);
+        converted = conversions::runStep(*db, source, messages);
+    }
+    if (converted)
         // Open windows show the register as it was before the rebuild.
         closeDatabaseWindows();
 }

@@ -104,6 +104,8 @@ private:
     void clearRisks();
     void convertStructure(int source);
     void switchToDatabase(const QString &path);
+    // The new database an Access file was brought into; empty when it was not.
+    QString importAccessFile(const QString &source, const QString &currentPath);
     void chooseDocumentsFolder();
     void showAbout();
     void changePassword();

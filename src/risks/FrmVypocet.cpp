@@ -1,11 +1,11 @@
 #include "risks/FrmVypocet.h"
 
 #include "db/Database.h"
+#include "ui/BusyCursor.h"
 #include "ui/Messages.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,58 +19,6 @@ namespace tamvel {
 namespace {
 
 constexpr int FormulaLength = 50; // the size of `algoritmus`
-
-// The hourglass while saving; it goes away before any message box appears.
-class BusyCursor
-{
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { release(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-
-    void release()
-    {
-        if (m_on)
-            QGuiApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
-
-class CursorRestoringMessages : public Messages
-{
-public:
-    CursorRestoringMessages(Messages &inner, BusyCursor &cursor) : m_inner(inner), m_cursor(cursor)
-    {
-    }
-    void inform(const QString &title, const QString &text) override
-    {
-        m_cursor.release();
-        m_inner.inform(title, text);
-    }
-    void warn(const QString &title, const QString &text) override
-    {
-        m_cursor.release();
-        m_inner.warn(title, text);
-    }
-    void fail(const QString &title, const QString &text) override
-    {
-        m_cursor.release();
-        m_inner.fail(title, text);
-    }
-    bool ask(const QString &title, const QString &text, Tone tone) override
-    {
-        m_cursor.release();
-        return m_inner.ask(title, text, tone);
-    }
-
-private:
-    Messages &m_inner;
-    BusyCursor &m_cursor;
-};
 
 QString indexed(const char *name, int slot)
 {
@@ -188,8 +136,7 @@ void FrmVypocet::save()
 {
     SaveOutcome outcome;
     {
-        BusyCursor busy;
-        CursorRestoringMessages messages(m_messages, busy);
+        BusyCursor messages(m_messages);
         outcome = saveFormulas(m_db, messages, formulaSlots());
     }
     switch (outcome.status) {

@@ -149,7 +149,8 @@ Row expectedRisk(Row risk, int structure, const QVector<Row> &equipment,
     return risk;
 }
 
-// An Access file with rows added, a table hidden and a table the program does not know.
+// An Access file with rows added, a table hidden, a table and a field of `oop` the program
+// does not know.
 class AlteredSource : public TableSource
 {
 public:
@@ -165,18 +166,27 @@ public:
     }
     std::optional<AccessTable> table(const QString &name) const override
     {
+        const AccessColumn text{QStringLiteral("text"), AccessColumn::Type::Text, 50, false};
         if (name == Foreign)
-            return AccessTable{
-                Foreign, {{QStringLiteral("text"), AccessColumn::Type::Text, 50, false}}, {}};
-        return m_file.table(name);
+            return AccessTable{Foreign, {text}, {}};
+        std::optional<AccessTable> layout = m_file.table(name);
+        if (name == QStringLiteral("oop"))
+            layout->columns.prepend(text);
+        return layout;
     }
     bool readRows(const QString &table, const std::function<void(const QVector<QVariant> &)> &onRow,
                   QString *error) const override
     {
-        if (table != Foreign && !m_file.readRows(table, onRow, error))
+        // The unknown first field of `oop` holds a text in every row.
+        const auto give = [&](QVector<QVariant> row) {
+            if (table == QStringLiteral("oop"))
+                row.prepend(QStringLiteral("navíc"));
+            onRow(row);
+        };
+        if (table != Foreign && !m_file.readRows(table, give, error))
             return false;
         for (const QVector<QVariant> &row : m_extra.value(table))
-            onRow(row);
+            give(row);
         return true;
     }
 
@@ -383,7 +393,7 @@ void TestImport::rowsThatCannotBeStoredAreAskedAbout()
     QCOMPARE(result.rejectedFile, dir.filePath(QStringLiteral("novy_neprevedene.txt")));
     const QString report = QString::fromUtf8(fileBytes(result.rejectedFile));
     for (const QString &reason :
-         {QStringLiteral("oop: text pole oop je delší než 50 znaků\n  ") +
+         {QStringLiteral("oop: text pole oop je delší než 50 znaků\n  navíc | ") +
               QString(60, QLatin1Char('x')),
           QStringLiteral("pracovnici: chybí povinná hodnota pole pracovnik\n  (prázdné)"),
           QStringLiteral("typ: řádek se stejným klíčem už byl převeden\n  zákon | Zx"),
@@ -407,7 +417,10 @@ void TestImport::rowsThatCannotBeStoredAreAskedAbout()
     QVERIFY(reported.contains(
         QStringLiteral("V původní databázi chyběly tabulky (vytvořeny prázdné): dokumenty.")));
     QVERIFY(reported.contains(
-        QStringLiteral("Nepřevedeno, program je nezná: tabulka poznamky_stare.")));
+        QStringLiteral("Nepřevedeno, program je nezná: tabulka poznamky_stare, pole oop.text.")));
+    // The known field is read from its own column, not from the unknown one before it.
+    QVERIFY(db->exists(QStringLiteral("SELECT 1 FROM oop WHERE oop = 'ochranné brýle'")));
+    QVERIFY(!db->exists(QStringLiteral("SELECT 1 FROM oop WHERE oop = 'navíc'")));
     QVERIFY(reported.contains(QStringLiteral("Nepřevedené řádky (4) jsou vypsány v souboru '%1'.")
                                   .arg(result.rejectedFile)));
     QCOMPARE(proposedImportName(source), dir.filePath(QStringLiteral("legacy-v1_tamvel.mdb")));
