@@ -464,8 +464,8 @@ QString reportText(const QString &source, const QString &target, const ImportRes
                   : QStringLiteral("Převody struktury: %1.").arg(steps.join(QStringLiteral(", "))));
     QStringList counts;
     for (const TableCount &c : result.rows)
-        counts << QStringLiteral("%1 %2").arg(c.table).arg(c.rows);
-    lines << QStringLiteral("Počty řádků: %1.").arg(counts.join(QStringLiteral(", ")));
+        counts << QStringLiteral("    %1: %2").arg(c.table).arg(c.rows);
+    lines << QStringLiteral("Počty řádků v nové databázi:") << counts;
     if (!result.missingTables.isEmpty())
         lines << QStringLiteral("V původní databázi chyběly tabulky (vytvořeny prázdné): %1.")
                      .arg(result.missingTables.join(QStringLiteral(", ")));
