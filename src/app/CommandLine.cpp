@@ -103,6 +103,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                    .arg(StructureVersion));
         } else if (arg == QStringLiteral("--first-run")) {
             command.firstRun = true;
+        } else if (!arg.startsWith(QLatin1Char('-')) &&
+                   command.action == CommandLine::Action::Gui && command.path.isEmpty()) {
+            // A database to start on, e.g. an .mdb file opened from the desktop.
+            command.path = arg;
         } else {
             return invalid(QStringLiteral("Neznámá volba: %1 (viz tamvel --help)").arg(arg));
         }
@@ -119,8 +123,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
 QString helpText()
 {
     return QStringLiteral(
-        "Použití: tamvel [volby]\n"
-        "Bez voleb spustí program Tamvel.\n"
+        "Použití: tamvel [volby] [DATABÁZE]\n"
+        "Bez voleb spustí program Tamvel; je-li zadána DATABÁZE, zvolí ji jako aktuální\n"
+        "(soubor ve formátu Access nabídne převést do nové databáze).\n"
         "\n"
         "  --create-database CESTA      vytvoří prázdnou databázi (jako Nastavení › Vytvoření "
         "databáze)\n"
@@ -175,6 +180,15 @@ int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err)
         break;
     }
     return 0;
+}
+
+QString selectGivenDatabase(const QString &path)
+{
+    const QString chosen = QFileInfo(files::withMdbExtension(path)).absoluteFilePath();
+    if (!QFileInfo(chosen).isFile())
+        return QStringLiteral("Databáze  '%1'  nenalezena ! Zvolte databázi.").arg(chosen);
+    settings::setDatabasePath(chosen);
+    return {};
 }
 
 QString ensureDatabaseSelected()

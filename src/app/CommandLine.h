@@ -12,7 +12,7 @@ struct CommandLine
     enum class Action { Gui, Help, CreateDatabase, DemoDatabase, ImportMdb, Invalid };
 
     Action action = Action::Gui;
-    QString path;   // the database to create, or the Access file to import
+    QString path;   // the database to create or to start on, or the Access file to import
     QString target; // --import-mdb: the new database
     int risks = 60;
     int structure = -1;    // --structure: an older structure version for --create-database
@@ -28,6 +28,10 @@ QString helpText();
 // Runs an action that needs no window; returns the exit code (2 for bad input; an import
 // that did not succeed gives 1).
 int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err);
+
+// The database given when the program starts: selected as "Výběr databáze" would. Returns
+// an error text when there is no such file, or empty on success.
+QString selectGivenDatabase(const QString &path);
 
 // On the first start: when the selected database is missing, creates the demo database
 // in the user's data folder (unless it is there already) and selects it.

@@ -45,6 +45,11 @@ int main(int argc, char *argv[])
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(&qtTranslator);
     tamvel::MessageBoxes messages;
+    if (!command.path.isEmpty()) {
+        const QString error = tamvel::selectGivenDatabase(command.path);
+        if (!error.isEmpty())
+            messages.fail(QStringLiteral("Tamvel"), error);
+    }
     if (command.firstRun) {
         const QString error = tamvel::ensureDatabaseSelected();
         if (!error.isEmpty())

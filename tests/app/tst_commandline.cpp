@@ -43,6 +43,9 @@ void TestCommandLine::optionsAreParsedOrRefused()
             QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts));
     };
     QCOMPARE(parse("").action, Action::Gui);
+    const CommandLine given = parse("--first-run registr.mdb");
+    QCOMPARE(given.action, Action::Gui);
+    QCOMPARE(given.path, QStringLiteral("registr.mdb"));
     QCOMPARE(parse("--help").action, Action::Help);
     QVERIFY(parse("--first-run").firstRun);
 
@@ -57,14 +60,32 @@ void TestCommandLine::optionsAreParsedOrRefused()
     QCOMPARE(demo.risks, 1200);
     QCOMPARE(parse("--demo-database d.mdb").risks, 60);
 
-    for (const char *bad :
-         {"--bogus", "--create-database", "--create-database --risks 3",
-          "--demo-database d.mdb --risks", "--demo-database d.mdb --risks -5",
-          "--demo-database d.mdb --risks many", "--risks 5",
-          "--create-database a.mdb --demo-database b.mdb", "--first-run --create-database a.mdb",
-          "extra", "--create-database a.mdb --structure 4",
-          "--create-database a.mdb --structure -1", "--create-database a.mdb --structure",
-          "--demo-database a.mdb --structure 1", "--structure 2"}) {
+    const CommandLine import = parse("--import-mdb stary.mdb novy.mdb");
+    QCOMPARE(import.action, Action::ImportMdb);
+    QCOMPARE(import.path, QStringLiteral("stary.mdb"));
+    QCOMPARE(import.target, QStringLiteral("novy.mdb"));
+
+    for (const char *bad : {"--import-mdb stary.mdb",
+                            "--import-mdb",
+                            "--import-mdb a.mdb b.mdb --create-database c.mdb",
+                            "--create-database c.mdb --import-mdb a.mdb b.mdb",
+                            "a.mdb b.mdb",
+                            "--create-database a.mdb extra",
+                            "-x",
+                            "--bogus",
+                            "--create-database",
+                            "--create-database --risks 3",
+                            "--demo-database d.mdb --risks",
+                            "--demo-database d.mdb --risks -5",
+                            "--demo-database d.mdb --risks many",
+                            "--risks 5",
+                            "--create-database a.mdb --demo-database b.mdb",
+                            "--first-run --create-database a.mdb",
+                            "--create-database a.mdb --structure 4",
+                            "--create-database a.mdb --structure -1",
+                            "--create-database a.mdb --structure",
+                            "--demo-database a.mdb --structure 1",
+                            "--structure 2"}) {
         const CommandLine c = parse(bad);
         QVERIFY2(c.action == Action::Invalid, bad);
         QVERIFY2(!c.error.isEmpty() && !c.error.contains(QLatin1Char('\n')), bad);
@@ -163,6 +184,16 @@ void TestCommandLine::firstRunSelectsTheDemoOnlyWhenNothingIsSelected()
     settings::setDatabasePath(own);
     QCOMPARE(ensureDatabaseSelected(), QString());
     QCOMPARE(settings::databasePath(), own);
+
+    // A database given at start is selected when it exists ("registr" finds registr.mdb).
+    const QString given = dir.filePath(QStringLiteral("registr.mdb"));
+    files::writeNewDatabase(given);
+    QCOMPARE(selectGivenDatabase(dir.filePath(QStringLiteral("registr"))), QString());
+    QCOMPARE(settings::databasePath(), given);
+    QVERIFY(selectGivenDatabase(dir.filePath(QStringLiteral("neni.mdb")))
+                .contains(QStringLiteral("nenalezena")));
+    QCOMPARE(settings::databasePath(), given);
+    settings::setDatabasePath(own);
 
     // A selected database that vanished: the existing demo is selected again, not rebuilt.
     auto db = Database::open(demo);
