@@ -119,6 +119,33 @@ void FrmAnimCopy::setCancelRequested(bool on)
     cancelFlag = on;
 }
 
+ProgressRun::ProgressRun(QWidget *over, const QString &text, const QString &caption)
+{
+    FrmAnimCopy::setCancelRequested(false);
+    m_window = FrmAnimCopy::instance(over);
+    const QRect area = over ? over->frameGeometry() : QRect(0, 0, 800, 600);
+    const int twips = 15; // at 96 dpi; Nastav scales by the screen
+    m_window->Nastav(text, (area.center().x() - 180) * twips, (area.center().y() - 80) * twips,
+                     360 * twips, 160 * twips, caption);
+}
+
+ProgressRun::~ProgressRun()
+{
+    FrmAnimCopy::unload();
+    FrmAnimCopy::setCancelRequested(false);
+}
+
+bool ProgressRun::step(const QString &text, int current, int count)
+{
+    if (text != m_shown) {
+        m_shown = text;
+        m_window->NastavScroll(0, count, text);
+    }
+    m_window->Scroll(current);
+    QCoreApplication::processEvents();
+    return !FrmAnimCopy::cancelRequested();
+}
+
 bool FrmAnimCopy::animating() const
 {
     return static_cast<CopyAnimation *>(m_animation)->running();

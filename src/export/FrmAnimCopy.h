@@ -62,6 +62,31 @@ private:
     QPushButton *m_storno;
 };
 
+// One run of work shown in the progress window: the window appears centred over `over`,
+// step() moves the bar, keeps the window painted and says false once Storno was pressed;
+// the window is unloaded when the run ends.
+class ProgressRun
+{
+public:
+    ProgressRun(QWidget *over, const QString &text, const QString &caption);
+    ~ProgressRun();
+    ProgressRun(const ProgressRun &) = delete;
+    ProgressRun &operator=(const ProgressRun &) = delete;
+
+    bool step(const QString &text, int current, int count);
+    // The step as a callback for the work.
+    std::function<bool(const QString &, int, int)> callback()
+    {
+        return [this](const QString &text, int current, int count) {
+            return step(text, current, count);
+        };
+    }
+
+private:
+    FrmAnimCopy *m_window;
+    QString m_shown;
+};
+
 // What both export windows do with a finished export: report a failure, or offer to open
 // the workbook. True when it was written.
 bool finishExport(const exports::ExportResult &result, const QString &path, const QString &caption,

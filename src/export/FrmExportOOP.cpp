@@ -7,7 +7,6 @@
 #include "ui/Messages.h"
 #include "ui/Widgets.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -264,25 +263,11 @@ void FrmExportOOP::runExport()
                         QStringLiteral("Soubor %1 již existuje! Chcete jej přepsat?").arg(path)))
         return;
 
-    FrmAnimCopy::setCancelRequested(false);
-    FrmAnimCopy *progress = FrmAnimCopy::instance(this);
-    const QRect area = frameGeometry();
-    const int twips = 15; // at 96 dpi; Nastav scales by the screen
-    progress->Nastav(QStringLiteral("Export dat do sešitu MS Excel ..."),
-                     (area.center().x() - 180) * twips, (area.center().y() - 80) * twips,
-                     360 * twips, 160 * twips, Caption);
-    const auto onStep = [&](const QString &text, int current, int count) {
-        progress->NastavScroll(0, count, text);
-        progress->Scroll(current);
-        QCoreApplication::processEvents();
-        if (!FrmAnimCopy::cancelRequested())
-            return true;
-        FrmAnimCopy::setCancelRequested(false); // acted on: the flag is cleared
-        return false;
-    };
-    const exports::ExportResult result =
-        exports::writeEquipmentExport(m_db, choice(), path, onStep);
-    FrmAnimCopy::unload();
+    exports::ExportResult result;
+    {
+        ProgressRun progress(this, QStringLiteral("Export dat do sešitu MS Excel ..."), Caption);
+        result = exports::writeEquipmentExport(m_db, choice(), path, progress.callback());
+    }
 
     if (!finishExport(result, path, Caption, m_messages, m_opener))
         return;

@@ -6,7 +6,6 @@
 #include "ui/Messages.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -235,27 +234,11 @@ void FrmExportXls::runExport()
                         QStringLiteral("Soubor %1 již existuje! Chcete jej přepsat?").arg(path)))
         return;
 
-    FrmAnimCopy::setCancelRequested(false);
-    FrmAnimCopy *progress = FrmAnimCopy::instance(this);
-    const QRect area = frameGeometry();
-    const int twips = 15; // at 96 dpi; Nastav scales by the screen
-    progress->Nastav(QStringLiteral("Export dat do sešitu MS Excel ..."),
-                     (area.center().x() - 180) * twips, (area.center().y() - 80) * twips,
-                     360 * twips, 160 * twips, Caption);
-    QString shown;
-    const auto onStep = [&](const QString &text, int current, int count) {
-        if (text != shown) {
-            shown = text;
-            progress->NastavScroll(0, count, text);
-        }
-        progress->Scroll(current);
-        QCoreApplication::processEvents();
-        return !FrmAnimCopy::cancelRequested();
-    };
-    const exports::ExportResult result =
-        exports::writeRiskExport(m_db, m_ids, options(), path, onStep);
-    FrmAnimCopy::unload();
-    FrmAnimCopy::setCancelRequested(false);
+    exports::ExportResult result;
+    {
+        ProgressRun progress(this, QStringLiteral("Export dat do sešitu MS Excel ..."), Caption);
+        result = exports::writeRiskExport(m_db, m_ids, options(), path, progress.callback());
+    }
 
     if (!finishExport(result, path, Caption, m_messages, m_opener))
         return;
