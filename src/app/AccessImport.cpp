@@ -1,7 +1,6 @@
 #include "app/AccessImport.h"
 
 #include "db/DatabaseFiles.h"
-#include "legacy/Import.h"
 #include "ui/FileDialogs.h"
 #include "ui/Messages.h"
 
@@ -10,20 +9,20 @@
 
 namespace tamvel {
 
-namespace {
-
-const QString Title = QStringLiteral("Převod databáze z formátu Access");
-
-} // namespace
+QString importTitle()
+{
+    return QStringLiteral("Převod databáze z formátu Access");
+}
 
 QString chooseImportTarget(const QString &source, const QString &currentPath, Messages &messages,
                            FileDialogs &files)
 {
-    if (!messages.ask(Title, QStringLiteral("Soubor '%1' je databáze ve formátu Access ze "
-                                            "starší verze programu. Chcete ji převést do nové "
-                                            "databáze Tamvel? Původní soubor zůstane beze "
-                                            "změny.")
-                                 .arg(QDir::toNativeSeparators(source))))
+    if (!messages.ask(importTitle(),
+                      QStringLiteral("Soubor '%1' je databáze ve formátu Access ze "
+                                     "starší verze programu. Chcete ji převést do nové "
+                                     "databáze Tamvel? Původní soubor zůstane beze "
+                                     "změny.")
+                          .arg(QDir::toNativeSeparators(source))))
         return {};
     const QString chosen =
         files.saveFile(QStringLiteral("Nová databáze Tamvel"), QFileInfo(source).absolutePath(),
@@ -39,13 +38,14 @@ QString chooseImportTarget(const QString &source, const QString &currentPath, Me
     return target;
 }
 
-bool importAndReport(const QString &source, const QString &target, Messages &messages)
+QString importRegister(const QString &source, const QString &target, Messages &messages,
+                       const legacy::ImportProgress &progress)
 {
     legacy::ImportResult result;
-    if (!legacy::importAccess(source, target, QFileInfo::exists(target), messages, &result))
-        return false;
-    messages.inform(Title, legacy::reportText(source, target, result));
-    return true;
+    if (!legacy::importAccess(source, target, QFileInfo::exists(target), messages, &result,
+                              progress))
+        return {};
+    return legacy::reportText(source, target, result);
 }
 
 } // namespace tamvel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "legacy/Import.h"
+
 #include <QString>
 
 namespace tamvel {
@@ -14,8 +16,13 @@ class Messages;
 QString chooseImportTarget(const QString &source, const QString &currentPath, Messages &messages,
                            FileDialogs &files);
 
-// Brings the register over into the target and reports what was done. The original is
-// only read; on failure nothing is created and the user has been told.
-bool importAndReport(const QString &source, const QString &target, Messages &messages);
+// The title of the import's messages.
+QString importTitle();
+
+// Brings the register over into the target, telling progress what it is doing. Returns
+// the report of what was done, or an empty string when nothing was created (the user has
+// been told why). The original is only read.
+QString importRegister(const QString &source, const QString &target, Messages &messages,
+                       const legacy::ImportProgress &progress = {});
 
 } // namespace tamvel

@@ -13,6 +13,7 @@
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
+#include "export/FrmAnimCopy.h"
 #include "export/FrmExportOOP.h"
 #include "export/FrmExportXls.h"
 #include "legacy/FileFormat.h"
@@ -626,7 +627,16 @@ QString MDITamvel::importAccessFile(const QString &source, const QString &curren
     if (target.isEmpty())
         return {};
     BusyCursor messages(m_interaction.messages);
-    return importAndReport(source, target, messages) ? target : QString();
+    QString report;
+    {
+        ProgressRun progress(this, QStringLiteral("Převod databáze z formátu Access ..."),
+                             importTitle());
+        report = importRegister(source, target, messages, progress.callback());
+    }
+    if (report.isEmpty())
+        return {};
+    messages.inform(importTitle(), report);
+    return target;
 }
 
 void MDITamvel::switchToDatabase(const QString &path)

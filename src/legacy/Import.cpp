@@ -126,6 +126,39 @@ QString rowText(const QVector<QVariant> &values)
     return parts.join(QStringLiteral(" | "));
 }
 
+// Tells the caller which step the import is at; a No from it cancels the import.
+class Steps
+{
+public:
+    Steps(const ImportProgress &progress, int count) : m_progress(progress), m_count(count) {}
+
+    void at(const QString &text)
+    {
+        m_text = text;
+        ++m_step;
+        if (!tell())
+            throw Cancelled{};
+    }
+    // Between rows: every thousandth keeps the caller's window alive and lets it stop.
+    bool row() { return ++m_rows % 1000 != 0 || tell(); }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    bool tell()
+    {
+        if (!m_cancelled && m_progress && !m_progress(m_text, m_step, m_count))
+            m_cancelled = true;
+        return !m_cancelled;
+    }
+
+    const ImportProgress &m_progress;
+    int m_count;
+    int m_step = -1;
+    qint64 m_rows = 0;
+    QString m_text;
+    bool m_cancelled = false;
+};
+
 struct Rejected
 {
     QString table;
@@ -135,7 +168,8 @@ struct Rejected
 
 // Copies one table of the file into the same table of the new database.
 void copyTable(Database &db, const TableSource &file, const QString &sourceName,
-               const schema::Table &table, ImportResult &result, QVector<Rejected> &rejected)
+               const schema::Table &table, ImportResult &result, QVector<Rejected> &rejected,
+               Steps &steps)
 {
     const std::optional<AccessTable> source = file.table(sourceName);
     if (!source)
@@ -164,7 +198,7 @@ void copyTable(Database &db, const TableSource &file, const QString &sourceName,
     const bool read = file.readRows(
         sourceName,
         [&](const QVector<QVariant> &row) {
-            if (failure)
+            if (failure || !steps.row())
                 return;
             Values values;
             QString why;
@@ -197,6 +231,8 @@ void copyTable(Database &db, const TableSource &file, const QString &sourceName,
         &readError);
     if (failure)
         throw *failure;
+    if (steps.cancelled())
+        throw Cancelled{};
     if (!read)
         throw Failed{QStringLiteral("Tabulku %1 nelze přečíst: %2").arg(sourceName, readError)};
 }
@@ -236,22 +272,26 @@ QString rejectedQuestion(const QVector<Rejected> &rows)
 // The rows of the file, the conversions and the counts; runs on the new database before it
 // is put in the target's place.
 void fill(Database &db, const TableSource &file, const QString &source, const QString &target,
-          Messages &messages, ImportResult &result, QStringList &written)
+          Messages &messages, const ImportProgress &progress, ImportResult &result,
+          QStringList &written)
 {
     const QStringList names = file.tableNames();
+    const QVector<schema::Table> &tables = schema::tables(result.structure);
+    Steps steps(progress, int(tables.size()) + conversions::LastStep + 1 - result.structure);
     QStringList known;
     QVector<Rejected> rejected;
     inTransaction(db, [&] {
         // The file brings its own users, groups and settings.
         for (const char *table : {"uzivatelske_nastaveni", "uzivatele", "skupiny"})
             db.execute(QStringLiteral("DELETE FROM ") + QString::fromUtf8(table));
-        for (const schema::Table &table : schema::tables(result.structure)) {
+        for (const schema::Table &table : tables) {
+            steps.at(QStringLiteral("Převod tabulky %1 ...").arg(table.name));
             const QString sourceName = findTable(names, table.name);
             known << sourceName;
             if (sourceName.isEmpty())
                 result.missingTables << table.name;
             else
-                copyTable(db, file, sourceName, table, result, rejected);
+                copyTable(db, file, sourceName, table, result, rejected, steps);
         }
     });
     QStringList unknownTables;
@@ -271,6 +311,8 @@ void fill(Database &db, const TableSource &file, const QString &source, const QS
     }
 
     for (int step = result.structure; step <= conversions::LastStep; ++step) {
+        steps.at(QStringLiteral("Převod struktury %1 na %2 ...")
+                     .arg(conversions::structureName(step), conversions::structureName(step + 1)));
         const QVector<conversions::LongNote> notes = conversions::notesTooLong(db, step);
         if (!notes.isEmpty()) {
             if (!messages.ask(Title, conversions::longNotesQuestion(notes.size(), step),
@@ -386,7 +428,7 @@ bool failed(Messages &messages, const QString &text)
 } // namespace
 
 bool importAccess(const QString &source, const QString &target, bool replaceExisting,
-                  Messages &messages, ImportResult *result)
+                  Messages &messages, ImportResult *result, const ImportProgress &progress)
 {
     *result = ImportResult();
     if (files::samePath(source, target))
@@ -413,11 +455,13 @@ bool importAccess(const QString &source, const QString &target, bool replaceExis
     if (!file)
         return failed(messages,
                       QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown(source), error));
-    return importTables(AccessSource(*file), source, target, replaceExisting, messages, result);
+    return importTables(AccessSource(*file), source, target, replaceExisting, messages, result,
+                        progress);
 }
 
 bool importTables(const TableSource &file, const QString &source, const QString &target,
-                  bool replaceExisting, Messages &messages, ImportResult *result)
+                  bool replaceExisting, Messages &messages, ImportResult *result,
+                  const ImportProgress &progress)
 {
     *result = ImportResult();
     QString error;
@@ -429,7 +473,9 @@ bool importTables(const TableSource &file, const QString &source, const QString 
     try {
         files::writeNewDatabase(
             target, replaceExisting,
-            [&](Database &db) { fill(db, file, source, target, messages, *result, written); },
+            [&](Database &db) {
+                fill(db, file, source, target, messages, progress, *result, written);
+            },
             result->structure);
         return true;
     } catch (const Cancelled &) {

@@ -48,6 +48,10 @@ struct ImportResult
     QString notesFile;         // full notes a conversion shortened
 };
 
+// Told what the import is doing (a text, the step and the number of steps); false stops it
+// and nothing is created.
+using ImportProgress = std::function<bool(const QString &text, int current, int count)>;
+
 // The structure of the register in an Access file, read from the layout of `rizika` (its
 // fields and the size of `poznamky`); without `rizika`, from the version row. -1 with the
 // reason in *why when the layout is none the program knows.
@@ -60,11 +64,12 @@ int accessStructure(const TableSource &file, QString *why);
 // failure or a refused source leaves no target behind. Failures are told through
 // messages; the success report is the caller's (reportText).
 bool importAccess(const QString &source, const QString &target, bool replaceExisting,
-                  Messages &messages, ImportResult *result);
+                  Messages &messages, ImportResult *result, const ImportProgress &progress = {});
 
 // The same from tables already open; sourceName names them in messages and files.
 bool importTables(const TableSource &source, const QString &sourceName, const QString &target,
-                  bool replaceExisting, Messages &messages, ImportResult *result);
+                  bool replaceExisting, Messages &messages, ImportResult *result,
+                  const ImportProgress &progress = {});
 
 // The final message of a successful import.
 QString reportText(const QString &source, const QString &target, const ImportResult &result);

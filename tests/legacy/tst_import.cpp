@@ -209,6 +209,7 @@ private slots:
     void encryptedFileImportsLikeItsPlainTwin();
     void unreadableFilesCreateNothing();
     void rowsThatCannotBeStoredAreAskedAbout();
+    void progressIsToldAndStornoCreatesNothing();
 };
 
 void TestImport::everyTableAndRowReachesTheCurrentStructure_data()
@@ -427,6 +428,48 @@ void TestImport::rowsThatCannotBeStoredAreAskedAbout()
     QVERIFY(reported.contains(QStringLiteral("Nepřevedené řádky (4) jsou vypsány v souboru '%1'.")
                                   .arg(result.rejectedFile)));
     QCOMPARE(proposedImportName(source), dir.filePath(QStringLiteral("legacy-v1_tamvel.mdb")));
+}
+
+void TestImport::progressIsToldAndStornoCreatesNothing()
+{
+    QTemporaryDir dir;
+    const QString source = copyFixture(dir, QStringLiteral("legacy-v1.mdb"));
+    const QString target = dir.filePath(QStringLiteral("novy.mdb"));
+    QStringList told;
+    int lastStep = -1, count = 0;
+    bool ordered = true;
+    const auto record = [&](const QString &text, int current, int steps) {
+        if (told.isEmpty() || told.last() != text)
+            told << text;
+        ordered = ordered && current >= lastStep && current < steps;
+        lastStep = current;
+        count = steps;
+        return true;
+    };
+    ScriptedMessages messages;
+    messages.answers = {true};
+    ImportResult result;
+    QVERIFY(importAccess(source, target, false, messages, &result, record));
+    // Every table of the file's structure, then the two steps, each told once and in order.
+    QCOMPARE(count, 24 + 2);
+    QCOMPARE(told.size(), count);
+    QCOMPARE(told.first(), QStringLiteral("Převod tabulky skupiny ..."));
+    QCOMPARE(told.last(), QStringLiteral("Převod struktury x.2.x na x.3.x ..."));
+    QCOMPARE(lastStep, count - 1);
+    QVERIFY(ordered);
+
+    // Storno while the risks are copied: nothing is created, and the user is told.
+    QFile::remove(target);
+    QFile::remove(result.notesFile);
+    ScriptedMessages cancelled;
+    QVERIFY(
+        !importAccess(source, target, false, cancelled, &result, [](const QString &text, int, int) {
+            return text != QStringLiteral("Převod tabulky rizika ...");
+        }));
+    QCOMPARE(cancelled.kinds(), QStringList{QStringLiteral("inform")});
+    QCOMPARE(cancelled.lastText(),
+             QStringLiteral("Převod byl zrušen, nová databáze nebyla vytvořena."));
+    QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("legacy-v1.mdb")});
 }
 
 QTEST_GUILESS_MAIN(TestImport)
