@@ -4,6 +4,7 @@
 //
 //   build/bench/bench_conversions [--risks N]   (default 100000)
 
+#include "BenchArguments.h"
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
@@ -19,7 +20,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -91,9 +91,7 @@ BENCHMARK(rebuildFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--risks") == 0)
-            g_risks = std::atoi(argv[i + 1]);
+    g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 

@@ -8,6 +8,7 @@
 //
 // After the runs it prints the ratio of the Database read to the raw read.
 
+#include "BenchArguments.h"
 #include "app/DemoDatabase.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
@@ -138,12 +139,10 @@ BENCHMARK(generateDemo)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(
 int main(int argc, char **argv)
 {
     const char *given = nullptr;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--risks") == 0)
-            g_risks = std::atoi(argv[i + 1]);
+    g_risks = risksArgument(argc, argv, g_risks);
+    for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--register") == 0)
             given = argv[i + 1];
-    }
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 

@@ -4,6 +4,7 @@
 //
 //   build/bench/bench_export [--risks N]   (default 10000)
 
+#include "BenchArguments.h"
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
@@ -17,8 +18,6 @@
 #include <xlsxwriter.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -133,9 +132,7 @@ BENCHMARK(plainFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--risks") == 0)
-            g_risks = std::atoi(argv[i + 1]);
+    g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 

@@ -7,6 +7,7 @@
 //
 // After the runs it prints the ratio of the recomputation to the engine's UPDATE.
 
+#include "BenchArguments.h"
 #include "app/DemoDatabase.h"
 #include "db/Database.h"
 #include "risks/Formula.h"
@@ -21,7 +22,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -157,9 +157,7 @@ BENCHMARK(evaluateSubstituted);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--risks") == 0)
-            g_risks = std::atoi(argv[i + 1]);
+    g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 

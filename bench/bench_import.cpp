@@ -7,6 +7,7 @@
 //
 //   build/bench/bench_import [--risks N]   (default 100000)
 
+#include "BenchArguments.h"
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
@@ -24,7 +25,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 
 using namespace tamvel;
 
@@ -189,9 +189,7 @@ BENCHMARK(importOldest)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--risks") == 0)
-            g_risks = std::atoi(argv[i + 1]);
+    g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 

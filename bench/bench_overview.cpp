@@ -4,6 +4,7 @@
 //
 //   build/bench/bench_overview [--risks N]   (default 100000)
 
+#include "BenchArguments.h"
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
@@ -18,7 +19,6 @@
 #include <sys/resource.h>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -91,9 +91,7 @@ BENCHMARK(sortOverviewRaw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--risks") == 0)
-            g_risks = std::atoi(argv[i + 1]);
+    g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
 
