@@ -8,7 +8,7 @@
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Schema.h"

@@ -9,10 +9,10 @@
 
 #include "BenchArguments.h"
 #include "app/DemoDatabase.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "risks/Formula.h"
 #include "risks/RiskValue.h"
-#include "ui/Messages.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -11,11 +11,11 @@
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "db/Schema.h"
 #include "legacy/AccessFile.h"
 #include "legacy/Import.h"
-#include "ui/Messages.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

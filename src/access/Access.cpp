@@ -1,7 +1,7 @@
 #include "access/Access.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 namespace tamvel::access {
 

@@ -2,8 +2,8 @@
 #include "ui/Widgets.h"
 
 #include "access/Access.h"
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

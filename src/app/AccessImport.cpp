@@ -1,8 +1,8 @@
 #include "app/AccessImport.h"
 
+#include "core/FileDialogs.h"
+#include "core/Messages.h"
 #include "db/DatabaseFiles.h"
-#include "ui/FileDialogs.h"
-#include "ui/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>

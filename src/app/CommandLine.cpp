@@ -2,11 +2,11 @@
 
 #include "app/DemoDatabase.h"
 #include "app/Settings.h"
+#include "core/Messages.h"
 #include "db/DatabaseFiles.h"
 #include "db/DbError.h"
 #include "db/Schema.h"
 #include "legacy/Import.h"
-#include "ui/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>

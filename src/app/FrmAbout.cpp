@@ -1,7 +1,7 @@
 #include "app/FrmAbout.h"
 
+#include "core/Messages.h"
 #include "db/Version.h"
-#include "ui/Messages.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

@@ -2,10 +2,10 @@
 
 #include "app/Session.h"
 #include "app/Settings.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
-#include "ui/Messages.h"
 
 #include <QFileInfo>
 

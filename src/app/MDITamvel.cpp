@@ -9,7 +9,9 @@
 #include "app/Session.h"
 #include "codelists/RequirementWindows.h"
 #include "codelists/SystemWindows.h"
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
+#include "core/FileDialogs.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Version.h"
@@ -23,8 +25,6 @@
 #include "risks/FrmVypocet.h"
 #include "risks/RiskValue.h"
 #include "ui/BusyCursor.h"
-#include "ui/FileDialogs.h"
-#include "ui/Messages.h"
 
 #include <QCloseEvent>
 #include <QDir>

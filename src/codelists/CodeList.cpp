@@ -2,8 +2,8 @@
 
 #include "codelists/Regulations.h"
 #include "codelists/SaveSteps.h"
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 #include <QRegularExpression>
 

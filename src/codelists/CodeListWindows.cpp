@@ -2,8 +2,8 @@
 #include "ui/Widgets.h"
 
 #include "codelists/RegulationWindows.h"
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 #include <QAction>
 #include <QComboBox>

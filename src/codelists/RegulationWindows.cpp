@@ -2,9 +2,9 @@
 #include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "ui/DateField.h"
-#include "ui/Messages.h"
 
 #include <QComboBox>
 #include <QDesktopServices>

@@ -4,8 +4,8 @@
 // the entry's own statement written in one transaction, and the outcomes for the editor.
 
 #include "codelists/CodeList.h"
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 namespace tamvel::codelists {
 

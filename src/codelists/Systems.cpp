@@ -1,7 +1,7 @@
 #include "codelists/Systems.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 #include <QCollator>
 #include <QDate>

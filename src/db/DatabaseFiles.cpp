@@ -1,8 +1,8 @@
 #include "db/DatabaseFiles.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "db/Schema.h"
-#include "ui/Messages.h"
 
 #include <QCoreApplication>
 #include <QDir>

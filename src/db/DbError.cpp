@@ -1,6 +1,6 @@
 #include "db/DbError.h"
 
-#include "ui/Messages.h"
+#include "core/Messages.h"
 
 #include <sqlite3.h>
 

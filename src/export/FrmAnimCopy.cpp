@@ -1,6 +1,6 @@
 #include "export/FrmAnimCopy.h"
 
-#include "ui/Messages.h"
+#include "core/Messages.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 #include "export/FrmExportOOP.h"
 
 #include "codelists/Systems.h"
+#include "core/FileDialogs.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "export/FrmAnimCopy.h"
-#include "ui/FileDialogs.h"
-#include "ui/Messages.h"
 #include "ui/Widgets.h"
 
 #include <QDesktopServices>

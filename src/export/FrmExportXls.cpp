@@ -1,9 +1,9 @@
 #include "export/FrmExportXls.h"
 
+#include "core/FileDialogs.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "export/FrmAnimCopy.h"
-#include "ui/FileDialogs.h"
-#include "ui/Messages.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>

@@ -1,12 +1,12 @@
 #include "legacy/Import.h"
 
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Schema.h"
 #include "legacy/AccessFile.h"
 #include "legacy/FileFormat.h"
-#include "ui/Messages.h"
 
 #include <QDateTime>
 #include <QDir>

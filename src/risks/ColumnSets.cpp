@@ -1,8 +1,8 @@
 #include "risks/ColumnSets.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "risks/RiskGrid.h"
-#include "ui/Messages.h"
 
 #include <QHash>
 

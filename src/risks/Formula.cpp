@@ -1,6 +1,6 @@
 #include "risks/Formula.h"
 
-#include "ui/Messages.h"
+#include "core/Messages.h"
 
 #include <QLocale>
 #include <QStringList>

@@ -1,9 +1,9 @@
 #include "risks/FrmDilci.h"
 
 #include "codelists/CodeListWindows.h"
+#include "core/DateText.h"
 #include "db/Database.h"
 #include "risks/FrmDilciUkol.h"
-#include "ui/DateText.h"
 
 #include <QAbstractTableModel>
 #include <QAction>

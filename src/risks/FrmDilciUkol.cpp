@@ -1,7 +1,7 @@
 #include "risks/FrmDilciUkol.h"
 
+#include "core/DateText.h"
 #include "ui/DateField.h"
-#include "ui/DateText.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

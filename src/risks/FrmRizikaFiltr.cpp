@@ -1,8 +1,8 @@
 #include "risks/FrmRizikaFiltr.h"
 #include "ui/Widgets.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 #include <QCheckBox>
 #include <QComboBox>

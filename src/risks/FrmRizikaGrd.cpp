@@ -2,11 +2,11 @@
 #include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "risks/FrmRizikaFiltr.h"
 #include "risks/FrmRizikaNastaveni.h"
 #include "risks/FrmRizikaNastaveniUloz.h"
-#include "ui/Messages.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,9 +1,9 @@
 #include "risks/FrmRizikaNastaveni.h"
 #include "ui/Widgets.h"
 
+#include "core/Messages.h"
 #include "risks/ColumnSets.h"
 #include "risks/RiskGrid.h"
-#include "ui/Messages.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,10 +1,10 @@
 #include "risks/FrmRizikaNastaveniUloz.h"
 #include "ui/Widgets.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "risks/ColumnSets.h"
 #include "risks/RiskGrid.h"
-#include "ui/Messages.h"
 
 #include <QComboBox>
 #include <QGroupBox>

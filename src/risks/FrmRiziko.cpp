@@ -5,12 +5,12 @@
 #include "codelists/RequirementWindows.h"
 #include "codelists/Requirements.h"
 #include "codelists/Systems.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "risks/FrmDilciUkol.h"
 #include "risks/FrmRizikaAddOOPP.h"
 #include "risks/SubTask.h"
 #include "ui/DateField.h"
-#include "ui/Messages.h"
 
 #include <QAction>
 #include <QCheckBox>

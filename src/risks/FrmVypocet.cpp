@@ -1,8 +1,8 @@
 #include "risks/FrmVypocet.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "ui/BusyCursor.h"
-#include "ui/Messages.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "risks/RiskFilter.h"
 
+#include "core/DateText.h"
+#include "core/Messages.h"
 #include "risks/RiskRecord.h"
-#include "ui/DateText.h"
-#include "ui/Messages.h"
 
 namespace tamvel::risks {
 

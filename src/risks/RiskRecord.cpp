@@ -1,9 +1,9 @@
 #include "risks/RiskRecord.h"
 
 #include "codelists/SystemPaths.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "risks/RiskValue.h"
-#include "ui/Messages.h"
 
 #include <QLocale>
 

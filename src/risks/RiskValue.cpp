@@ -1,7 +1,7 @@
 #include "risks/RiskValue.h"
 
+#include "core/Messages.h"
 #include "db/Database.h"
-#include "ui/Messages.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "risks/SubTask.h"
 
-#include "ui/DateText.h"
-#include "ui/Messages.h"
+#include "core/DateText.h"
+#include "core/Messages.h"
 
 namespace tamvel::risks {
 

@@ -1,7 +1,7 @@
 #include "ui/DateField.h"
 
-#include "ui/DateText.h"
-#include "ui/Messages.h"
+#include "core/DateText.h"
+#include "core/Messages.h"
 
 #include <QCalendarWidget>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Messages.h"
+#include "core/Messages.h"
 
 #include <functional>
 

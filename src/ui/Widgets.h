@@ -2,8 +2,8 @@
 
 // Small helpers every window uses: named controls, twips, and the common error trap.
 
+#include "core/Messages.h"
 #include "db/DbError.h"
-#include "ui/Messages.h"
 
 #include <QLineEdit>
 #include <QPushButton>

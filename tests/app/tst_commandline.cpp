@@ -2,7 +2,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Settings.h"
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
 #include "db/Version.h"
 
 #include <QFileInfo>

@@ -8,7 +8,7 @@
 #include "app/MDITamvel.h"
 #include "app/Session.h"
 #include "app/Settings.h"
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
 #include "db/Version.h"
 
 #include <QLabel>

@@ -2,7 +2,7 @@
 #include "TestDatabase.h"
 
 #include "app/Login.h"
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
 #include "db/Schema.h"
 #include "legacy/AccessFile.h"
 #include "legacy/Import.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Login.h"
-#include "ui/FileDialogs.h"
+#include "core/FileDialogs.h"
 
 #include <QList>
 #include <QStringList>

@@ -2,7 +2,7 @@
 #include "TestDatabase.h"
 
 #include "app/Login.h"
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
 #include "db/Schema.h"
 
 #include <QTemporaryDir>

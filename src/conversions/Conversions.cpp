@@ -1,11 +1,11 @@
-#include "db/Conversions.h"
+#include "conversions/Conversions.h"
 
 #include "codelists/SystemPaths.h"
+#include "core/Messages.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "db/Schema.h"
 #include "risks/RiskRecord.h"
-#include "ui/Messages.h"
 
 #include <QDir>
 #include <QFile>
