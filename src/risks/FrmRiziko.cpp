@@ -159,7 +159,7 @@ FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &h
             showEngineError(m_messages, e);
         }
     }
-    show(m_opened);
+    showRecord(m_opened);
     const bool closed = m_opened.closed();
     lock(m_mode == RiskMode::Delete || m_mode == RiskMode::View || closed);
     // A closed risk can be neither changed nor deleted here.
@@ -445,7 +445,7 @@ void FrmRiziko::fillKinds()
     m_filling = false;
 }
 
-void FrmRiziko::show(const RiskRecord &r)
+void FrmRiziko::showRecord(const RiskRecord &r)
 {
     m_system->setText(r.system);
     fillWorkers();

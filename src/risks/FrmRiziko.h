@@ -57,7 +57,7 @@ private:
     void fillChoices();
     void fillWorkers();
     void fillKinds();
-    void show(const RiskRecord &risk);
+    void showRecord(const RiskRecord &risk);
     void showEquipment();
     void showSubTasks();
     void showRequirement();

@@ -110,6 +110,18 @@ void TestRiskFilter::valuesAreOnlyValues()
     QCOMPARE(count(f), 1);
     QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")), 200);
 
+    // "nevyplněno" on a text: no text and an empty text alike, and everything else for "<>".
+    m_db->execute(QStringLiteral("UPDATE rizika SET zdroje = NULL WHERE id_riziko = 3"));
+    m_db->execute(QStringLiteral("UPDATE rizika SET zdroje = '' WHERE id_riziko = 4"));
+    m_db->execute(QStringLiteral("UPDATE rizika SET zdroje = 'Rozpočet' WHERE id_riziko <> 3 "
+                                 "AND id_riziko <> 4 AND (zdroje IS NULL OR zdroje = '')"));
+    for (const char *op : {"=", "<>"}) {
+        choice.rows[0] = row("Zdroje", op, NotFilled);
+        const RiskFilter missing = *compileFilter(*m_db, choice, messages);
+        QCOMPARE(count(missing), QByteArray(op) == "=" ? 2 : 198);
+        QVERIFY(messages.shown.isEmpty());
+    }
+
     // A cancelled system loses its mark.
     m_db->execute(QStringLiteral("UPDATE rizika SET system = 'Stará hala' WHERE id_riziko = 8"));
     choice.rows[0] = row("Systém", "=", QStringLiteral("Stará hala") + Cancelled);

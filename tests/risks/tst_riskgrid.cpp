@@ -69,6 +69,25 @@ void TestRiskGrid::gridShowsTheRegisterAsUsersReadIt()
     auto db = Database::open(m_path);
     const QString columns = QStringLiteral("ID#500#Systém#1200#Riziko#900#Porušení požadavků#600#"
                                            "Opatření-splněno#1000#");
+    // Either completion date alone closes a risk.
+    const Rows openOnes = db->query(QStringLiteral("SELECT id_riziko FROM rizika WHERE "
+                                                   "opatreni_splneno IS NULL AND program_splneno "
+                                                   "IS NULL ORDER BY id_riziko LIMIT 2"));
+    const qint64 correctiveOnly = openOnes.at(0, 0).toLongLong();
+    const qint64 programmeOnly = openOnes.at(1, 0).toLongLong();
+    db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-02-01' WHERE "
+                               "id_riziko = ?"),
+                {correctiveOnly});
+    db->execute(QStringLiteral("UPDATE rizika SET program_splneno = '2024-02-01' WHERE "
+                               "id_riziko = ?"),
+                {programmeOnly});
+    for (const qint64 id : {correctiveOnly, programmeOnly}) {
+        QVERIFY(fillRiskGrid(*db, columns, RiskFilter::closedOnly(), QString(), false)
+                    .ids.contains(id));
+        QVERIFY(
+            !fillRiskGrid(*db, columns, RiskFilter::openOnly(), QString(), false).ids.contains(id));
+        QVERIFY(loadRisk(*db, id)->closed());
+    }
     const qint64 open =
         db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE opatreni_splneno IS NULL "
                                      "AND program_splneno IS NULL"));
