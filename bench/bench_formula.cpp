@@ -11,6 +11,7 @@
 #include "app/DemoDatabase.h"
 #include "core/Messages.h"
 #include "db/Database.h"
+#include "db/RiskState.h"
 #include "risks/Formula.h"
 #include "risks/RiskValue.h"
 
@@ -41,7 +42,8 @@ const QString EngineUpdate =
                    "WHERE pravdepodobnost_popis = trim(rizika.pravdepodobnost_popis)), 0) * "
                    "coalesce((SELECT frekvence / 10.0 FROM frekvence "
                    "WHERE frekvence_popis = trim(rizika.frekvence_popis)), 0) + ? "
-                   "WHERE opatreni_splneno IS NULL AND program_splneno IS NULL");
+                   "WHERE ") +
+    tamvel::OpenRiskCondition;
 
 class CountingMessages : public tamvel::Messages
 {

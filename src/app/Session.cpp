@@ -2,6 +2,7 @@
 
 #include "app/Settings.h"
 #include "db/Database.h"
+#include "db/RiskState.h"
 
 #include <QFileInfo>
 
@@ -44,7 +45,7 @@ void Session::releaseRetiredDatabase()
 
 QString Session::openRisksFilter()
 {
-    return QStringLiteral("(opatreni_splneno IS NULL AND program_splneno IS NULL)");
+    return QLatin1Char('(') + OpenRiskCondition + QLatin1Char(')');
 }
 
 } // namespace tamvel

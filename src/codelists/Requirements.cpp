@@ -1,5 +1,7 @@
 #include "codelists/Requirements.h"
 
+#include "db/RiskState.h"
+
 #include "codelists/CodeList.h"
 #include "codelists/SaveSteps.h"
 
@@ -18,7 +20,7 @@ qint64 risksUsing(Database &db, qint64 id, bool open)
 {
     return countWhere(db, QStringLiteral("rizika"),
                       QStringLiteral("pozadavek_id = ? AND %1(%2)")
-                          .arg(open ? QString() : QStringLiteral("NOT "), OpenRisks),
+                          .arg(open ? QString() : QStringLiteral("NOT "), OpenRiskCondition),
                       {id});
 }
 

@@ -6,11 +6,9 @@
 #include "codelists/CodeList.h"
 #include "core/Messages.h"
 #include "db/Database.h"
+#include "db/RiskState.h"
 
 namespace tamvel::codelists {
-
-inline const QString OpenRisks =
-    QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
 
 // Table and field names below come from the fixed member catalogue, never from the user.
 inline qint64 countWhere(Database &db, const QString &table, const QString &condition,
@@ -29,7 +27,7 @@ inline qint64 countEqual(Database &db, const QString &table, const QString &fiel
 inline qint64 openRisksUsing(Database &db, const QString &riskField, const QString &value)
 {
     return countWhere(db, QStringLiteral("rizika"),
-                      riskField + QStringLiteral(" = ? AND ") + OpenRisks, {value});
+                      riskField + QStringLiteral(" = ? AND ") + OpenRiskCondition, {value});
 }
 
 // A statement of a save, run in the save's transaction.
@@ -41,9 +39,9 @@ struct Statement
 
 inline Statement renameInOpenRisks(const QString &riskField, const QString &from, const QString &to)
 {
-    return {
-        QStringLiteral("UPDATE rizika SET %1 = ? WHERE %1 = ? AND %2").arg(riskField, OpenRisks),
-        {to, from}};
+    return {QStringLiteral("UPDATE rizika SET %1 = ? WHERE %1 = ? AND %2")
+                .arg(riskField, OpenRiskCondition),
+            {to, from}};
 }
 
 // The write-and-close step: the cascade and the entry's own statement in one transaction,

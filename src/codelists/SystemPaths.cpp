@@ -1,6 +1,7 @@
 #include "codelists/SystemPaths.h"
 
 #include "db/Database.h"
+#include "db/RiskState.h"
 
 #include <QSet>
 #include <QStringList>
@@ -11,8 +12,6 @@
 namespace tamvel::systems {
 
 namespace {
-
-const QString OpenRisks = QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
 
 } // namespace
 
@@ -88,7 +87,7 @@ QString storedPath(const QString &system, const ParentMap &parents)
 qint64 refreshOpenRiskPaths(Database &db, const QString &system, const ParentMap &parents)
 {
     return db.execute(QStringLiteral("UPDATE rizika SET cesta = ? WHERE system = ? AND ") +
-                          OpenRisks,
+                          OpenRiskCondition,
                       {storedPath(system, parents), system});
 }
 
@@ -123,7 +122,7 @@ qint64 setAllRiskPaths(Database &db)
 qint64 refreshAllOpenRiskPaths(Database &db)
 {
     const ParentMap parents = loadParents(db);
-    return forEachRiskSystem(db, OpenRisks, [&](const QString &system) {
+    return forEachRiskSystem(db, OpenRiskCondition, [&](const QString &system) {
         return refreshOpenRiskPaths(db, system, parents);
     });
 }

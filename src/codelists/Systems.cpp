@@ -2,6 +2,7 @@
 
 #include "core/Messages.h"
 #include "db/Database.h"
+#include "db/RiskState.h"
 
 #include <QCollator>
 #include <QDate>
@@ -15,8 +16,6 @@
 namespace tamvel::systems {
 
 namespace {
-
-const QString OpenRisks = QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
 
 QString title()
 {
@@ -270,7 +269,7 @@ SaveResult saveChanges(Database &db, const SystemData &loaded, const SystemData 
         Transaction transaction(db);
         if (renamed)
             db.execute(QStringLiteral("UPDATE rizika SET system = ? WHERE system = ? AND ") +
-                           OpenRisks,
+                           OpenRiskCondition,
                        {name, old});
         if (db.execute(QStringLiteral(
                            "UPDATE systemy SET system_nadrazeny = ?, system = ? WHERE system = ?"),
@@ -305,7 +304,8 @@ SaveResult deleteSystem(Database &db, const QString &name, Messages &messages)
             return refused();
         }
         const bool openRisks = db.exists(
-            QStringLiteral("SELECT 1 FROM rizika WHERE system = ? AND ") + OpenRisks, {name});
+            QStringLiteral("SELECT 1 FROM rizika WHERE system = ? AND ") + OpenRiskCondition,
+            {name});
         if (openRisks &&
             !messages.ask(title(),
                           QStringLiteral("Tento systém obsahuje neuzavřená rizika! Chcete přesto "
@@ -318,7 +318,7 @@ SaveResult deleteSystem(Database &db, const QString &name, Messages &messages)
         if (openRisks)
             db.execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = ?, "
                                       "napravna_opatreni = ? WHERE system = ? AND ") +
-                           OpenRisks,
+                           OpenRiskCondition,
                        {QDate::currentDate(), QStringLiteral("zrušení systému"), name});
         if (db.execute(QStringLiteral("DELETE FROM systemy WHERE system = ?"), {name}) != 1) {
             showWriteError(messages, 0);
@@ -380,7 +380,8 @@ QStringList possibleWorkers(Database &db, const QStringList &inSystem)
 bool workerInOpenRisks(Database &db, const QString &system, const QString &worker)
 {
     return db.exists(
-        QStringLiteral("SELECT 1 FROM rizika WHERE system = ? AND pracovnik = ? AND ") + OpenRisks,
+        QStringLiteral("SELECT 1 FROM rizika WHERE system = ? AND pracovnik = ? AND ") +
+            OpenRiskCondition,
         {system, worker});
 }
 

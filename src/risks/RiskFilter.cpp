@@ -8,8 +8,6 @@ namespace tamvel::risks {
 
 namespace {
 
-const QString OpenRisks = QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
-
 QString repeated(const char *token, int count)
 {
     QStringList parts;

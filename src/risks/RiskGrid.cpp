@@ -1,5 +1,7 @@
 #include "risks/RiskGrid.h"
 
+#include "db/RiskState.h"
+
 #include "risks/RiskRecord.h"
 
 #include <QHash>
@@ -130,23 +132,18 @@ QString columnSetText(const QVector<GridColumn> &columns)
 
 RiskFilter RiskFilter::openOnly()
 {
-    return {QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL"),
-            {},
-            s("Pouze neuzavřená rizika")};
+    return {OpenRiskCondition, {}, s("Pouze neuzavřená rizika")};
 }
 
 RiskFilter RiskFilter::closedOnly()
 {
-    return {QStringLiteral("NOT (opatreni_splneno IS NULL AND program_splneno IS NULL)"),
-            {},
-            s("Pouze uzavřená rizika")};
+    return {QStringLiteral("NOT (%1)").arg(OpenRiskCondition), {}, s("Pouze uzavřená rizika")};
 }
 
 GridQuery gridQuery(const QVector<GridColumn> &columns, const RiskFilter &filter,
                     const QString &sortCaption, bool ascending)
 {
-    QStringList fields{QStringLiteral("id_riziko"),
-                       QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL")};
+    QStringList fields{QStringLiteral("id_riziko"), OpenRiskCondition};
     for (const GridColumn &column : columns)
         fields << column.field;
     const QString sortField = fieldOfCaption(sortCaption);

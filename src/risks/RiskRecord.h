@@ -2,6 +2,8 @@
 
 #include "risks/Attachments.h"
 
+#include "db/RiskState.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -56,7 +58,7 @@ struct RiskRecord
     QVector<SubTask> subTasks;
 
     // Either completion date closes the risk.
-    bool closed() const { return correctiveDone.isValid() || programmeDone.isValid(); }
+    bool closed() const { return isClosedRisk(correctiveDone, programmeDone); }
     // The seven fields that make a risk what it is.
     QStringList identity() const;
     // Every field the editor saves, trimmed, attachments aside.

@@ -2,6 +2,7 @@
 
 #include "core/Messages.h"
 #include "db/Database.h"
+#include "db/RiskState.h"
 
 #include <QStringList>
 
@@ -63,8 +64,6 @@ QString riskList(QList<qint64> ids)
         text += QStringLiteral(" a dalších %1").arg(ids.size() - Shown);
     return text;
 }
-
-const QString OpenRisks = QStringLiteral("opatreni_splneno IS NULL AND program_splneno IS NULL");
 
 } // namespace
 
@@ -134,7 +133,7 @@ RecomputeResult recomputeOpenRisksSilently(Database &db)
 {
     RecomputeResult result;
     inTransaction(db, [&] {
-        if (!db.exists(QStringLiteral("SELECT 1 FROM rizika WHERE ") + OpenRisks))
+        if (!db.exists(QStringLiteral("SELECT 1 FROM rizika WHERE ") + OpenRiskCondition))
             return;
         const std::optional<QString> text = activeFormula(db);
         if (!text) {
@@ -149,7 +148,7 @@ RecomputeResult recomputeOpenRisksSilently(Database &db)
         db.forEach(
             QStringLiteral("SELECT id_riziko, zavaznost_popis, pravdepodobnost_popis, "
                            "frekvence_popis, riziko FROM rizika WHERE ") +
-                OpenRisks,
+                OpenRiskCondition,
             {}, [&](const RowView &row) {
                 ++result.openRisks;
                 const qint64 id = row.value(0).toLongLong();
