@@ -10,6 +10,7 @@
 #include "app/DemoDatabase.h"
 #include "db/Database.h"
 #include "export/RiskExport.h"
+#include "risks/RiskFields.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -30,15 +31,16 @@ long g_formattedTexts = 0;
 long g_plainTexts = 0;
 
 using tamvel::exports::RiskExportOptions;
-using tamvel::exports::RiskItem;
 
 RiskExportOptions formattedOptions()
 {
     RiskExportOptions options;
     options.formatted = true;
     options.title = QStringLiteral("Hodnocení rizik");
-    for (int i = 0; i < tamvel::exports::RiskItemCount; ++i)
-        options.items << RiskItem(i);
+    for (const tamvel::risks::RiskField &field : tamvel::risks::riskFields())
+        if (!field.formLabel.isEmpty())
+            options.fields << field.column;
+    options.formRegulations = options.formEquipment = options.formSubTasks = true;
     return options;
 }
 

@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "db/Database.h"
 #include "export/FrmAnimCopy.h"
+#include "risks/RiskFields.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -30,44 +31,19 @@ const QString ExportText = QStringLiteral("Export");
 const QString SelectAll = QStringLiteral("Vybrat vše");
 const QString ClearAll = QStringLiteral("Odebrat vše");
 
-struct ItemBox
+// The form's sub-tables come after its fields.
+struct TableBox
 {
     const char *name;
     const char *caption;
+    bool exports::RiskExportOptions::*chosen;
 };
 
-// One check box per item of the form, in the order of exports::RiskItem.
-const ItemBox ItemBoxes[] = {
-    {"chkSystem", "Systém"},
-    {"chkPracovnik", "Pracovník/činnost"},
-    {"chkNebezpeciKategorie", "Nebezpečí - kategorie"},
-    {"chkNebezpeciDruh", "Nebezpečí - druh"},
-    {"chkNebezpeciZdroj", "Nebezpečí - zdroj"},
-    {"chkPoskozeniCastTela", "Předmět poškození"},
-    {"chkPoskozeniCharakter", "Poškození - charakter"},
-    {"chkPrijataOpatreni", "Přijatá opatření"},
-    {"chkZavaznost", "Závažnost"},
-    {"chkPravdepodobnost", "Pravděpodobnost"},
-    {"chkFrekvence", "Frekvence"},
-    {"chkRiziko", "Riziko"},
-    {"chkPoruseniLegislativy", "Porušení požadavků"},
-    {"chkNapravnaOpatreni", "Nápravná opatření"},
-    {"chkOpatreniZodpovida", "Opatření - zodpovídá"},
-    {"chkOpatreniTermin", "Opatření - termín"},
-    {"chkOpatreniSplneno", "Opatření - splněno"},
-    {"chkPozadavek", "Požadavek"},
-    {"chkCil", "Cíl"},
-    {"chkCilovaHodnota", "Cílová hodnota"},
-    {"chkZdroje", "Zdroje"},
-    {"chkProgramZodpovida", "Program - zodpovídá"},
-    {"chkProgramTermin", "Program - termín"},
-    {"chkProgramSplneno", "Program - splněno"},
-    {"chkPoznamky", "Poznámky"},
-    {"chkPredpisy", "Předpisy"},
-    {"chkOopp", "OOPP"},
-    {"chkDilciUkoly", "Dílčí úkoly"},
+const TableBox TableBoxes[] = {
+    {"chkPredpisy", "Předpisy", &exports::RiskExportOptions::formRegulations},
+    {"chkOopp", "OOPP", &exports::RiskExportOptions::formEquipment},
+    {"chkDilciUkoly", "Dílčí úkoly", &exports::RiskExportOptions::formSubTasks},
 };
-static_assert(int(std::size(ItemBoxes)) == exports::RiskItemCount, "a box per item");
 
 template <class W> W *named(W *widget, const char *name)
 {
@@ -107,12 +83,21 @@ FrmExportXls::FrmExportXls(Database &db, Messages &messages, FileDialogs &files,
     m_txtNadpis = named(new QLineEdit, "txtNadpis");
     formLayout->addWidget(m_txtNadpis, 1, 0, 1, 2);
     int i = 0;
-    for (const ItemBox &box : ItemBoxes) {
-        auto *check = named(new QCheckBox(QString::fromUtf8(box.caption)), box.name);
+    const auto addBox = [&](QCheckBox *check) {
         m_items << check;
         formLayout->addWidget(check, 2 + i / 2, i % 2);
         ++i;
+    };
+    for (const risks::RiskField &field : risks::riskFields()) {
+        if (field.formBoxName.isEmpty())
+            continue;
+        auto *check = new QCheckBox(field.formBoxCaption);
+        check->setObjectName(field.formBoxName);
+        addBox(check);
+        m_itemFields << field.column;
     }
+    for (const TableBox &box : TableBoxes)
+        addBox(named(new QCheckBox(QString::fromUtf8(box.caption)), box.name));
     m_cmdVse = named(new QPushButton(SelectAll), "cmdVse");
     formLayout->addWidget(m_cmdVse, 3 + i / 2, 1);
 
@@ -190,9 +175,14 @@ exports::RiskExportOptions FrmExportXls::options() const
     // "Formátovaný - OOPP" takes the plain route with the plain boxes as they are.
     o.formatted = m_optFormatovany->isChecked();
     o.title = m_txtNadpis->text();
-    for (int i = 0; i < m_items.size(); ++i)
-        if (m_items[i]->isChecked())
-            o.items << exports::RiskItem(i);
+    for (int i = 0; i < m_items.size(); ++i) {
+        if (!m_items[i]->isChecked())
+            continue;
+        if (i < m_itemFields.size())
+            o.fields << m_itemFields[i];
+        else
+            o.*TableBoxes[i - m_itemFields.size()].chosen = true;
+    }
     o.risks = m_chkRizikaN->isChecked();
     o.subTasks = m_chkDilciN->isChecked();
     o.equipment = m_chkOOPPN->isChecked();

@@ -61,7 +61,8 @@ private:
     QRadioButton *m_optNeformatovany;
     QRadioButton *m_optOOPP;
     QLineEdit *m_txtNadpis;
-    QVector<QCheckBox *> m_items; // in the order of exports::RiskItem
+    QVector<QCheckBox *> m_items; // the form's fields, then its sub-tables
+    QStringList m_itemFields;     // the column of each field's box
     QCheckBox *m_chkRizikaN;
     QCheckBox *m_chkDilciN;
     QCheckBox *m_chkOOPPN;

@@ -3,7 +3,7 @@
 #include "codelists/Requirements.h"
 #include "db/Database.h"
 #include "export/Workbook.h"
-#include "risks/RiskRecord.h"
+#include "risks/RiskFields.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,82 +18,41 @@
 
 namespace tamvel::exports {
 
+using risks::FieldKind;
+using risks::RiskField;
+using risks::riskFields;
+using risks::valueText;
+
 namespace {
 
 const QString ProgressStart = QStringLiteral("Export dat do sešitu MS Excel ...");
 const QString ProgressFormatted = QStringLiteral("Probíhá export a formátování rizik.");
 
-// How a stored field becomes a cell.
-enum class Kind { Text, Number, Date, YesNo, Requirement };
-
-struct Column
+// The fields of the risk sheet, in their order; the form's rows are those with a label.
+const QVector<const RiskField *> &sheetFields()
 {
-    const char *header;
-    const char *field;
-    Kind kind;
-};
+    static const QVector<const RiskField *> fields = [] {
+        QVector<const RiskField *> list;
+        for (const RiskField &f : riskFields())
+            if (!f.sheetHeader.isEmpty())
+                list << &f;
+        return list;
+    }();
+    return fields;
+}
 
-// The risk sheet's columns; the formatted form's rows use the same fields from "system" on.
-const Column RiskColumns[] = {
-    {"Riziko ID", "id_riziko", Kind::Number},
-    {"Systém", "system", Kind::Text},
-    {"Pracovník/činnost", "pracovnik", Kind::Text},
-    {"Kategorie nebezpečí", "nebezpeci_kategorie", Kind::Text},
-    {"Druh nebezpečí", "nebezpeci_druh", Kind::Text},
-    {"Zdroj nebezpečí", "nebezpeci_zdroj", Kind::Text},
-    {"Předmět poškození", "poskozeni_cast_tela", Kind::Text},
-    {"Charakter poškození", "poskozeni_charakter", Kind::Text},
-    {"Opatření", "bezpecnostni_opatreni", Kind::Text},
-    {"Závažnost", "zavaznost_popis", Kind::Text},
-    {"Pravděpodobnost", "pravdepodobnost_popis", Kind::Text},
-    {"Frekvence", "frekvence_popis", Kind::Text},
-    {"Riziko", "riziko", Kind::Number},
-    {"Porušení požadavků", "legislativa", Kind::YesNo},
-    {"Nápravná opatření", "napravna_opatreni", Kind::Text},
-    {"Opatření - zodpovídá", "opatreni_zodpovida", Kind::Text},
-    {"Opatření - termín", "opatreni_termin", Kind::Date},
-    {"Opatření - splněno", "opatreni_splneno", Kind::Date},
-    {"Požadavek", "pozadavek_id", Kind::Requirement},
-    {"Cíl", "cil", Kind::Text},
-    {"Cílová hodnota", "cilova_hodnota", Kind::Text},
-    {"Zdroje", "zdroje", Kind::Text},
-    {"Program_zodpovídá", "program_zodpovida", Kind::Text},
-    {"Program termín", "program_termin", Kind::Date},
-    {"Program splněno", "program_splneno", Kind::Date},
-    {"Poznámky", "poznamky", Kind::Text},
-};
-constexpr int RiskColumnCount = int(std::size(RiskColumns));
-constexpr int RequirementColumn = 18; // pozadavek_id
-
-const char *const ItemLabels[] = {
-    "Systém :",
-    "Pracovník/činnost :",
-    "Kategorie nebezpečí :",
-    "Druh nebezpečí :",
-    "Zdroj nebezpečí :",
-    "Předmět poškození :",
-    "Poškození(charakter) :",
-    "Přijatá opatření :",
-    "Závažnost :",
-    "Pravděpodobnost :",
-    "Frekvence :",
-    "Riziko :",
-    "Porušení požadavků :",
-    "Nápravná opatření :",
-    "Opatření - zodpovídá :",
-    "Opatření - termín :",
-    "Opatření - splněno :",
-    "Požadavek :",
-    "Cíl :",
-    "Cílová hodnota :",
-    "Zdroje :",
-    "Program - zodpovídá :",
-    "Program - termín :",
-    "Program - splněno :",
-    "Poznámky :",
-};
-constexpr int LabelledItemCount = int(std::size(ItemLabels));
-static_assert(LabelledItemCount + 1 == RiskColumnCount, "one labelled row per field but the ID");
+// Where the requirement lies in a risk row: regulations are read through it.
+int requirementColumn()
+{
+    static const int column = [] {
+        const auto &fields = sheetFields();
+        for (int i = 0; i < fields.size(); ++i)
+            if (fields[i]->kind == FieldKind::Requirement)
+                return i;
+        qFatal("the export has no requirement");
+    }();
+    return column;
+}
 
 // How many risks one read covers: one query per table for each such chunk of the list.
 constexpr int ChunkSize = 500;
@@ -136,13 +95,13 @@ class Source
 public:
     explicit Source(Database &db) : m_db(db) {}
 
-    // The risk rows of the ids, by id; the columns as RiskColumns.
+    // The risk rows of the ids, by id; the columns as sheetFields().
     void risks(const QVector<qint64> &ids, Grouped &out)
     {
         static const QString fields = [] {
             QStringList list;
-            for (const Column &c : RiskColumns)
-                list << QString::fromLatin1(c.field);
+            for (const RiskField *f : sheetFields())
+                list << f->column;
             return list.join(QStringLiteral(", "));
         }();
         out.rows = m_db.query(QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko IN (%2)")
@@ -218,16 +177,18 @@ private:
 QVariant cellValue(Source &source, const Rows &risks, int row, int column)
 {
     const QVariant &stored = risks.at(row, column);
-    switch (RiskColumns[column].kind) {
-    case Kind::Number:
+    switch (sheetFields()[column]->kind) {
+    case FieldKind::Id:
+    case FieldKind::Value:
         return stored.isValid() ? QVariant(stored.toDouble()) : QVariant();
-    case Kind::Date:
+    case FieldKind::Date:
         return dateText(stored);
-    case Kind::YesNo:
+    case FieldKind::Breach:
         return yesNo(stored.toString());
-    case Kind::Requirement:
+    case FieldKind::Requirement:
         return source.requirement(stored);
-    case Kind::Text:
+    case FieldKind::Text:
+    case FieldKind::Summary:
         break;
     }
     return stored.isValid() ? QVariant(stored.toString()) : QVariant();
@@ -306,14 +267,14 @@ public:
     {
         const QString text = QStringLiteral("Probíhá export neformátovaných dat (rizika)");
         QStringList header;
-        for (const Column &c : RiskColumns)
-            header << QString::fromUtf8(c.header);
+        for (const RiskField *f : sheetFields())
+            header << f->sheetHeader;
         TableSheet table(m_book, sheet(RisksSheet), header);
         eachChunk(Read::Risks, [&](int i) {
             report(text, i + 1);
             for (int r : m_risks.of(m_ids[i])) {
                 QVariantList cells;
-                for (int c = 0; c < RiskColumnCount; ++c)
+                for (int c = 0; c < sheetFields().size(); ++c)
                     cells << cellValue(m_source, m_risks.rows, r, c);
                 table.add(cells);
                 break; // one row per id
@@ -404,7 +365,7 @@ private:
                 QVector<qint64> requirements;
                 QSet<qint64> known;
                 for (int r = 0; r < m_risks.rows.size(); ++r) {
-                    const qint64 key = m_risks.rows.at(r, RequirementColumn).toLongLong();
+                    const qint64 key = m_risks.rows.at(r, requirementColumn()).toLongLong();
                     if (!known.contains(key)) {
                         known.insert(key);
                         requirements << key;
@@ -424,7 +385,7 @@ private:
     QVariant requirementOf(qint64 id) const
     {
         const QVector<int> &rows = m_risks.of(id);
-        return rows.isEmpty() ? QVariant() : m_risks.rows.at(rows.first(), RequirementColumn);
+        return rows.isEmpty() ? QVariant() : m_risks.rows.at(rows.first(), requirementColumn());
     }
 
     Source m_source;
@@ -480,10 +441,6 @@ void Writer::formattedSheet(const RiskExportOptions &options)
     worksheet_merge_range(s, 0, 0, 0, 3, titleText.constData(), title);
     worksheet_merge_range(s, 1, 0, 1, 3, "", nullptr);
 
-    bool chosen[RiskItemCount] = {};
-    for (RiskItem item : options.items)
-        chosen[int(item)] = true;
-
     // One row of the form: every cell framed, the height enough for the wrapped texts.
     int row = 2;
     auto writeRow = [&](const QStringList &cells, lxw_format *format) {
@@ -503,11 +460,11 @@ void Writer::formattedSheet(const RiskExportOptions &options)
 
     report(ProgressFormatted, 0);
     int reads = Risks;
-    if (chosen[int(RiskItem::Regulations)])
+    if (options.formRegulations)
         reads |= Regulations;
-    if (chosen[int(RiskItem::Equipment)])
+    if (options.formEquipment)
         reads |= Equipment;
-    if (chosen[int(RiskItem::SubTasks)])
+    if (options.formSubTasks)
         reads |= SubTasks;
     eachChunk(reads, [&](int i) {
         report(QStringLiteral("%1 (%2/%3)").arg(ProgressFormatted).arg(i + 1).arg(m_ids.size()),
@@ -518,16 +475,17 @@ void Writer::formattedSheet(const RiskExportOptions &options)
         const Rows &risk = m_risks.rows;
         const int at = found.first();
         ++row; // a free row before each block
-        for (int item = 0; item < LabelledItemCount; ++item) {
-            if (!chosen[item])
+        for (int column = 0; column < sheetFields().size(); ++column) {
+            const RiskField &field = *sheetFields()[column];
+            if (field.formLabel.isEmpty() || !options.fields.contains(field.column))
                 continue;
-            QString text = shownText(cellValue(m_source, risk, at, item + 1));
+            QString text = shownText(cellValue(m_source, risk, at, column));
             // the risk value as the program shows it, with a decimal comma
-            if (RiskItem(item) == RiskItem::Risk && risk.at(at, item + 1).isValid())
-                text = risks::valueText(risk.at(at, item + 1).toDouble());
+            if (field.kind == FieldKind::Value && risk.at(at, column).isValid())
+                text = valueText(risk.at(at, column).toDouble());
             if (text.isEmpty())
                 text = QStringLiteral(" "); // a missing value shows as one blank
-            const QString labelText = QString::fromUtf8(ItemLabels[item]);
+            const QString &labelText = field.formLabel;
             // label in A, value in C
             Workbook::writeText(s, row, 0, labelText, label);
             worksheet_write_blank(s, lxw_row_t(row), 1, label);
@@ -539,23 +497,23 @@ void Writer::formattedSheet(const RiskExportOptions &options)
             ++row;
         }
         const qint64 id = m_ids[i];
-        if (chosen[int(RiskItem::Regulations)]) {
+        if (options.formRegulations) {
             writeRow({QStringLiteral("Číslo předpisu"), QStringLiteral("Vydáno"),
                       QStringLiteral("Název předpisu")},
                      header);
             const Rows &rows = m_regulations.rows;
-            for (int r : m_regulations.of(risk.at(at, RequirementColumn).toLongLong()))
+            for (int r : m_regulations.of(risk.at(at, requirementColumn()).toLongLong()))
                 writeRow(
                     {rows.at(r, 2).toString(), dateText(rows.at(r, 4)), rows.at(r, 3).toString()},
                     value);
         }
-        if (chosen[int(RiskItem::Equipment)]) {
+        if (options.formEquipment) {
             writeRow({QStringLiteral("OOPP"), QStringLiteral("Poskytnuto")}, header);
             const Rows &rows = m_equipment.rows;
             for (int r : m_equipment.of(id))
                 writeRow({rows.at(r, 1).toString(), yesNo(rows.at(r, 2).toString())}, value);
         }
-        if (chosen[int(RiskItem::SubTasks)]) {
+        if (options.formSubTasks) {
             writeRow({QStringLiteral("Termín"), QStringLiteral("Odpovědnost"),
                       QStringLiteral("Dílčí úkol")},
                      header);
@@ -569,12 +527,6 @@ void Writer::formattedSheet(const RiskExportOptions &options)
 }
 
 } // namespace
-
-QString riskItemLabel(RiskItem item)
-{
-    const int i = int(item);
-    return i < LabelledItemCount ? QString::fromUtf8(ItemLabels[i]) : QString();
-}
 
 QString yesNo(const QString &flag)
 {

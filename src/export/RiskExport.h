@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
@@ -12,49 +13,16 @@ class Database;
 
 namespace exports {
 
-// The items of the formatted form, in the order of its rows and sub-tables.
-enum class RiskItem {
-    System,
-    Worker,
-    Category,
-    Kind,
-    Source,
-    Damaged,
-    Character,
-    Measures,
-    Severity,
-    Probability,
-    Frequency,
-    Risk,
-    Breach,
-    Corrective,
-    CorrectiveResponsible,
-    CorrectiveDue,
-    CorrectiveDone,
-    Requirement,
-    Goal,
-    Target,
-    Resources,
-    ProgrammeResponsible,
-    ProgrammeDue,
-    ProgrammeDone,
-    Notes,
-    // the sub-tables
-    Regulations,
-    Equipment,
-    SubTasks
-};
-inline constexpr int RiskItemCount = int(RiskItem::SubTasks) + 1;
-
-// The label of a row of the formatted form ("Systém :"); empty for the sub-tables.
-QString riskItemLabel(RiskItem item);
-
 struct RiskExportOptions
 {
     bool formatted = true;
-    // formatted form
+    // formatted form: the chosen fields by column (those with a form label, in any order:
+    // the form keeps the order of riskFields()) and the sub-tables below each risk
     QString title;
-    QVector<RiskItem> items; // any order; the form keeps its own
+    QStringList fields;
+    bool formRegulations = false;
+    bool formEquipment = false;
+    bool formSubTasks = false;
     // unformatted sheets
     bool risks = true;
     bool subTasks = false;

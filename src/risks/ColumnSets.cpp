@@ -2,6 +2,7 @@
 
 #include "core/Messages.h"
 #include "db/Database.h"
+#include "risks/RiskFields.h"
 #include "risks/RiskGrid.h"
 
 #include <QHash>
@@ -26,18 +27,8 @@ const QString &title()
 
 int defaultColumnWidth(const QString &caption)
 {
-    static const QHash<QString, int> widths = [] {
-        // In catalogue order.
-        const int twips[] = {800,  1200, 1200, 2400, 2400, 1890, 2025, 2310, 2355, 2610,
-                             1910, 1490, 1485, 2085, 1500, 1900, 1065, 1465, 2220, 2325,
-                             2010, 1980, 1550, 1850, 1200, 2310, 1845, 2025, 1510, 3210};
-        QHash<QString, int> table;
-        const auto &catalogue = columnCatalogue();
-        for (int i = 0; i < catalogue.size() && i < int(std::size(twips)); ++i)
-            table.insert(catalogue[i].first, twips[i]);
-        return table;
-    }();
-    return widths.value(caption.trimmed(), 0);
+    const RiskField *f = overviewField(caption);
+    return f ? f->overviewWidth : 0;
 }
 
 QString columnSetOfCaptions(const QStringList &captions)
@@ -57,9 +48,9 @@ QStringList chosenCaptions(const QString &columnSet)
     for (const GridColumn &column : parseColumnSet(columnSet))
         shown << column.caption.trimmed();
     QStringList chosen;
-    for (const auto &entry : columnCatalogue())
-        if (shown.contains(entry.first))
-            chosen << entry.first;
+    for (const RiskField *f : overviewFields())
+        if (shown.contains(f->overviewCaption))
+            chosen << f->overviewCaption;
     return chosen;
 }
 

@@ -4,6 +4,7 @@
 #include "core/DateText.h"
 #include "db/Database.h"
 #include "risks/FrmDilciUkol.h"
+#include "risks/RiskFields.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -83,22 +84,15 @@ namespace {
 // rowid keeps equal rows in one order, so sorting back returns the same list.
 const char *const SortSql[] = {"ukol COLLATE CS", "termin", "zodpovida COLLATE CS"};
 
-struct RiskBox
+// The fields of the highlighted task's risk shown below the grid.
+QVector<const risks::RiskField *> riskBoxFields()
 {
-    const char *name;
-    const char *caption;
-    const char *field;
-};
-
-const RiskBox RiskBoxes[] = {
-    {"txtSystem", "Systém :", "system"},
-    {"txtPracovnik", "Pracovník :", "pracovnik"},
-    {"txtKategorie", "Kategorie :", "nebezpeci_kategorie"},
-    {"txtDruh", "Druh :", "nebezpeci_druh"},
-    {"txtZdroj", "Zdroj :", "nebezpeci_zdroj"},
-    {"txtCastTela", "Část těla :", "poskozeni_cast_tela"},
-    {"txtCharakter", "Charakter :", "poskozeni_charakter"},
-};
+    QVector<const risks::RiskField *> fields;
+    for (const risks::RiskField &f : risks::riskFields())
+        if (!f.detailBoxName.isEmpty())
+            fields << &f;
+    return fields;
+}
 
 bool sameRow(const SubTaskOverviewModel::Row &row, qint64 riskId, const SubTask &task)
 {
@@ -140,11 +134,11 @@ FrmDilci::FrmDilci(Database &db, Messages &messages, codelists::BrowserHost &hos
 
     auto *boxes = new QGridLayout;
     int index = 0;
-    for (const RiskBox &box : RiskBoxes) {
+    for (const risks::RiskField *field : riskBoxFields()) {
         auto *edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromUtf8(box.name));
+        edit->setObjectName(field->detailBoxName);
         edit->setReadOnly(true);
-        auto *label = new QLabel(QString::fromUtf8(box.caption), this);
+        auto *label = new QLabel(field->detailBoxCaption, this);
         label->setBuddy(edit);
         // Pairs side by side; the long texts (source, body part, character) on full rows.
         const int row = index < 4 ? index / 2 : index - 2;
@@ -237,10 +231,11 @@ void FrmDilci::showRisk(qint64 id)
     Rows rows;
     if (id >= 0) {
         try {
-            rows = m_db.query(QStringLiteral("SELECT system, pracovnik, nebezpeci_kategorie, "
-                                             "nebezpeci_druh, nebezpeci_zdroj, "
-                                             "poskozeni_cast_tela, poskozeni_charakter FROM "
-                                             "rizika WHERE id_riziko = ?"),
+            QStringList columns;
+            for (const risks::RiskField *field : riskBoxFields())
+                columns << field->column;
+            rows = m_db.query(QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko = ?")
+                                  .arg(columns.join(QStringLiteral(", "))),
                               {id});
         } catch (const DbError &error) {
             showEngineError(m_messages, error);

@@ -3,6 +3,7 @@
 
 #include "core/Messages.h"
 #include "risks/ColumnSets.h"
+#include "risks/RiskFields.h"
 #include "risks/RiskGrid.h"
 
 #include <QGridLayout>
@@ -59,8 +60,8 @@ FrmRizikaNastaveni::FrmRizikaNastaveni(const QString &currentColumnSet, Messages
     const QStringList chosen = chosenCaptions(currentColumnSet);
     for (QListWidget *list : {m_available, m_chosen})
         list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    for (const auto &entry : columnCatalogue())
-        (chosen.contains(entry.first) ? m_chosen : m_available)->addItem(entry.first);
+    for (const RiskField *f : overviewFields())
+        (chosen.contains(f->overviewCaption) ? m_chosen : m_available)->addItem(f->overviewCaption);
 
     connect(m_available, &QAbstractItemView::pressed, m_chosen, &QAbstractItemView::clearSelection);
     connect(m_chosen, &QAbstractItemView::pressed, m_available, &QAbstractItemView::clearSelection);

@@ -19,6 +19,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
@@ -595,37 +596,22 @@ void FrmRiziko::compute()
         m_probability->setFocus();
 }
 
-void FrmRiziko::focusField(RiskField field)
+void FrmRiziko::focusField(const QString &column)
 {
-    QWidget *target = nullptr;
-    switch (field) {
-    case RiskField::System:
-        target = m_systemButton;
-        break;
-    case RiskField::Worker:
-        target = m_worker;
-        break;
-    case RiskField::Category:
-        target = m_category;
-        break;
-    case RiskField::Kind:
-        target = m_kind;
-        break;
-    case RiskField::Source:
-        target = m_source;
-        break;
-    case RiskField::Damaged:
-        target = m_damaged;
-        break;
-    case RiskField::Severity:
-        target = m_severity;
-        break;
-    case RiskField::Probability:
-        target = m_probability;
-        break;
-    case RiskField::None:
+    // The system is chosen through its button; the other required fields have their input.
+    const QHash<QString, QWidget *> inputs = {
+        {QStringLiteral("system"), m_systemButton},
+        {QStringLiteral("pracovnik"), m_worker},
+        {QStringLiteral("nebezpeci_kategorie"), m_category},
+        {QStringLiteral("nebezpeci_druh"), m_kind},
+        {QStringLiteral("nebezpeci_zdroj"), m_source},
+        {QStringLiteral("poskozeni_cast_tela"), m_damaged},
+        {QStringLiteral("zavaznost_popis"), m_severity},
+        {QStringLiteral("pravdepodobnost_popis"), m_probability},
+    };
+    QWidget *target = inputs.value(column);
+    if (!target)
         return;
-    }
     for (QWidget *w = target; w; w = w->parentWidget()) {
         const int index = m_pages->indexOf(w);
         if (index >= 0) {
@@ -667,7 +653,7 @@ void FrmRiziko::save()
     switch (result.outcome) {
     case RiskSaveResult::Refused:
         focusField(result.focus);
-        if (result.focus == RiskField::System && !m_system->text().isEmpty()) {
+        if (result.focus == QStringLiteral("system") && !m_system->text().isEmpty()) {
             m_pages->setCurrentIndex(0);
             m_system->setFocus();
             m_system->selectAll();

@@ -62,7 +62,7 @@ private:
     void showSubTasks();
     void showRequirement();
     void lock(bool locked);
-    void focusField(RiskField field);
+    void focusField(const QString &column);
     void subTaskPopup(const QPoint &pos);
 
     Database &m_db;

@@ -2,7 +2,7 @@
 
 #include "core/DateText.h"
 #include "core/Messages.h"
-#include "risks/RiskRecord.h"
+#include "risks/RiskFields.h"
 
 namespace tamvel::risks {
 
@@ -80,21 +80,22 @@ std::optional<Comparison> compare(const FilterRow &row)
 QStringList filterCaptions()
 {
     QStringList captions;
-    for (const auto &entry : columnCatalogue())
-        if (entry.first != QStringLiteral("ID"))
-            captions << entry.first;
+    for (const RiskField *f : overviewFields())
+        if (f->kind != FieldKind::Id)
+            captions << f->overviewCaption;
     return captions;
 }
 
 bool isDateCaption(const QString &caption)
 {
-    const QString field = fieldOfCaption(caption);
-    return field.endsWith(QStringLiteral("_termin")) || field.endsWith(QStringLiteral("_splneno"));
+    const RiskField *f = overviewField(caption);
+    return f && f->kind == FieldKind::Date;
 }
 
 bool isNumberCaption(const QString &caption)
 {
-    return fieldOfCaption(caption) == QStringLiteral("riziko");
+    const RiskField *f = overviewField(caption);
+    return f && f->kind == FieldKind::Value;
 }
 
 QStringList filterValues(Database &db, const QString &caption)

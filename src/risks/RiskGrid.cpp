@@ -2,7 +2,7 @@
 
 #include "db/RiskState.h"
 
-#include "risks/RiskRecord.h"
+#include "risks/RiskFields.h"
 
 #include <QHash>
 
@@ -17,16 +17,23 @@ QString s(const char *text)
 
 enum class Shown { Text, Id, Number, Date, Breach };
 
-Shown shownAs(const QString &field)
+Shown shownAs(const QString &column)
 {
-    if (field == QStringLiteral("id_riziko"))
+    const RiskField *f = riskField(column);
+    switch (f ? f->kind : FieldKind::Text) {
+    case FieldKind::Id:
         return Shown::Id;
-    if (field == QStringLiteral("riziko"))
+    case FieldKind::Value:
         return Shown::Number;
-    if (field == QStringLiteral("legislativa"))
+    case FieldKind::Breach:
         return Shown::Breach;
-    if (field.endsWith(QStringLiteral("_termin")) || field.endsWith(QStringLiteral("_splneno")))
+    case FieldKind::Date:
         return Shown::Date;
+    case FieldKind::Text:
+    case FieldKind::Requirement:
+    case FieldKind::Summary:
+        break;
+    }
     return Shown::Text;
 }
 
@@ -51,50 +58,10 @@ QString shown(const QVariant &value, Shown how)
 
 } // namespace
 
-const QVector<QPair<QString, QString>> &columnCatalogue()
-{
-    static const QVector<QPair<QString, QString>> catalogue = {
-        {s("ID"), s("id_riziko")},
-        {s("Systém"), s("system")},
-        {s("Cesta"), s("cesta")},
-        {s("Pracovník/činnost"), s("pracovnik")},
-        {s("Kategorie nebezpečí"), s("nebezpeci_kategorie")},
-        {s("Druh nebezpečí"), s("nebezpeci_druh")},
-        {s("Zdroj nebezpečí"), s("nebezpeci_zdroj")},
-        {s("Předmět poškození"), s("poskozeni_cast_tela")},
-        {s("Poškození-charakter"), s("poskozeni_charakter")},
-        {s("Bezpečnostní opatření"), s("bezpecnostni_opatreni")},
-        {s("OOPP poskytnuto"), s("oopp_poskytnute")},
-        {s("OOPP chybí"), s("oopp_chybejici")},
-        {s("Závažnost"), s("zavaznost_popis")},
-        {s("Pravděpodobnost"), s("pravdepodobnost_popis")},
-        {s("Frekvence"), s("frekvence_popis")},
-        {s("Porušení požadavků"), s("legislativa")},
-        {s("Riziko"), s("riziko")},
-        {s("Požadavek"), s("pozadavek")},
-        {s("Nápravná opatření"), s("napravna_opatreni")},
-        {s("Opatření-zodpovídá"), s("opatreni_zodpovida")},
-        {s("Opatření-termín"), s("opatreni_termin")},
-        {s("Opatření-splněno"), s("opatreni_splneno")},
-        {s("Cíl"), s("cil")},
-        {s("Cílová hodnota"), s("cilova_hodnota")},
-        {s("Zdroje"), s("zdroje")},
-        {s("Program-zodpovídá"), s("program_zodpovida")},
-        {s("Program-termín"), s("program_termin")},
-        {s("Program-splněno"), s("program_splneno")},
-        {s("Dílčí úkoly"), s("dilci_ukoly")},
-        {s("Poznámky"), s("poznamky")},
-    };
-    return catalogue;
-}
-
 QString fieldOfCaption(const QString &caption)
 {
-    const QString trimmed = caption.trimmed();
-    for (const auto &entry : columnCatalogue())
-        if (entry.first == trimmed)
-            return entry.second;
-    return QStringLiteral("id_riziko");
+    const RiskField *f = overviewField(caption);
+    return f ? f->column : QStringLiteral("id_riziko");
 }
 
 QString defaultColumnSet()

@@ -16,9 +16,8 @@ struct GridColumn
     QString field;
 };
 
-// The fixed catalogue of overview columns: caption and field of rizika, in order.
-const QVector<QPair<QString, QString>> &columnCatalogue();
-// The field a caption shows and sorts by; id_riziko for an unknown or empty caption.
+// The field a caption shows and sorts by (the catalogue is overviewFields()); id_riziko for
+// an unknown or empty caption.
 QString fieldOfCaption(const QString &caption);
 
 QString defaultColumnSet();

@@ -3,6 +3,7 @@
 #include "codelists/SystemPaths.h"
 #include "core/Messages.h"
 #include "db/Database.h"
+#include "risks/RiskFields.h"
 #include "risks/RiskValue.h"
 
 #include <QLocale>
@@ -10,13 +11,6 @@
 namespace tamvel::risks {
 
 namespace {
-
-const QString RiskFields = QStringLiteral(
-    "system, pracovnik, nebezpeci_kategorie, nebezpeci_druh, nebezpeci_zdroj, "
-    "poskozeni_cast_tela, poskozeni_charakter, bezpecnostni_opatreni, zavaznost_popis, "
-    "pravdepodobnost_popis, frekvence_popis, riziko, napravna_opatreni, opatreni_zodpovida, "
-    "opatreni_termin, opatreni_splneno, pozadavek_id, cil, cilova_hodnota, zdroje, "
-    "program_zodpovida, program_termin, program_splneno, poznamky, legislativa");
 
 QVariant dateValue(const QDate &date)
 {
@@ -30,57 +24,75 @@ double numberOf(const QString &text)
     return t.isEmpty() ? 0.0 : t.toDouble();
 }
 
-// The values of RiskFields, in that order.
-Values rowValues(const RiskRecord &r)
+// The fields the editor loads and saves: all but the key and the summary fields.
+const QVector<const RiskField *> &recordFields()
 {
-    return {r.system.trimmed(),
-            r.worker.trimmed(),
-            r.category.trimmed(),
-            r.kind.trimmed(),
-            r.source.trimmed(),
-            r.damaged.trimmed(),
-            r.character.trimmed(),
-            r.measures.trimmed(),
-            r.severity.trimmed(),
-            r.probability.trimmed(),
-            r.frequency.trimmed(),
-            numberOf(r.value),
-            r.corrective.trimmed(),
-            r.correctiveResponsible.trimmed(),
-            dateValue(r.correctiveDue),
-            dateValue(r.correctiveDone),
-            r.requirementId,
-            r.goal.trimmed(),
-            r.target.trimmed(),
-            r.resources.trimmed(),
-            r.programmeResponsible.trimmed(),
-            dateValue(r.programmeDue),
-            dateValue(r.programmeDone),
-            r.notes.trimmed(),
-            r.breach ? QStringLiteral("a") : QStringLiteral("n")};
+    static const QVector<const RiskField *> fields = [] {
+        QVector<const RiskField *> list;
+        for (const RiskField &f : riskFields())
+            if (f.kind != FieldKind::Id && f.kind != FieldKind::Summary)
+                list << &f;
+        return list;
+    }();
+    return fields;
 }
 
-struct Required
+const QString &recordColumns()
 {
-    QString RiskRecord::*field;
-    RiskField focus;
-    const char *title;
-    const char *message;
-};
+    static const QString columns = [] {
+        QStringList names;
+        for (const RiskField *f : recordFields())
+            names << f->column;
+        return names.join(QStringLiteral(", "));
+    }();
+    return columns;
+}
 
-const Required RequiredFields[] = {
-    {&RiskRecord::system, RiskField::System, "Systém", "Pole Systém musí být zvoleno !"},
-    {&RiskRecord::worker, RiskField::Worker, "Pracovník/činnost",
-     "Pole Pracovník/činnost musí být zvoleno !"},
-    {&RiskRecord::category, RiskField::Category, "Kategorie", "Pole Kategorie musí být zvoleno !"},
-    {&RiskRecord::kind, RiskField::Kind, "Druh", "Pole Druh musí být zvoleno !"},
-    {&RiskRecord::source, RiskField::Source, "Zdroj", "Pole Zdroj musí být vyplněno !"},
-    {&RiskRecord::damaged, RiskField::Damaged, "Předmět poškození",
-     "Pole Předmět poškození musí být zvoleno !"},
-    {&RiskRecord::severity, RiskField::Severity, "Závažnost", "Pole Závažnost musí být zvoleno !"},
-    {&RiskRecord::probability, RiskField::Probability, "Pravděpodobnost",
-     "Pole Pravděpodobnost musí být zvoleno !"},
-};
+// The stored value of a field of the record, trimmed.
+QVariant storedValue(const RiskRecord &r, const RiskField &f)
+{
+    switch (f.kind) {
+    case FieldKind::Text:
+        return (r.*f.text).trimmed();
+    case FieldKind::Date:
+        return dateValue(r.*f.date);
+    case FieldKind::Value:
+        return numberOf(r.value);
+    case FieldKind::Breach:
+        return r.breach ? QStringLiteral("a") : QStringLiteral("n");
+    case FieldKind::Requirement:
+        return r.requirementId;
+    case FieldKind::Id:
+    case FieldKind::Summary:
+        break;
+    }
+    return QVariant();
+}
+
+// Counts the risks with the same identity and the same completion dates.
+const QString &sameRiskQuery()
+{
+    static const QString sql = [] {
+        QStringList conditions;
+        for (const RiskField &f : riskFields())
+            if (f.identity)
+                conditions << f.column + QStringLiteral(" = ?");
+        conditions << QStringLiteral("opatreni_splneno IS ?")
+                   << QStringLiteral("program_splneno IS ?");
+        return QStringLiteral("SELECT count(*) FROM rizika WHERE ") +
+               conditions.join(QStringLiteral(" AND "));
+    }();
+    return sql;
+}
+
+// The values of recordColumns(), in that order.
+Values rowValues(const RiskRecord &r)
+{
+    Values values;
+    for (const RiskField *f : recordFields())
+        values << storedValue(r, *f);
+    return values;
+}
 
 // The summary fields follow the risk's requirement and attachments.
 const QString SummaryUpdate = QStringLiteral(
@@ -107,8 +119,11 @@ qint64 refreshAllSummaryFields(Database &db)
 
 QStringList RiskRecord::identity() const
 {
-    return {system.trimmed(), worker.trimmed(),  category.trimmed(), kind.trimmed(),
-            source.trimmed(), damaged.trimmed(), character.trimmed()};
+    QStringList values;
+    for (const RiskField &f : riskFields())
+        if (f.identity)
+            values << (this->*f.text).trimmed();
+    return values;
 }
 
 QStringList RiskRecord::fields() const
@@ -132,39 +147,35 @@ QString valueText(double value)
 
 std::optional<RiskRecord> loadRisk(Database &db, qint64 id)
 {
-    const Rows rows =
-        db.query(QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko = ?").arg(RiskFields), {id});
+    const Rows rows = db.query(
+        QStringLiteral("SELECT %1 FROM rizika WHERE id_riziko = ?").arg(recordColumns()), {id});
     if (rows.isEmpty())
         return std::nullopt;
-    const auto text = [&](int column) { return rows.at(0, column).toString().trimmed(); };
-    const auto date = [&](int column) { return Database::toDate(rows.at(0, column)); };
     RiskRecord r;
     r.id = id;
-    r.system = text(0);
-    r.worker = text(1);
-    r.category = text(2);
-    r.kind = text(3);
-    r.source = text(4);
-    r.damaged = text(5);
-    r.character = text(6);
-    r.measures = text(7);
-    r.severity = text(8);
-    r.probability = text(9);
-    r.frequency = text(10);
-    r.value = rows.at(0, 11).isValid() ? valueText(rows.at(0, 11).toDouble()) : QString();
-    r.corrective = text(12);
-    r.correctiveResponsible = text(13);
-    r.correctiveDue = date(14);
-    r.correctiveDone = date(15);
-    r.requirementId = rows.at(0, 16).toLongLong();
-    r.goal = text(17);
-    r.target = text(18);
-    r.resources = text(19);
-    r.programmeResponsible = text(20);
-    r.programmeDue = date(21);
-    r.programmeDone = date(22);
-    r.notes = text(23);
-    r.breach = text(24) == QStringLiteral("a");
+    for (const RiskField *f : recordFields()) {
+        const QVariant stored = rows.value(0, f->column);
+        switch (f->kind) {
+        case FieldKind::Text:
+            r.*f->text = stored.toString().trimmed();
+            break;
+        case FieldKind::Date:
+            r.*f->date = Database::toDate(stored);
+            break;
+        case FieldKind::Value:
+            r.value = stored.isValid() ? valueText(stored.toDouble()) : QString();
+            break;
+        case FieldKind::Breach:
+            r.breach = stored.toString().trimmed() == QStringLiteral("a");
+            break;
+        case FieldKind::Requirement:
+            r.requirementId = stored.toLongLong();
+            break;
+        case FieldKind::Id:
+        case FieldKind::Summary:
+            break;
+        }
+    }
     db.forEach(QStringLiteral("SELECT oop, oop_poskytnuto FROM oop_rizika WHERE id_riziko = ? "
                               "ORDER BY rowid"),
                {id}, [&](const RowView &row) {
@@ -209,11 +220,10 @@ RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, R
     if (mode == RiskMode::View)
         return result;
     if (mode != RiskMode::Delete) {
-        for (const Required &required : RequiredFields) {
-            if ((now.*required.field).trimmed().isEmpty()) {
-                messages.warn(QString::fromUtf8(required.title),
-                              QString::fromUtf8(required.message));
-                result.focus = required.focus;
+        for (const RiskField &f : riskFields()) {
+            if (!f.requiredText.isEmpty() && (now.*f.text).trimmed().isEmpty()) {
+                messages.warn(f.requiredTitle, f.requiredText);
+                result.focus = f.column;
                 return result;
             }
         }
@@ -225,20 +235,16 @@ RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, R
                                                     "rizika! Chcete pokračovat?")))
             return result;
         if (mode == RiskMode::New || now.identity() != opened.identity()) {
-            const QStringList id = now.identity();
-            const qint64 same = db.scalarInt(
-                QStringLiteral("SELECT count(*) FROM rizika WHERE system = ? AND pracovnik = ? "
-                               "AND nebezpeci_kategorie = ? AND nebezpeci_druh = ? AND "
-                               "nebezpeci_zdroj = ? AND poskozeni_cast_tela = ? AND "
-                               "poskozeni_charakter = ? AND opatreni_splneno IS ? AND "
-                               "program_splneno IS ?"),
-                {id[0], id[1], id[2], id[3], id[4], id[5], id[6], dateValue(now.correctiveDone),
-                 dateValue(now.programmeDone)});
+            Values values;
+            for (const QString &value : now.identity())
+                values << value;
+            values << dateValue(now.correctiveDone) << dateValue(now.programmeDone);
+            const qint64 same = db.scalarInt(sameRiskQuery(), values);
             if (same != 0) {
                 messages.fail(QStringLiteral("Riziko"),
                               QStringLiteral("Toto riziko již existuje ! Změňte některou položku "
                                              "záložky Riziko."));
-                result.focus = RiskField::System;
+                result.focus = QStringLiteral("system");
                 return result;
             }
         }
@@ -257,13 +263,13 @@ RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, R
             Values values{id};
             values += rowValues(now);
             db.execute(QStringLiteral("INSERT INTO rizika (id_riziko, %1) VALUES (?%2)")
-                           .arg(RiskFields, QStringLiteral(", ?").repeated(values.size() - 1)),
+                           .arg(recordColumns(), QStringLiteral(", ?").repeated(values.size() - 1)),
                        values);
         } else if (mode == RiskMode::Edit) {
             Values values = rowValues(now);
             values << id;
             const QString assignments =
-                RiskFields.split(QStringLiteral(", ")).join(QStringLiteral(" = ?, ")) +
+                QString(recordColumns()).replace(QStringLiteral(", "), QStringLiteral(" = ?, ")) +
                 QStringLiteral(" = ?");
             if (db.execute(
                     QStringLiteral("UPDATE rizika SET %1 WHERE id_riziko = ?").arg(assignments),

@@ -79,24 +79,11 @@ qint64 refreshAllSummaryFields(Database &db);
 // The risk value as the editor shows it: the user's number format, decimal comma.
 QString valueText(double value);
 
-// A field the editor must show after a refusal.
-enum class RiskField {
-    None,
-    System,
-    Worker,
-    Category,
-    Kind,
-    Source,
-    Damaged,
-    Severity,
-    Probability
-};
-
 struct RiskSaveResult
 {
     enum Outcome { Refused, Unchanged, Saved };
     Outcome outcome = Refused;
-    RiskField focus = RiskField::None;
+    QString focus; // the column of the field to show after a refusal; empty: none
     qint64 id = 0;
     bool closedNow = false;       // a completion date was entered: ask about an open copy
     QStringList skippedEquipment; // equipment listed both as provided and as missing

@@ -124,11 +124,13 @@ private slots:
         QCOMPARE(all->text(), QStringLiteral("Odebrat vše"));
         QVERIFY(f.child<QCheckBox>("chkSystem")->isChecked());
         QVERIFY(f.child<QCheckBox>("chkDilciUkoly")->isChecked());
-        QCOMPARE(f.window->options().items.size(), exports::RiskItemCount);
+        QCOMPARE(f.window->options().fields.size(), 25);
+        QVERIFY(f.window->options().formRegulations && f.window->options().formSubTasks);
         all->click();
         QCOMPARE(all->text(), QStringLiteral("Vybrat vše"));
         QVERIFY(!f.child<QCheckBox>("chkPoznamky")->isChecked());
-        QVERIFY(f.window->options().items.isEmpty());
+        QVERIFY(f.window->options().fields.isEmpty());
+        QVERIFY(!f.window->options().formEquipment);
         QCOMPARE(f.child<QCheckBox>("chkPoruseniLegislativy")->text(),
                  QStringLiteral("Porušení požadavků"));
     }

@@ -2,6 +2,7 @@
 #include "TestDatabase.h"
 
 #include "risks/ColumnSets.h"
+#include "risks/RiskFields.h"
 #include "risks/RiskGrid.h"
 
 #include <QTemporaryDir>
@@ -21,9 +22,9 @@ QString s(const char *text)
 QString thirtyColumns()
 {
     QString set;
-    const auto &catalogue = columnCatalogue();
+    const auto &catalogue = overviewFields();
     for (auto it = catalogue.rbegin(); it != catalogue.rend(); ++it)
-        set += it->first + QStringLiteral("#1234#");
+        set += (*it)->overviewCaption + QStringLiteral("#1234#");
     return set;
 }
 
@@ -81,8 +82,8 @@ void TestColumnSets::defaultWidthsAndChosenCaptions()
     QCOMPARE(defaultColumnWidth(s("Poznámky")), 3210);
     QCOMPARE(defaultColumnWidth(s("Neznámý")), 0);
     int known = 0;
-    for (const auto &entry : columnCatalogue())
-        known += defaultColumnWidth(entry.first) > 0;
+    for (const RiskField *f : overviewFields())
+        known += defaultColumnWidth(f->overviewCaption) > 0;
     QCOMPARE(known, 30);
 
     // Whole captions only.

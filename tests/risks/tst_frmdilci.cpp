@@ -9,7 +9,9 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -173,14 +175,22 @@ void TestFrmDilci::showsTheRiskOfTheHighlightedSubTask()
 {
     FrmDilci window(*m_db, m_messages, m_host);
     QTableView *grid = window.grid();
-    // Row 0 belongs to risk 2.
-    const QList<QPair<const char *, QString>> second{
-        {"txtSystem", QStringLiteral("Sklad")},       {"txtPracovnik", QStringLiteral("Skladník")},
-        {"txtKategorie", QStringLiteral("Pád")},      {"txtDruh", QStringLiteral("Pád z výšky")},
-        {"txtZdroj", QStringLiteral("Regály")},       {"txtCastTela", QStringLiteral("Hlava")},
-        {"txtCharakter", QStringLiteral("Zlomenina")}};
-    for (const auto &[name, text] : second) {
+    // Row 0 belongs to risk 2; each box under its caption.
+    QHash<QString, QString> captions;
+    for (const QLabel *label : window.findChildren<QLabel *>())
+        if (label->buddy())
+            captions.insert(label->buddy()->objectName(), label->text());
+    const std::tuple<const char *, const char *, QString> second[] = {
+        {"txtSystem", "Systém :", QStringLiteral("Sklad")},
+        {"txtPracovnik", "Pracovník :", QStringLiteral("Skladník")},
+        {"txtKategorie", "Kategorie :", QStringLiteral("Pád")},
+        {"txtDruh", "Druh :", QStringLiteral("Pád z výšky")},
+        {"txtZdroj", "Zdroj :", QStringLiteral("Regály")},
+        {"txtCastTela", "Část těla :", QStringLiteral("Hlava")},
+        {"txtCharakter", "Charakter :", QStringLiteral("Zlomenina")}};
+    for (const auto &[name, caption, text] : second) {
         QCOMPARE(box(window, name), text);
+        QCOMPARE(captions.value(QString::fromUtf8(name)), QString::fromUtf8(caption));
         QVERIFY(window.findChild<QLineEdit *>(QString::fromUtf8(name))->isReadOnly());
     }
     grid->setCurrentIndex(grid->model()->index(2, 1)); // "Hlídat ostří nástrojů", risk 1

@@ -5,6 +5,7 @@
 #include "app/DemoDatabase.h"
 #include "codelists/CodeListWindows.h"
 #include "risks/FrmRizikaGrd.h"
+#include "risks/RiskFields.h"
 #include "risks/RiskGrid.h"
 #include "risks/RiskRecord.h"
 
@@ -53,7 +54,7 @@ void TestRiskGrid::queriesAndColumnSets()
                             "NULL FROM rizika WHERE opatreni_splneno IS NULL AND program_splneno "
                             "IS NULL ORDER BY legislativa COLLATE CS, id_riziko"));
     QCOMPARE(fieldOfCaption(QStringLiteral("Neznámý")), QStringLiteral("id_riziko"));
-    QCOMPARE(columnCatalogue().size(), 30);
+    QCOMPARE(overviewFields().size(), 30);
 
     for (const char *empty : {"", "  ", "#960#", "#912#", "#960##960#"})
         QCOMPARE(columnSetText(parseColumnSet(QString::fromUtf8(empty))), defaultColumnSet());
