@@ -498,7 +498,7 @@ void MDITamvel::openRiskOverview()
     if (!db)
         return;
     showChild(QStringLiteral("frmRizikaGrd"), [this, db] {
-        const auto openEditor = [this, db](const QString &mode, qint64 id) -> QWidget * {
+        const auto openEditor = [this, db](EditMode mode, qint64 id) -> QWidget * {
             auto *editor = new risks::FrmRiziko(*db, m_interaction.messages, *this, mode, id,
                                                 m_session.activeFormula);
             // The overview selects the risk just written, a new one included.
@@ -523,9 +523,9 @@ QString MDITamvel::documentsFolder() const
     return m_session.documentsFolder;
 }
 
-void MDITamvel::setModeWord(const QString &word)
+void MDITamvel::setMode(EditMode mode)
 {
-    m_session.mode = word;
+    m_session.mode = modeWord(mode);
 }
 
 void MDITamvel::showEditor(QWidget *editor)

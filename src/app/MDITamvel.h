@@ -76,7 +76,7 @@ public:
     {
         return showPopup(name, globalPos, gridEmpty);
     }
-    void setModeWord(const QString &word) override;
+    void setMode(EditMode mode) override;
     void showEditor(QWidget *editor) override;
     void extraAction(const QString &actionName) override;
     QString documentsFolder() const override;

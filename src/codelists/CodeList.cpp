@@ -35,19 +35,20 @@ struct TextRules
     QString renameQuestion;
 };
 
-SaveResult saveText(const TextRules &r, Database &db, Mode mode, const QStringList &oldValues,
+SaveResult saveText(const TextRules &r, Database &db, EditMode mode, const QStringList &oldValues,
                     const QStringList &newValues, Messages &messages)
 {
     const QString old = oldValues.value(0).trimmed();
     const QString name = newValues.value(0).trimmed();
-    if (!r.emptyText.isEmpty() && mode != Mode::Delete && name.isEmpty()) {
+    if (!r.emptyText.isEmpty() && mode != EditMode::Delete && name.isEmpty()) {
         messages.warn(r.title, r.emptyText);
         return stay(0);
     }
-    if (name == old && mode != Mode::Delete)
+    if (name == old && mode != EditMode::Delete)
         return closeUnchanged();
     // Equality is exact in the engine: a name differing only in letter case is another one.
-    if ((mode == Mode::New || mode == Mode::Edit) && countEqual(db, r.table, r.field, name) > 0) {
+    if ((mode == EditMode::New || mode == EditMode::Edit) &&
+        countEqual(db, r.table, r.field, name) > 0) {
         messages.warn(r.duplicateTitle, r.duplicateText);
         return stay(0, true);
     }
@@ -55,7 +56,7 @@ SaveResult saveText(const TextRules &r, Database &db, Mode mode, const QStringLi
     const qint64 dependents =
         r.dependentTable.isEmpty() ? 0 : countEqual(db, r.dependentTable, r.dependentField, old);
     QVector<Statement> cascade;
-    if (mode == Mode::Delete) {
+    if (mode == EditMode::Delete) {
         const bool usedByRisks =
             r.dependentsBlockDelete ? dependents > 0 : openRisksUsing(db, r.riskField, old) > 0;
         if (usedByRisks) {
@@ -73,7 +74,7 @@ SaveResult saveText(const TextRules &r, Database &db, Mode mode, const QStringLi
                      {QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(r.table, r.field), {old}},
                      {});
     }
-    if (mode == Mode::Edit) {
+    if (mode == EditMode::Edit) {
         const qint64 risks =
             r.riskField.isEmpty() ? 0 : countEqual(db, QStringLiteral("rizika"), r.riskField, old);
         if (risks > 0 || dependents > 0) {
@@ -108,7 +109,7 @@ struct ScaleRules
     QString renameQuestion;
 };
 
-SaveResult saveScale(const ScaleRules &r, Database &db, Mode mode, const QStringList &oldValues,
+SaveResult saveScale(const ScaleRules &r, Database &db, EditMode mode, const QStringList &oldValues,
                      const QStringList &newValues, Messages &messages)
 {
     const QString nameField = r.table + QStringLiteral("_popis");
@@ -126,15 +127,15 @@ SaveResult saveScale(const ScaleRules &r, Database &db, Mode mode, const QString
         return stay(1);
     }
     const qint64 oldValue = tenthsOf(oldValues.value(1)).value_or(0);
-    if (name == old && *value == oldValue && mode != Mode::Delete)
+    if (name == old && *value == oldValue && mode != EditMode::Delete)
         return closeUnchanged();
     const bool renamed = name != old;
-    if ((mode == Mode::New || (mode == Mode::Edit && renamed)) &&
+    if ((mode == EditMode::New || (mode == EditMode::Edit && renamed)) &&
         countEqual(db, r.table, nameField, name) > 0) {
         messages.warn(r.title, r.duplicate);
         return stay(0, true);
     }
-    if (mode == Mode::Delete) {
+    if (mode == EditMode::Delete) {
         if (openRisksUsing(db, nameField, old) > 0) {
             messages.warn(r.title, r.refused);
             return stay(-1);
@@ -146,7 +147,7 @@ SaveResult saveScale(const ScaleRules &r, Database &db, Mode mode, const QString
             {});
     }
     QVector<Statement> cascade;
-    if (mode == Mode::Edit) {
+    if (mode == EditMode::Edit) {
         // Only the name reaches the risks; their stored values are not recomputed here.
         if (renamed && countEqual(db, QStringLiteral("rizika"), nameField, old) > 0) {
             if (!messages.ask(r.title, r.renameQuestion, Messages::Tone::Warning))
@@ -165,7 +166,7 @@ SaveResult saveScale(const ScaleRules &r, Database &db, Mode mode, const QString
                  {name});
 }
 
-SaveResult saveLevel(Database &db, Mode mode, const QStringList &oldValues,
+SaveResult saveLevel(Database &db, EditMode mode, const QStringList &oldValues,
                      const QStringList &newValues, Messages &messages)
 {
     const QString title = s("Úroveň rizika");
@@ -187,9 +188,9 @@ SaveResult saveLevel(Database &db, Mode mode, const QStringList &oldValues,
     }
     const QString oldName = oldValues.value(0).trimmed();
     const qint64 oldValue = oldValues.value(1).trimmed().toLongLong();
-    if (name == oldName && value == oldValue && mode != Mode::Delete)
+    if (name == oldName && value == oldValue && mode != EditMode::Delete)
         return closeUnchanged();
-    if ((mode == Mode::New || (mode == Mode::Edit && value != oldValue)) &&
+    if ((mode == EditMode::New || (mode == EditMode::Edit && value != oldValue)) &&
         countWhere(db, QStringLiteral("urovne_rizika"), QStringLiteral("riziko_od = ?"), {value}) >
             0) {
         messages.warn(title, s("Tato úroveň rizika již existuje !"));
@@ -197,13 +198,13 @@ SaveResult saveLevel(Database &db, Mode mode, const QStringList &oldValues,
     }
     const QString key = QString::number(value);
     switch (mode) {
-    case Mode::Delete:
+    case EditMode::Delete:
         return write(db, messages, {},
                      {QStringLiteral("DELETE FROM urovne_rizika WHERE limitni_uroven_rizika = ? "
                                      "AND riziko_od = ?"),
                       {oldName, oldValue}},
                      {});
-    case Mode::Edit:
+    case EditMode::Edit:
         return write(db, messages, {},
                      {QStringLiteral("UPDATE urovne_rizika SET limitni_uroven_rizika = ?, "
                                      "riziko_od = ? WHERE limitni_uroven_rizika = ? AND "
@@ -219,16 +220,16 @@ SaveResult saveLevel(Database &db, Mode mode, const QStringList &oldValues,
     }
 }
 
-SaveResult saveKind(Database &db, Mode mode, const QStringList &oldValues,
+SaveResult saveKind(Database &db, EditMode mode, const QStringList &oldValues,
                     const QStringList &newValues, Messages &messages)
 {
     const QString oldKind = oldValues.value(0).trimmed();
     const QString oldCategory = oldValues.value(1).trimmed();
     const QString kind = newValues.value(0).trimmed();
     const QString category = newValues.value(1).trimmed();
-    if (kind == oldKind && category == oldCategory && mode != Mode::Delete)
+    if (kind == oldKind && category == oldCategory && mode != EditMode::Delete)
         return closeUnchanged();
-    if (mode == Mode::New || mode == Mode::Edit) {
+    if (mode == EditMode::New || mode == EditMode::Edit) {
         if (kind.isEmpty()) {
             messages.warn(s("druh"), s("Pole druh je nutno vyplnit !"));
             return stay(0);
@@ -246,7 +247,7 @@ SaveResult saveKind(Database &db, Mode mode, const QStringList &oldValues,
         }
     }
     const QString kindField = QStringLiteral("nebezpeci_druh");
-    if (mode == Mode::Delete) {
+    if (mode == EditMode::Delete) {
         // Open risks count by the kind's name alone, whatever their category.
         if (openRisksUsing(db, kindField, oldKind) > 0) {
             messages.warn(s("Druh nebezpečí"), s("Tento druh nebezpečí nelze smazat (je zaveden v "
@@ -260,7 +261,7 @@ SaveResult saveKind(Database &db, Mode mode, const QStringList &oldValues,
                      {});
     }
     QVector<Statement> cascade;
-    if (mode == Mode::Edit && kind != oldKind &&
+    if (mode == EditMode::Edit && kind != oldKind &&
         countEqual(db, QStringLiteral("rizika"), kindField, oldKind) > 0) {
         if (!messages.ask(s("Kategorie nebezpečí"),
                           s("Pozor, tento druh nebezpečí je používán !!! Pokud budete se změnou "
@@ -270,7 +271,7 @@ SaveResult saveKind(Database &db, Mode mode, const QStringList &oldValues,
         // The category stored in risks stays as it is.
         cascade.append(renameInOpenRisks(kindField, oldKind, kind));
     }
-    if (mode == Mode::Edit)
+    if (mode == EditMode::Edit)
         return write(db, messages, cascade,
                      {QStringLiteral("UPDATE nebezpeci_kategorie_druh SET nebezpeci_druh = ?, "
                                      "nebezpeci_kategorie = ? WHERE nebezpeci_druh = ? AND "
@@ -300,7 +301,7 @@ CodeList textList(const TextRules &rules, const char *header, const char *browse
     list.editorTitle = s(editorTitle);
     list.frameName = s(frame);
     list.inputs = {{s(input), s(label), InputKind::Text, maxLength}};
-    list.save = [rules](Database &db, Mode mode, const QStringList &oldValues,
+    list.save = [rules](Database &db, EditMode mode, const QStringList &oldValues,
                         const QStringList &newValues, Messages &messages) {
         return saveText(rules, db, mode, oldValues, newValues, messages);
     };
@@ -324,7 +325,7 @@ CodeList scaleList(const ScaleRules &rules, const char *header, const char *brow
     list.editorTitle = rules.title;
     list.inputs = {{s(prefix) + s("Popis"), s(label), InputKind::Text, 75},
                    {s(prefix) + s("Hodnota"), s("Hodnota :"), InputKind::Tenths, 6}};
-    list.save = [rules](Database &db, Mode mode, const QStringList &oldValues,
+    list.save = [rules](Database &db, EditMode mode, const QStringList &oldValues,
                         const QStringList &newValues, Messages &messages) {
         return saveScale(rules, db, mode, oldValues, newValues, messages);
     };
@@ -489,54 +490,21 @@ QVector<CodeList> buildMembers()
 
 } // namespace
 
-namespace {
-
-struct ModeNames
+QString captionSuffix(EditMode mode)
 {
-    Mode mode;
-    const char *word;
-    const char *suffix;
-    const char *popupItem; // the popup item's name after the popup's own
-};
-
-const ModeNames Modes[] = {
-    {Mode::New, "novy", " (Nový záznam)", "Novy"},
-    {Mode::Edit, "upravit", " (Upravit záznam)", "Upravit"},
-    {Mode::Delete, "vymazat", " (Vymazat záznam)", "Vymazat"},
-    {Mode::View, "zobrazit", " (Zobrazit záznam)", "Zobrazit"},
-};
-
-const ModeNames &namesOf(Mode mode)
-{
-    return Modes[int(mode)];
-}
-
-} // namespace
-
-QString modeWord(Mode mode)
-{
-    return s(namesOf(mode).word);
-}
-
-std::optional<Mode> modeOfWord(const QString &word)
-{
-    for (const ModeNames &names : Modes)
-        if (word == QLatin1String(names.word))
-            return names.mode;
-    return std::nullopt;
-}
-
-std::optional<Mode> modeOfPopupItem(const QString &item)
-{
-    for (const ModeNames &names : Modes)
-        if (item == QLatin1String(names.popupItem))
-            return names.mode;
-    return std::nullopt;
-}
-
-QString captionSuffix(Mode mode)
-{
-    return s(namesOf(mode).suffix);
+    switch (mode) {
+    case EditMode::New:
+    case EditMode::Copy:
+        return s(" (Nový záznam)");
+    case EditMode::Edit:
+        return s(" (Upravit záznam)");
+    case EditMode::Delete:
+        return s(" (Vymazat záznam)");
+    case EditMode::View:
+    case EditMode::ViewFromOverview:
+        break;
+    }
+    return s(" (Zobrazit záznam)");
 }
 
 QString display(const QVariant &stored, Display how)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/EditMode.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -14,14 +16,8 @@ class Messages;
 
 namespace codelists {
 
-// What a popup item asks the editor to do; the mode words are the program-wide ones.
-enum class Mode { New, Edit, Delete, View };
-QString modeWord(Mode mode);
-std::optional<Mode> modeOfWord(const QString &word);
-// "Novy", "Upravit", "Vymazat", "Zobrazit": the popup items that open the editor.
-std::optional<Mode> modeOfPopupItem(const QString &item);
 // " (Nový záznam)", " (Upravit záznam)", " (Vymazat záznam)", " (Zobrazit záznam)"
-QString captionSuffix(Mode mode);
+QString captionSuffix(EditMode mode);
 
 // How a stored value is shown: text as it is, tenths with one decimal comma, whole numbers.
 enum class Display { Text, Tenths, Whole, Date };
@@ -57,7 +53,7 @@ struct SaveResult
     QStringList activeKey;  // the entry the browser selects next; empty: as it was
 };
 
-using SaveFunction = std::function<SaveResult(Database &, Mode, const QStringList &oldValues,
+using SaveFunction = std::function<SaveResult(Database &, EditMode, const QStringList &oldValues,
                                               const QStringList &newValues, Messages &)>;
 
 // One code list: its table, how it is browsed and how its editor saves.

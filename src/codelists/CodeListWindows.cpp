@@ -111,7 +111,7 @@ void FrmCodeListGrid::showPopup(const QPoint &pos)
     if (!chosen)
         return;
     const QString item = chosen->objectName().mid(m_list.popupName.size());
-    if (const std::optional<Mode> mode = modeOfPopupItem(item))
+    if (const std::optional<EditMode> mode = modeOfPopupItem(item))
         openEditor(*mode);
     else {
         m_host.extraAction(chosen->objectName());
@@ -119,22 +119,22 @@ void FrmCodeListGrid::showPopup(const QPoint &pos)
     }
 }
 
-QWidget *FrmCodeListGrid::openEditor(Mode mode)
+QWidget *FrmCodeListGrid::openEditor(EditMode mode)
 {
-    if (mode != Mode::New && (isEmpty() || m_active.isEmpty()))
+    if (mode != EditMode::New && (isEmpty() || m_active.isEmpty()))
         return nullptr;
-    m_host.setModeWord(modeWord(mode));
+    m_host.setMode(mode);
     QWidget *editor;
     if (m_list.editorName == QStringLiteral("frmPredpis"))
-        editor = new FrmPredpis(mode, mode == Mode::New ? 0 : m_active.value(0).toLongLong(), m_db,
-                                m_messages, m_host.documentsFolder(), this);
+        editor = new FrmPredpis(mode, mode == EditMode::New ? 0 : m_active.value(0).toLongLong(),
+                                m_db, m_messages, m_host.documentsFolder(), this);
     else
         editor = new CodeListEditor(m_list, mode, m_active, m_db, m_messages, this);
     m_host.showEditor(editor);
     return editor;
 }
 
-CodeListEditor::CodeListEditor(const CodeList &codeList, Mode mode, const QStringList &key,
+CodeListEditor::CodeListEditor(const CodeList &codeList, EditMode mode, const QStringList &key,
                                Database &db, Messages &messages, FrmCodeListGrid *browser,
                                QWidget *parent)
     : QWidget(parent), m_list(codeList), m_mode(mode), m_db(db), m_messages(messages),
@@ -146,7 +146,7 @@ CodeListEditor::CodeListEditor(const CodeList &codeList, Mode mode, const QStrin
     auto *frame = new QGroupBox(codeList.frameCaption, this);
     frame->setObjectName(codeList.frameName);
     auto *form = new QFormLayout(frame);
-    const bool locked = mode == Mode::Delete || mode == Mode::View;
+    const bool locked = mode == EditMode::Delete || mode == EditMode::View;
     for (const Input &input : codeList.inputs) {
         QWidget *widget;
         if (input.kind == InputKind::Category) {
@@ -174,8 +174,9 @@ CodeListEditor::CodeListEditor(const CodeList &codeList, Mode mode, const QStrin
     }
 
     m_save->setObjectName(QStringLiteral("cmdUlozit"));
-    m_save->setText(mode == Mode::Delete ? QStringLiteral("Vymazat") : QStringLiteral("Uložit"));
-    m_save->setVisible(mode != Mode::View);
+    m_save->setText(mode == EditMode::Delete ? QStringLiteral("Vymazat")
+                                             : QStringLiteral("Uložit"));
+    m_save->setVisible(mode != EditMode::View);
     m_save->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("Storno"), this);
     cancel->setObjectName(QStringLiteral("cmdStorno"));
@@ -191,7 +192,7 @@ CodeListEditor::CodeListEditor(const CodeList &codeList, Mode mode, const QStrin
     layout->addLayout(buttons);
 
     activated();
-    if (mode == Mode::New) {
+    if (mode == EditMode::New) {
         for (int i = 0; i < codeList.inputs.size(); ++i)
             m_old << QString();
     } else {

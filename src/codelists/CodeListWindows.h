@@ -29,7 +29,8 @@ public:
     // Shows the named popup; with an empty grid only "&Nový" is usable. Returns the chosen
     // item, or nullptr.
     virtual QAction *popup(const QString &name, const QPoint &globalPos, bool gridEmpty) = 0;
-    virtual void setModeWord(const QString &word) = 0;
+    // Records the mode an editor is opened in, as the program-wide mode word.
+    virtual void setMode(EditMode mode) = 0;
     // Shows an editor as a window of the main window.
     virtual void showEditor(QWidget *editor) = 0;
     // A popup item the browser does not handle itself (e.g. "&Export").
@@ -56,7 +57,7 @@ public:
     bool isEmpty() const { return m_keys.isEmpty(); }
 
     // Opens the editor in a mode on the active entry.
-    QWidget *openEditor(Mode mode);
+    QWidget *openEditor(EditMode mode);
     // As a click on the header of a column.
     void sortBy(int column);
 
@@ -91,10 +92,10 @@ class CodeListEditor : public QWidget
     Q_OBJECT
 
 public:
-    CodeListEditor(const CodeList &codeList, Mode mode, const QStringList &key, Database &db,
+    CodeListEditor(const CodeList &codeList, EditMode mode, const QStringList &key, Database &db,
                    Messages &messages, FrmCodeListGrid *browser, QWidget *parent = nullptr);
 
-    Mode mode() const { return m_mode; }
+    EditMode mode() const { return m_mode; }
     QWidget *input(int index) const { return m_inputs.value(index); }
     QStringList values() const;
     void save();
@@ -106,7 +107,7 @@ private:
     void setValues(const QStringList &values);
 
     const CodeList &m_list;
-    Mode m_mode;
+    EditMode m_mode;
     Database &m_db;
     Messages &m_messages;
     QPointer<FrmCodeListGrid> m_browser;

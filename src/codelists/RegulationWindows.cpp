@@ -48,7 +48,7 @@ FrmDokumentyAdd::FrmDokumentyAdd(const QString &folder, QWidget *parent)
     resize(360, 300);
 }
 
-FrmPredpis::FrmPredpis(Mode mode, qint64 id, Database &db, Messages &messages,
+FrmPredpis::FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &messages,
                        const QString &documentsFolder, FrmCodeListGrid *browser, QWidget *parent)
     : QWidget(parent), m_mode(mode), m_db(db), m_messages(messages), m_folder(documentsFolder),
       m_browser(browser), m_type(new QComboBox(this)), m_number(lineEdit(this, "txtCislo", 15)),
@@ -68,9 +68,9 @@ FrmPredpis::FrmPredpis(Mode mode, qint64 id, Database &db, Messages &messages,
     QPushButton *show = button(this, "cmdZobrazit", QStringLiteral("Zobrazit"));
     QPushButton *save =
         button(this, "cmdUlozit",
-               mode == Mode::Delete ? QStringLiteral("Vymazat") : QStringLiteral("Uložit"));
+               mode == EditMode::Delete ? QStringLiteral("Vymazat") : QStringLiteral("Uložit"));
     QPushButton *cancel = button(this, "cmdStorno", QStringLiteral("Storno"));
-    save->setVisible(mode != Mode::View);
+    save->setVisible(mode != EditMode::View);
     connect(add, &QPushButton::clicked, this, [this] {
         if (!requireDocumentsFolder(m_folder, m_messages))
             return;
@@ -109,7 +109,7 @@ FrmPredpis::FrmPredpis(Mode mode, qint64 id, Database &db, Messages &messages,
     resize(560, 380);
 
     activated();
-    if (mode != Mode::New) {
+    if (mode != EditMode::New) {
         try {
             if (const std::optional<Regulation> loaded = loadRegulation(m_db, id))
                 m_old = *loaded;
@@ -125,7 +125,7 @@ FrmPredpis::FrmPredpis(Mode mode, qint64 id, Database &db, Messages &messages,
         m_note->setText(m_old.note);
         m_documents->addItems(m_old.documents);
     }
-    const bool locked = mode == Mode::Delete || mode == Mode::View;
+    const bool locked = mode == EditMode::Delete || mode == EditMode::View;
     m_type->setEnabled(!locked);
     for (QLineEdit *edit : {m_number, m_title, m_note})
         edit->setReadOnly(locked);
@@ -164,7 +164,7 @@ Regulation FrmPredpis::regulation() const
 
 void FrmPredpis::save()
 {
-    if (m_mode != Mode::Delete && !m_issued->date()) {
+    if (m_mode != EditMode::Delete && !m_issued->date()) {
         m_messages.warn(QStringLiteral("Datum"),
                         QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
         m_issued->edit()->setFocus();

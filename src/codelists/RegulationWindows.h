@@ -44,7 +44,7 @@ class FrmPredpis : public QWidget
     Q_OBJECT
 
 public:
-    FrmPredpis(Mode mode, qint64 id, Database &db, Messages &messages,
+    FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &messages,
                const QString &documentsFolder, FrmCodeListGrid *browser, QWidget *parent = nullptr);
 
     Regulation regulation() const;
@@ -57,7 +57,7 @@ public slots:
     void activated();
 
 private:
-    Mode m_mode;
+    EditMode m_mode;
     Database &m_db;
     Messages &m_messages;
     QString m_folder;

@@ -14,16 +14,16 @@ QString s(const char *text)
     return QString::fromUtf8(text);
 }
 
-SaveResult saveType(Database &db, Mode mode, const QStringList &oldValues,
+SaveResult saveType(Database &db, EditMode mode, const QStringList &oldValues,
                     const QStringList &newValues, Messages &messages)
 {
     const QString oldAbbreviation = oldValues.value(0).trimmed();
     const QString oldName = oldValues.value(1).trimmed();
     const QString abbreviation = newValues.value(0).trimmed();
     const QString name = newValues.value(1).trimmed();
-    if (abbreviation == oldAbbreviation && name == oldName && mode != Mode::Delete)
+    if (abbreviation == oldAbbreviation && name == oldName && mode != EditMode::Delete)
         return closeUnchanged();
-    if (mode != Mode::Delete) {
+    if (mode != EditMode::Delete) {
         if (name.isEmpty()) {
             messages.warn(s("Typ předpisu"), s("Typ předpisu musí být vyplněn !"));
             return stay(1);
@@ -32,12 +32,12 @@ SaveResult saveType(Database &db, Mode mode, const QStringList &oldValues,
             messages.warn(s("Zkratka předpisu"), s("Zkratka předpisu musí být vyplněna !"));
             return stay(0);
         }
-        if ((mode == Mode::New || name != oldName) &&
+        if ((mode == EditMode::New || name != oldName) &&
             countEqual(db, QStringLiteral("typ"), QStringLiteral("typ"), name) > 0) {
             messages.warn(s("Typ"), s("Tento typ již existuje !"));
             return stay(1, true);
         }
-        if ((mode == Mode::New || abbreviation != oldAbbreviation) &&
+        if ((mode == EditMode::New || abbreviation != oldAbbreviation) &&
             countEqual(db, QStringLiteral("typ"), QStringLiteral("zkratka"), abbreviation) > 0) {
             messages.warn(s("Zkratka"), s("Tato zkratka již existuje !"));
             return stay(0, true);
@@ -45,7 +45,7 @@ SaveResult saveType(Database &db, Mode mode, const QStringList &oldValues,
     }
     const qint64 used = countEqual(db, QStringLiteral("predpisy"), QStringLiteral("typ"), oldName);
     switch (mode) {
-    case Mode::Delete:
+    case EditMode::Delete:
         if (used > 0) {
             messages.warn(s("Typ"), s("Tento typ nelze smazat (je použít v aktuálních předpisech) "
                                       "!!! "));
@@ -53,7 +53,7 @@ SaveResult saveType(Database &db, Mode mode, const QStringList &oldValues,
         }
         return write(db, messages, {},
                      {QStringLiteral("DELETE FROM typ WHERE zkratka = ?"), {oldAbbreviation}}, {});
-    case Mode::Edit: {
+    case EditMode::Edit: {
         QVector<Statement> cascade;
         if (name != oldName && used > 0) {
             if (!messages.ask(s("Typ"),
@@ -168,7 +168,7 @@ std::optional<qint64> freeRegulationId(Database &db)
     return expected;
 }
 
-SaveResult saveRegulation(Database &db, Mode mode, const Regulation &old, const Regulation &now,
+SaveResult saveRegulation(Database &db, EditMode mode, const Regulation &old, const Regulation &now,
                           Messages &messages)
 {
     Regulation r = now;
@@ -177,10 +177,10 @@ SaveResult saveRegulation(Database &db, Mode mode, const Regulation &old, const 
     r.title = r.title.trimmed();
     r.note = r.note.trimmed();
     r.id = old.id;
-    if (r == old && mode != Mode::Delete)
+    if (r == old && mode != EditMode::Delete)
         return closeUnchanged();
 
-    if (mode == Mode::Delete) {
+    if (mode == EditMode::Delete) {
         // Requirements keep seeing their regulations: a named regulation stays.
         QStringList requirements;
         db.forEach(QStringLiteral("SELECT pozadavek_id FROM pozadavky_predpisy WHERE predpis_id "
@@ -205,12 +205,12 @@ SaveResult saveRegulation(Database &db, Mode mode, const Regulation &old, const 
         messages.warn(s("Typ"), s("Položka typ musí být zvolena !!!"));
         return stay(TypeField);
     }
-    if ((mode == Mode::New || r.number != old.number) &&
+    if ((mode == EditMode::New || r.number != old.number) &&
         countEqual(db, QStringLiteral("predpisy"), QStringLiteral("cislo"), r.number) > 0) {
         messages.warn(s("Predpis"), s("Tento predpis (číslo) již existuje !"));
         return stay(NumberField, true);
     }
-    if (mode == Mode::New) {
+    if (mode == EditMode::New) {
         const std::optional<qint64> id = freeRegulationId(db);
         if (!id) {
             messages.warn(s("Predpis"), s("Všechna čísla předpisů 1 až 50000 jsou obsazena !!!"));
@@ -221,7 +221,7 @@ SaveResult saveRegulation(Database &db, Mode mode, const Regulation &old, const 
 
     const QVariant issued = r.issued.isValid() ? QVariant(r.issued) : QVariant();
     const Statement row =
-        mode == Mode::New
+        mode == EditMode::New
             ? Statement{QStringLiteral("INSERT INTO predpisy (predpis_id, typ, cislo, nazev, "
                                        "vydano, poznamka) VALUES (?, ?, ?, ?, ?, ?)"),
                         {r.id, r.type, r.number, r.title, issued, r.note}}

@@ -39,7 +39,7 @@ enum RegulationField { TypeField, NumberField, TitleField, IssuedField, NoteFiel
 
 // "Uložit" of the regulation editor. The regulation row and its document list are written
 // in one transaction; a regulation that requirements name is not deleted.
-SaveResult saveRegulation(Database &db, Mode mode, const Regulation &old, const Regulation &now,
+SaveResult saveRegulation(Database &db, EditMode mode, const Regulation &old, const Regulation &now,
                           Messages &messages);
 
 // The document buttons first need the documents folder; without it the user is told where

@@ -170,7 +170,7 @@ FrmSystemy::FrmSystemy(Database &db, Messages &messages, BrowserHost &host, QWid
 void FrmSystemy::activated()
 {
     // Changes made elsewhere show up; an edit in progress is left alone.
-    if (m_mode == Mode::View)
+    if (m_mode == EditMode::View)
         rebuild(m_loaded.name);
 }
 
@@ -274,7 +274,7 @@ void FrmSystemy::currentChanged(QTreeWidgetItem *current, QTreeWidgetItem *previ
     if (m_filling || m_revertPending)
         return;
     if (m_unsaved) {
-        const QString name = m_mode == Mode::New ? m_name->text().trimmed() : m_loaded.name;
+        const QString name = m_mode == EditMode::New ? m_name->text().trimmed() : m_loaded.name;
         if (!m_messages.ask(
                 QStringLiteral("Neuložené změny"),
                 QStringLiteral("Změny v systému ") + name +
@@ -324,15 +324,15 @@ void FrmSystemy::showPopup(const QPoint &pos)
 void FrmSystemy::popupItem(const QString &actionName)
 {
     const QString item = actionName.mid(PopupName.size());
-    const std::optional<Mode> mode = modeOfPopupItem(item);
+    const std::optional<EditMode> mode = modeOfPopupItem(item);
     if (!mode || !actionName.startsWith(PopupName))
         return;
     const QTreeWidgetItem *node = m_tree->currentItem();
     const QString shown = systemOf(node);
     switch (*mode) {
-    case Mode::New:
-        m_host.setModeWord(modeWord(Mode::New));
-        m_mode = Mode::New;
+    case EditMode::New:
+        m_host.setMode(EditMode::New);
+        m_mode = EditMode::New;
         // The new system becomes a child of the chosen one.
         fillParents({}, shown);
         m_name->clear();
@@ -342,15 +342,15 @@ void FrmSystemy::popupItem(const QString &actionName)
         unlock();
         m_name->setFocus();
         break;
-    case Mode::Edit: {
+    case EditMode::Edit: {
         if (shown.isEmpty())
             return;
         QStringList excluded{shown};
         if (!trapped(m_messages,
                      [&] { excluded += systems::descendants(shown, systems::loadParents(m_db)); }))
             return;
-        m_host.setModeWord(modeWord(Mode::Edit));
-        m_mode = Mode::Edit;
+        m_host.setMode(EditMode::Edit);
+        m_mode = EditMode::Edit;
         // Neither the system nor anything below it can become its parent.
         fillParents(excluded, m_loaded.parent);
         m_save->setText(QStringLiteral("Uložit změny v systému"));
@@ -358,15 +358,15 @@ void FrmSystemy::popupItem(const QString &actionName)
         m_name->setFocus();
         break;
     }
-    case Mode::Delete:
+    case EditMode::Delete:
         if (shown.isEmpty() || node->childCount() > 0)
             return;
-        m_host.setModeWord(modeWord(Mode::Delete));
+        m_host.setMode(EditMode::Delete);
         setViewing();
-        m_mode = Mode::Delete;
+        m_mode = EditMode::Delete;
         m_save->setText(QStringLiteral("Vymazat systém: '") + shown + QStringLiteral("'"));
         break;
-    case Mode::View:
+    case EditMode::View:
         return;
     }
     trackChanges();
@@ -374,7 +374,7 @@ void FrmSystemy::popupItem(const QString &actionName)
 
 void FrmSystemy::setViewing()
 {
-    m_mode = Mode::View;
+    m_mode = EditMode::View;
     m_name->setReadOnly(true);
     m_parent->setEnabled(false);
     m_staff->setEnabled(false);
@@ -391,17 +391,17 @@ void FrmSystemy::unlock()
 void FrmSystemy::trackChanges()
 {
     switch (m_mode) {
-    case Mode::New:
+    case EditMode::New:
         m_unsaved = !m_name->text().trimmed().isEmpty();
         break;
-    case Mode::Edit:
+    case EditMode::Edit:
         m_unsaved = m_name->text().trimmed() != m_loaded.name ||
                     currentParent() != m_loaded.parent || !sameSet(workers(), m_loaded.workers);
         break;
-    case Mode::Delete:
+    case EditMode::Delete:
         m_unsaved = true;
         break;
-    case Mode::View:
+    case EditMode::View:
         m_unsaved = false;
         break;
     }
@@ -422,10 +422,10 @@ void FrmSystemy::setWorkers(const QStringList &workers)
 
 void FrmSystemy::editWorkers()
 {
-    if (m_mode != Mode::New && m_mode != Mode::Edit)
+    if (m_mode != EditMode::New && m_mode != EditMode::Edit)
         return;
     // The risks still carry the stored name until the save.
-    const QString system = m_mode == Mode::Edit ? m_loaded.name : m_name->text().trimmed();
+    const QString system = m_mode == EditMode::Edit ? m_loaded.name : m_name->text().trimmed();
     FrmSystemPracovnici dialog(m_db, m_messages, system, workers(), this);
     if (dialog.exec() == QDialog::Accepted)
         setWorkers(dialog.workers());
@@ -437,19 +437,19 @@ void FrmSystemy::save()
     systems::SaveResult result;
     QString select;
     switch (m_mode) {
-    case Mode::New:
+    case EditMode::New:
         result = systems::saveNew(m_db, edited, m_messages);
         select = result.system;
         break;
-    case Mode::Edit:
+    case EditMode::Edit:
         result = systems::saveChanges(m_db, m_loaded, edited, m_messages);
         select = result.system;
         break;
-    case Mode::Delete:
+    case EditMode::Delete:
         result = systems::deleteSystem(m_db, m_loaded.name, m_messages);
         select = m_loaded.parent;
         break;
-    case Mode::View:
+    case EditMode::View:
         return;
     }
     if (!result.saved()) {

@@ -34,8 +34,8 @@ class FrmSystemy : public QWidget
 public:
     FrmSystemy(Database &db, Messages &messages, BrowserHost &host, QWidget *parent = nullptr);
 
-    // Mode::View while the shown system is only viewed.
-    Mode mode() const { return m_mode; }
+    // EditMode::View while the shown system is only viewed.
+    EditMode mode() const { return m_mode; }
     // The system whose values are shown ("" for the "nezařazené" node or an empty tree).
     QString shownSystem() const { return m_loaded.name; }
     bool hasUnsavedChanges() const { return m_unsaved; }
@@ -91,7 +91,7 @@ private:
     QPushButton *m_save;
     QPushButton *m_close;
 
-    Mode m_mode = Mode::View;
+    EditMode m_mode = EditMode::View;
     systems::SystemData m_loaded; // the shown system as stored
     QStringList m_systems;        // every system, Czech order
     bool m_unsaved = false;

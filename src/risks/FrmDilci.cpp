@@ -273,11 +273,11 @@ FrmDilciUkol *FrmDilci::openDetail()
     const int row = m_grid->currentIndex().row();
     if (row < 0 || row >= m_model->rowCount())
         return nullptr;
-    m_host.setModeWord(risks::subTaskModeWord(risks::SubTaskMode::ViewFromOverview));
+    m_host.setMode(EditMode::ViewFromOverview);
     // The dialog shows a copy: the overview never changes a sub-task.
     m_detail = {m_model->rows()[row].task};
     auto *dialog =
-        new FrmDilciUkol(risks::SubTaskMode::ViewFromOverview, m_detail, 0, m_messages, this);
+        new FrmDilciUkol(EditMode::ViewFromOverview, m_detail, 0, m_messages, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

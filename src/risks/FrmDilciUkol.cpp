@@ -14,7 +14,7 @@ namespace tamvel {
 
 using namespace risks;
 
-FrmDilciUkol::FrmDilciUkol(SubTaskMode mode, QVector<SubTask> &list, int row, Messages &messages,
+FrmDilciUkol::FrmDilciUkol(EditMode mode, QVector<SubTask> &list, int row, Messages &messages,
                            QWidget *parent)
     : QDialog(parent), m_mode(mode), m_list(list), m_row(row), m_messages(messages),
       m_task(new QLineEdit(this)),
@@ -36,7 +36,7 @@ FrmDilciUkol::FrmDilciUkol(SubTaskMode mode, QVector<SubTask> &list, int row, Me
     m_responsible->setReadOnly(locked);
     m_deadline->setLocked(locked);
 
-    if (mode != SubTaskMode::New && row >= 0 && row < list.size()) {
+    if (mode != EditMode::New && row >= 0 && row < list.size()) {
         m_task->setText(list[row].task);
         m_deadline->setDate(list[row].deadline);
         m_responsible->setText(list[row].responsible);

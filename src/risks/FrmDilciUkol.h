@@ -20,10 +20,10 @@ class FrmDilciUkol : public QDialog
 
 public:
     // `row` is the selected sub-task (ignored for New); `list` must outlive the dialog.
-    FrmDilciUkol(risks::SubTaskMode mode, QVector<risks::SubTask> &list, int row,
-                 Messages &messages, QWidget *parent = nullptr);
+    FrmDilciUkol(EditMode mode, QVector<risks::SubTask> &list, int row, Messages &messages,
+                 QWidget *parent = nullptr);
 
-    risks::SubTaskMode mode() const { return m_mode; }
+    EditMode mode() const { return m_mode; }
     QLineEdit *taskEdit() const { return m_task; }
     DateField *deadlineField() const { return m_deadline; }
     QLineEdit *responsibleEdit() const { return m_responsible; }
@@ -36,7 +36,7 @@ signals:
     void saved();
 
 private:
-    risks::SubTaskMode m_mode;
+    EditMode m_mode;
     QVector<risks::SubTask> &m_list;
     int m_row;
     Messages &m_messages;

@@ -268,21 +268,19 @@ void FrmRizikaGrd::showPopup(const QPoint &pos)
     if (!chosen)
         return;
     const QString item = chosen->objectName().mid(QStringLiteral("mnuRizikaGrd").size());
-    const QString word = item == QStringLiteral("Novy") ? QStringLiteral("novy") : item.toLower();
-    openEditor(word);
+    if (const std::optional<EditMode> mode = modeOfPopupItem(item))
+        openEditor(*mode);
 }
 
-void FrmRizikaGrd::openEditor(const QString &modeWord)
+void FrmRizikaGrd::openEditor(EditMode mode)
 {
     const qint64 id = currentId();
-    if (modeWord != QStringLiteral("novy") && modeWord != QStringLiteral("kopie") && id == 0)
+    if (mode != EditMode::New && id == 0)
         return;
-    if (modeWord == QStringLiteral("kopie") && id == 0)
-        return;
-    if (modeWord == QStringLiteral("vymazat"))
+    if (mode == EditMode::Delete)
         m_pendingRow = m_view->currentIndex().row();
-    m_host.setModeWord(modeWord);
-    m_openEditor(modeWord, id);
+    m_host.setMode(mode);
+    m_openEditor(mode, id);
 }
 
 void FrmRizikaGrd::closeEvent(QCloseEvent *event)

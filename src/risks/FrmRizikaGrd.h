@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/EditMode.h"
 #include "risks/RiskFilter.h"
 
 #include <QAbstractTableModel>
@@ -50,8 +51,8 @@ class FrmRizikaGrd : public QWidget
     Q_OBJECT
 
 public:
-    // Opens the risk editor in a mode word on a risk; returns the editor window.
-    using EditorOpener = std::function<QWidget *(const QString &modeWord, qint64 id)>;
+    // Opens the risk editor in a mode on a risk; returns the editor window.
+    using EditorOpener = std::function<QWidget *(EditMode mode, qint64 id)>;
     // Opens the export of the listed risks, in the overview's order.
     using ExportOpener = std::function<void(const QVector<qint64> &ids)>;
 
@@ -65,7 +66,7 @@ public:
     void sortBy(int column);
     void setPrintRight(bool printRight);
     void clearFilter();
-    void openEditor(const QString &modeWord);
+    void openEditor(EditMode mode);
 
 public slots:
     // Every activation lists the risks as they are now, the same risk highlighted.

@@ -116,43 +116,37 @@ public:
 
 } // namespace
 
-FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &host,
-                     const QString &modeWord, qint64 id, const QString &activeFormula,
-                     QWidget *parent)
+FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &host, EditMode mode,
+                     qint64 id, const QString &activeFormula, QWidget *parent)
     : QWidget(parent), m_db(db), m_messages(messages), m_host(host), m_activeFormula(activeFormula),
       m_pages(named(new QTabWidget(this), "tbsRiziko"))
 {
     setObjectName(QStringLiteral("frmRiziko"));
-    if (modeWord == QStringLiteral("upravit") || modeWord == QStringLiteral("kopie")) {
-        m_mode = RiskMode::Edit;
-        m_copy = modeWord == QStringLiteral("kopie");
-    } else if (modeWord == QStringLiteral("vymazat")) {
-        m_mode = RiskMode::Delete;
-    } else if (modeWord == QStringLiteral("zobrazit")) {
-        m_mode = RiskMode::View;
-    }
+    // A copy is edited like the risk it copies and saved as a new one.
+    m_copy = mode == EditMode::Copy;
+    m_mode = m_copy ? EditMode::Edit : mode;
     buildPages();
     fillChoices();
 
     switch (m_mode) {
-    case RiskMode::New:
+    case EditMode::New:
         setWindowTitle(QStringLiteral("Riziko"));
         break;
-    case RiskMode::Edit:
+    case EditMode::Edit:
         setWindowTitle(m_copy ? QStringLiteral("Riziko (Kopie záznamu)")
                               : QStringLiteral("Riziko (Upravit záznam)"));
         break;
-    case RiskMode::Delete:
+    case EditMode::Delete:
         setWindowTitle(QStringLiteral("Riziko (Vymazat záznam)"));
         m_save->setText(QStringLiteral("Vymazat"));
         break;
-    case RiskMode::View:
+    case EditMode::View:
         setWindowTitle(QStringLiteral("Riziko (Zobrazit záznam)"));
         m_save->hide();
         break;
     }
 
-    if (m_mode != RiskMode::New) {
+    if (m_mode != EditMode::New) {
         try {
             if (const std::optional<RiskRecord> loaded = loadRisk(m_db, id))
                 m_opened = *loaded;
@@ -162,7 +156,7 @@ FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &h
     }
     showRecord(m_opened);
     const bool closed = m_opened.closed();
-    lock(m_mode == RiskMode::Delete || m_mode == RiskMode::View || closed);
+    lock(m_mode == EditMode::Delete || m_mode == EditMode::View || closed);
     // A closed risk can be neither changed nor deleted here.
     if (closed)
         m_save->hide();
@@ -637,7 +631,7 @@ void FrmRiziko::save()
         }
     }
     if (m_copy) {
-        m_mode = RiskMode::New;
+        m_mode = EditMode::New;
         m_copy = false;
     }
     RiskRecord now = record();
@@ -648,7 +642,7 @@ void FrmRiziko::save()
         showEngineError(m_messages, e);
         return;
     }
-    if (m_mode == RiskMode::New || m_mode == RiskMode::Edit)
+    if (m_mode == EditMode::New || m_mode == EditMode::Edit)
         m_value->setText(now.value);
     switch (result.outcome) {
     case RiskSaveResult::Refused:
@@ -673,7 +667,7 @@ void FrmRiziko::save()
         // The editor stays open on an open copy that the next save stores as a new risk.
         m_correctiveDone->setDate(QDate());
         m_programmeDone->setDate(QDate());
-        m_mode = RiskMode::New;
+        m_mode = EditMode::New;
         m_opened = RiskRecord();
         return;
     }
@@ -715,12 +709,11 @@ void FrmRiziko::subTaskPopup(const QPoint &pos)
     if (!chosen)
         return;
     const QString item = chosen->objectName().mid(QStringLiteral("mnuUkolyGrd").size());
-    const std::optional<SubTaskMode> mode =
-        subTaskModeOfWord(item == QStringLiteral("Novy") ? QStringLiteral("novy") : item.toLower());
+    const std::optional<EditMode> mode = modeOfPopupItem(item);
     const int row = m_subTaskGrid->currentRow();
-    if (!mode || (*mode != SubTaskMode::New && row < 0))
+    if (!mode || (*mode != EditMode::New && row < 0))
         return;
-    m_host.setModeWord(subTaskModeWord(*mode));
+    m_host.setMode(*mode);
     FrmDilciUkol dialog(*mode, m_subTasks, row, m_messages, this);
     if (dialog.exec() == QDialog::Accepted) {
         // After the first change the grid shows the dialog's own column names.

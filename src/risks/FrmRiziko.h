@@ -24,18 +24,17 @@ class BrowserHost;
 
 namespace risks {
 
-// The risk editor "Riziko": the eight pages of one risk with its attachments, opened in a
-// mode word ("novy", "upravit", "kopie", "vymazat", "zobrazit").
+// The risk editor "Riziko": the eight pages of one risk with its attachments, opened to add,
+// edit, copy, delete or view it.
 class FrmRiziko : public QWidget
 {
     Q_OBJECT
 
 public:
-    FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &host,
-              const QString &modeWord, qint64 id, const QString &activeFormula,
-              QWidget *parent = nullptr);
+    FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &host, EditMode mode,
+              qint64 id, const QString &activeFormula, QWidget *parent = nullptr);
 
-    RiskMode mode() const { return m_mode; }
+    EditMode mode() const { return m_mode; }
     bool isCopy() const { return m_copy; }
     QTabWidget *pages() const { return m_pages; }
     // The risk as the inputs show it now.
@@ -68,7 +67,7 @@ private:
     Database &m_db;
     Messages &m_messages;
     codelists::BrowserHost &m_host;
-    RiskMode m_mode = RiskMode::New;
+    EditMode m_mode = EditMode::New;
     bool m_copy = false;
     QString m_activeFormula;
     RiskRecord m_opened;

@@ -213,13 +213,13 @@ QString computeValue(Database &db, Messages &messages, const RiskRecord &risk)
     return value ? valueText(*value) : QString();
 }
 
-RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, RiskRecord &now,
+RiskSaveResult saveRisk(Database &db, EditMode mode, const RiskRecord &opened, RiskRecord &now,
                         const QString &activeFormula, Messages &messages)
 {
     RiskSaveResult result;
-    if (mode == RiskMode::View)
+    if (mode == EditMode::View)
         return result;
-    if (mode != RiskMode::Delete) {
+    if (mode != EditMode::Delete) {
         for (const RiskField &f : riskFields()) {
             if (!f.requiredText.isEmpty() && (now.*f.text).trimmed().isEmpty()) {
                 messages.warn(f.requiredTitle, f.requiredText);
@@ -234,7 +234,7 @@ RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, R
                                      QStringLiteral("Vyplněním položky Splněno dojde k uzavření "
                                                     "rizika! Chcete pokračovat?")))
             return result;
-        if (mode == RiskMode::New || now.identity() != opened.identity()) {
+        if (mode == EditMode::New || now.identity() != opened.identity()) {
             Values values;
             for (const QString &value : now.identity())
                 values << value;
@@ -248,7 +248,7 @@ RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, R
                 return result;
             }
         }
-        if (mode == RiskMode::Edit && now.fields() == opened.fields() &&
+        if (mode == EditMode::Edit && now.fields() == opened.fields() &&
             now.equipment == opened.equipment && now.subTasks == opened.subTasks) {
             result.outcome = RiskSaveResult::Unchanged;
             return result;
@@ -258,14 +258,14 @@ RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, R
     qint64 id = opened.id;
     try {
         Transaction transaction(db);
-        if (mode == RiskMode::New) {
+        if (mode == EditMode::New) {
             id = db.scalarInt(QStringLiteral("SELECT coalesce(max(id_riziko), 0) + 1 FROM rizika"));
             Values values{id};
             values += rowValues(now);
             db.execute(QStringLiteral("INSERT INTO rizika (id_riziko, %1) VALUES (?%2)")
                            .arg(recordColumns(), QStringLiteral(", ?").repeated(values.size() - 1)),
                        values);
-        } else if (mode == RiskMode::Edit) {
+        } else if (mode == EditMode::Edit) {
             Values values = rowValues(now);
             values << id;
             const QString assignments =
@@ -281,7 +281,7 @@ RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, R
 
         db.execute(QStringLiteral("DELETE FROM oop_rizika WHERE id_riziko = ?"), {id});
         db.execute(QStringLiteral("DELETE FROM dilci_ukoly WHERE id_riziko = ?"), {id});
-        if (mode != RiskMode::Delete) {
+        if (mode != EditMode::Delete) {
             QStringList stored;
             for (const EquipmentLine &line : std::as_const(now.equipment)) {
                 const QString name = line.name.trimmed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/EditMode.h"
 #include "risks/Attachments.h"
 
 #include "db/RiskState.h"
@@ -65,8 +66,6 @@ struct RiskRecord
     QStringList fields() const;
 };
 
-enum class RiskMode { New, Edit, Delete, View };
-
 std::optional<RiskRecord> loadRisk(Database &db, qint64 id);
 // The formula that was active when the risk was closed.
 QString closingFormula(Database &db, qint64 id);
@@ -95,7 +94,7 @@ QString computeValue(Database &db, Messages &messages, const RiskRecord &risk);
 // The editor's main button. `now` gets the computed value. The row, its attachments, the
 // path, the summary fields and the closing record are written in one transaction: a failure
 // leaves everything as it was and is reported.
-RiskSaveResult saveRisk(Database &db, RiskMode mode, const RiskRecord &opened, RiskRecord &now,
+RiskSaveResult saveRisk(Database &db, EditMode mode, const RiskRecord &opened, RiskRecord &now,
                         const QString &activeFormula, Messages &messages);
 
 } // namespace risks

@@ -9,21 +9,21 @@ namespace {
 
 struct ModeText
 {
-    SubTaskMode mode;
+    EditMode mode;
     const char *word;
     const char *caption;
     const char *button;
 };
 
 const ModeText Modes[] = {
-    {SubTaskMode::New, "novy", "Dílčí úkol (Nový záznam)", "Uložit"},
-    {SubTaskMode::Edit, "upravit", "Dílčí úkol (Upravit záznam)", "Uložit"},
-    {SubTaskMode::Delete, "vymazat", "Dílčí úkol (Vymazat záznam)", "Vymazat"},
-    {SubTaskMode::View, "zobrazit", "Dílčí úkol (Zobrazit záznam)", ""},
-    {SubTaskMode::ViewFromOverview, "zobrazitdu", "Dílčí úkol (Zobrazit záznam)", ""},
+    {EditMode::New, "novy", "Dílčí úkol (Nový záznam)", "Uložit"},
+    {EditMode::Edit, "upravit", "Dílčí úkol (Upravit záznam)", "Uložit"},
+    {EditMode::Delete, "vymazat", "Dílčí úkol (Vymazat záznam)", "Vymazat"},
+    {EditMode::View, "zobrazit", "Dílčí úkol (Zobrazit záznam)", ""},
+    {EditMode::ViewFromOverview, "zobrazitdu", "Dílčí úkol (Zobrazit záznam)", ""},
 };
 
-const ModeText &textOf(SubTaskMode mode)
+const ModeText &textOf(EditMode mode)
 {
     for (const ModeText &text : Modes)
         if (text.mode == mode)
@@ -38,45 +38,32 @@ SubTaskResult refuse(SubTaskField field)
 
 } // namespace
 
-std::optional<SubTaskMode> subTaskModeOfWord(const QString &word)
-{
-    for (const ModeText &text : Modes)
-        if (word == QLatin1String(text.word))
-            return text.mode;
-    return std::nullopt;
-}
-
-QString subTaskModeWord(SubTaskMode mode)
-{
-    return QString::fromUtf8(textOf(mode).word);
-}
-
-QString subTaskCaption(SubTaskMode mode)
+QString subTaskCaption(EditMode mode)
 {
     return QString::fromUtf8(textOf(mode).caption);
 }
 
-QString subTaskButtonText(SubTaskMode mode)
+QString subTaskButtonText(EditMode mode)
 {
     return QString::fromUtf8(textOf(mode).button);
 }
 
-bool subTaskLocked(SubTaskMode mode)
+bool subTaskLocked(EditMode mode)
 {
-    return mode != SubTaskMode::New && mode != SubTaskMode::Edit;
+    return mode != EditMode::New && mode != EditMode::Edit;
 }
 
-SubTaskResult applySubTask(QVector<SubTask> &list, SubTaskMode mode, int row,
+SubTaskResult applySubTask(QVector<SubTask> &list, EditMode mode, int row,
                            const SubTaskInput &input, Messages &messages)
 {
     const bool rowExists = row >= 0 && row < list.size();
-    if (mode == SubTaskMode::Delete) {
+    if (mode == EditMode::Delete) {
         if (!rowExists)
             return refuse(SubTaskField::None);
         list.remove(row);
         return SubTaskResult{true, SubTaskField::None};
     }
-    if (mode != SubTaskMode::New && !(mode == SubTaskMode::Edit && rowExists))
+    if (mode != EditMode::New && !(mode == EditMode::Edit && rowExists))
         return refuse(SubTaskField::None);
 
     const SubTask entered{input.task.trimmed(), QDate(), input.responsible.trimmed()};
@@ -104,7 +91,7 @@ SubTaskResult applySubTask(QVector<SubTask> &list, SubTaskMode mode, int row,
     task.deadline = *deadline;
 
     for (int i = 0; i < list.size(); ++i) {
-        if (mode == SubTaskMode::Edit && i == row)
+        if (mode == EditMode::Edit && i == row)
             continue;
         if (list[i] == task) {
             messages.fail(QStringLiteral("Duplicita"), QStringLiteral("Duplicitní dílčí úkol"));
@@ -112,7 +99,7 @@ SubTaskResult applySubTask(QVector<SubTask> &list, SubTaskMode mode, int row,
         }
     }
 
-    if (mode == SubTaskMode::Edit) {
+    if (mode == EditMode::Edit) {
         list[row] = task;
         return SubTaskResult{true, SubTaskField::None};
     }

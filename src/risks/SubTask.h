@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/EditMode.h"
 #include "risks/Attachments.h"
 
 #include <QString>
@@ -13,17 +14,12 @@ class Messages;
 
 namespace risks {
 
-// The sub-task dialog's modes; ViewFromOverview is "zobrazitdu", opened from the overview.
-enum class SubTaskMode { New, Edit, Delete, View, ViewFromOverview };
-
-std::optional<SubTaskMode> subTaskModeOfWord(const QString &word);
-QString subTaskModeWord(SubTaskMode mode);
 // "Dílčí úkol (Nový záznam)" and the like.
-QString subTaskCaption(SubTaskMode mode);
+QString subTaskCaption(EditMode mode);
 // "Uložit" or "Vymazat"; empty when the main button is hidden.
-QString subTaskButtonText(SubTaskMode mode);
+QString subTaskButtonText(EditMode mode);
 // Inputs locked and the calendar button disabled.
-bool subTaskLocked(SubTaskMode mode);
+bool subTaskLocked(EditMode mode);
 
 // The field sizes of dilci_ukoly and the capacity of the risk editor's list.
 inline constexpr int SubTaskTaskLength = 250;
@@ -49,7 +45,7 @@ struct SubTaskResult
 // The dialog's main button: checks the input and adds (New), overwrites (Edit) or removes
 // (Delete) the row at `row` of the risk's in-memory list. Refusals are shown through
 // messages and leave the list as it was. The display modes change nothing.
-SubTaskResult applySubTask(QVector<SubTask> &list, SubTaskMode mode, int row,
+SubTaskResult applySubTask(QVector<SubTask> &list, EditMode mode, int row,
                            const SubTaskInput &input, Messages &messages);
 
 } // namespace risks

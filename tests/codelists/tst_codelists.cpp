@@ -30,8 +30,8 @@ private:
     {
         return *memberByBrowser(QString::fromUtf8(browser));
     }
-    SaveResult save(const char *browser, Mode mode, const QStringList &old, const QStringList &now,
-                    ScriptedMessages &messages)
+    SaveResult save(const char *browser, EditMode mode, const QStringList &old,
+                    const QStringList &now, ScriptedMessages &messages)
     {
         return member(browser).save(*m_db, mode, old, now, messages);
     }
@@ -73,8 +73,9 @@ void TestCodeLists::numbersInTenths()
     QCOMPARE(display(5.0, Display::Tenths), QStringLiteral("0,5"));
     QCOMPARE(display(120.0, Display::Tenths), QStringLiteral("12"));
     QCOMPARE(display(QVariant(), Display::Tenths), QString());
-    QCOMPARE(modeOfWord(QStringLiteral("vymazat")), Mode::Delete);
-    QVERIFY(!modeOfWord(QStringLiteral("kopie")));
+    QCOMPARE(modeOfWord(QStringLiteral("vymazat")), EditMode::Delete);
+    QCOMPARE(modeOfWord(QStringLiteral("kopie")), EditMode::Copy);
+    QVERIFY(!modeOfWord(QStringLiteral("Vymazat")));
 }
 
 void TestCodeLists::listingSortsCzechAndHidesOthers()
@@ -113,28 +114,30 @@ void TestCodeLists::newEntriesAreUniqueLetterCaseIncluded()
 {
     ScriptedMessages messages;
     SaveResult r =
-        save("frmPracGrid", Mode::New, {QString()}, {QStringLiteral(" Lisař ")}, messages);
+        save("frmPracGrid", EditMode::New, {QString()}, {QStringLiteral(" Lisař ")}, messages);
     QVERIFY(r.close);
     QCOMPARE(r.activeKey, QStringList{QStringLiteral("Lisař")});
 
-    r = save("frmPracGrid", Mode::New, {QString()}, {QStringLiteral("Lisař")}, messages);
+    r = save("frmPracGrid", EditMode::New, {QString()}, {QStringLiteral("Lisař")}, messages);
     QVERIFY(!r.close && r.selectAll && r.focus == 0);
     QCOMPARE(messages.shown.last().title, QStringLiteral("pracovník/činnost"));
     QCOMPARE(messages.lastText(), QStringLiteral("Tento pracovník/činnost již existuje !"));
 
     // Only the letter case differs: accepted, as a new entry and as a rename.
-    QVERIFY(save("frmPracGrid", Mode::New, {QString()}, {QStringLiteral("LISAŘ")}, messages).close);
-    QVERIFY(save("frmPracGrid", Mode::Edit, {QStringLiteral("LISAŘ")}, {QStringLiteral("lisař")},
-                 messages)
+    QVERIFY(
+        save("frmPracGrid", EditMode::New, {QString()}, {QStringLiteral("LISAŘ")}, messages).close);
+    QVERIFY(save("frmPracGrid", EditMode::Edit, {QStringLiteral("LISAŘ")},
+                 {QStringLiteral("lisař")}, messages)
                 .close);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM pracovnici")), 2);
 
     // Nothing changed, or nothing typed in "novy": closes and writes nothing.
     const int shown = messages.shown.size();
-    QVERIFY(save("frmPracGrid", Mode::Edit, {QStringLiteral("Lisař")}, {QStringLiteral("Lisař ")},
-                 messages)
+    QVERIFY(save("frmPracGrid", EditMode::Edit, {QStringLiteral("Lisař")},
+                 {QStringLiteral("Lisař ")}, messages)
                 .close);
-    QVERIFY(save("frmPracGrid", Mode::New, {QString()}, {QStringLiteral("  ")}, messages).close);
+    QVERIFY(
+        save("frmPracGrid", EditMode::New, {QString()}, {QStringLiteral("  ")}, messages).close);
     QCOMPARE(messages.shown.size(), shown);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM pracovnici")), 2);
 }
@@ -147,7 +150,7 @@ void TestCodeLists::renameReachesOpenRisksAfterYes()
     addRisk(2, QStringLiteral("pracovnik"), QStringLiteral("Svářeč"), true);
 
     ScriptedMessages no;
-    QVERIFY(!save("frmPracGrid", Mode::Edit, {QStringLiteral("Svářeč")},
+    QVERIFY(!save("frmPracGrid", EditMode::Edit, {QStringLiteral("Svářeč")},
                   {QStringLiteral("Svařovač")}, no)
                  .close);
     QCOMPARE(no.shown.last().kind, QStringLiteral("ask"));
@@ -159,7 +162,7 @@ void TestCodeLists::renameReachesOpenRisksAfterYes()
 
     ScriptedMessages yes;
     yes.answers = {true};
-    const SaveResult r = save("frmPracGrid", Mode::Edit, {QStringLiteral("Svářeč")},
+    const SaveResult r = save("frmPracGrid", EditMode::Edit, {QStringLiteral("Svářeč")},
                               {QStringLiteral("Svařovač")}, yes);
     QVERIFY(r.close);
     QCOMPARE(r.activeKey, QStringList{QStringLiteral("Svařovač")});
@@ -175,8 +178,8 @@ void TestCodeLists::renameReachesOpenRisksAfterYes()
     addRisk(3, QStringLiteral("poskozeni_cast_tela"), QStringLiteral("Ruka"), true);
     ScriptedMessages again;
     again.answers = {true};
-    QVERIFY(save("frmPoskozeniGrd", Mode::Edit, {QStringLiteral("Ruka")}, {QStringLiteral("Ruce")},
-                 again)
+    QVERIFY(save("frmPoskozeniGrd", EditMode::Edit, {QStringLiteral("Ruka")},
+                 {QStringLiteral("Ruce")}, again)
                 .close);
     QCOMPARE(again.kinds(), QStringList{QStringLiteral("ask")});
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT poskozeni_cast_tela FROM rizika WHERE "
@@ -195,7 +198,7 @@ void TestCodeLists::deleteIsRefusedOnlyForOpenRisks()
 
     ScriptedMessages refused;
     refused.answers = {true};
-    QVERIFY(!save("frmPracGrid", Mode::Delete, {QStringLiteral("Jeřábník")},
+    QVERIFY(!save("frmPracGrid", EditMode::Delete, {QStringLiteral("Jeřábník")},
                   {QStringLiteral("Jeřábník")}, refused)
                  .close);
     QCOMPARE(refused.kinds(), QStringList{QStringLiteral("warn")});
@@ -208,13 +211,13 @@ void TestCodeLists::deleteIsRefusedOnlyForOpenRisks()
     // staffing rows; the closed risk keeps the name.
     m_db->execute(QStringLiteral("DELETE FROM rizika WHERE id_riziko = 1"));
     ScriptedMessages no;
-    QVERIFY(!save("frmPracGrid", Mode::Delete, {QStringLiteral("Jeřábník")},
+    QVERIFY(!save("frmPracGrid", EditMode::Delete, {QStringLiteral("Jeřábník")},
                   {QStringLiteral("Jeřábník")}, no)
                  .close);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM system_pracovnik")), 1);
     ScriptedMessages yes;
     yes.answers = {true};
-    QVERIFY(save("frmPracGrid", Mode::Delete, {QStringLiteral("Jeřábník")},
+    QVERIFY(save("frmPracGrid", EditMode::Delete, {QStringLiteral("Jeřábník")},
                  {QStringLiteral("Jeřábník")}, yes)
                 .close);
     QCOMPARE(yes.kinds(), QStringList{QStringLiteral("ask")});
@@ -226,7 +229,7 @@ void TestCodeLists::deleteIsRefusedOnlyForOpenRisks()
     // A row that vanished meanwhile: the write check reports it and the editor closes.
     ScriptedMessages gone;
     gone.answers = {true};
-    QVERIFY(save("frmPracGrid", Mode::Delete, {QStringLiteral("Jeřábník")},
+    QVERIFY(save("frmPracGrid", EditMode::Delete, {QStringLiteral("Jeřábník")},
                  {QStringLiteral("Jeřábník")}, gone)
                 .close);
     QCOMPARE(gone.shown.last().title, QStringLiteral("Nepředpokládaná chyba"));
@@ -244,7 +247,7 @@ void TestCodeLists::failedCascadeLeavesEverythingAsItWas()
 
     ScriptedMessages messages;
     messages.answers = {true};
-    const SaveResult r = save("frmPracGrid", Mode::Edit, {QStringLiteral("Zámečník")},
+    const SaveResult r = save("frmPracGrid", EditMode::Edit, {QStringLiteral("Zámečník")},
                               {QStringLiteral("Údržbář")}, messages);
     QVERIFY(!r.close);
     QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
@@ -263,7 +266,7 @@ void TestCodeLists::scaleValuesAreTenths()
 {
     ScriptedMessages messages;
     const QString title = QStringLiteral("Závažnost");
-    QVERIFY(save("frmZavaznostGrd", Mode::New, {QString(), QString()},
+    QVERIFY(save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
                  {QStringLiteral("Vážný"), QStringLiteral("12.5")}, messages)
                 .close);
     QCOMPARE(count(QStringLiteral("SELECT zavaznost FROM zavaznost WHERE zavaznost_popis = "
@@ -271,32 +274,32 @@ void TestCodeLists::scaleValuesAreTenths()
              125);
     QCOMPARE(load(*m_db, member("frmZavaznostGrd"), {QStringLiteral("Vážný")}).value(1),
              QStringLiteral("12,5"));
-    QVERIFY(save("frmZavaznostGrd", Mode::New, {QString(), QString()},
+    QVERIFY(save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
                  {QStringLiteral("Drobný"), QStringLiteral("0,05")}, messages)
                 .close);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM zavaznost WHERE zavaznost = 0")), 1);
 
-    SaveResult r = save("frmZavaznostGrd", Mode::New, {QString(), QString()},
+    SaveResult r = save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
                         {QStringLiteral("Obří"), QStringLiteral("1000")}, messages);
     QVERIFY(!r.close && r.focus == 1);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Hodnota závažnosti nesmí být větší než 999.9 !!!"));
     QCOMPARE(messages.shown.last().title, title);
-    r = save("frmZavaznostGrd", Mode::New, {QString(), QString()},
+    r = save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
              {QStringLiteral("Obří"), QString()}, messages);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Hodnota závažnosti musí být číslo (0-999,9) !!!"));
-    QVERIFY(save("frmZavaznostGrd", Mode::New, {QString(), QString()},
+    QVERIFY(save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
                  {QStringLiteral("Obří"), QStringLiteral("999,9")}, messages)
                 .close);
     QCOMPARE(count(QStringLiteral("SELECT max(zavaznost) FROM zavaznost")), 9999);
 
     // The other scales keep their own wording.
-    save("frmPravdepodobnostGrd", Mode::New, {QString(), QString()},
+    save("frmPravdepodobnostGrd", EditMode::New, {QString(), QString()},
          {QStringLiteral("Častá"), QStringLiteral("x")}, messages);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Hodnota pravděpodobnosti musí být číslo (0-999.9) !!!"));
-    save("frmFrekvenceGrd", Mode::New, {QString(), QString()},
+    save("frmFrekvenceGrd", EditMode::New, {QString(), QString()},
          {QStringLiteral("Denně"), QStringLiteral("1000,1")}, messages);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Hodnota frekvence nesmí být větší než 999,9 !!!"));
@@ -305,7 +308,8 @@ void TestCodeLists::scaleValuesAreTenths()
     m_db->execute(QStringLiteral("INSERT INTO rizika (id_riziko, zavaznost_popis, riziko) VALUES "
                                  "(1, 'Vážný', 42)"));
     ScriptedMessages quiet;
-    QVERIFY(save("frmZavaznostGrd", Mode::Edit, {QStringLiteral("Vážný"), QStringLiteral("12,5")},
+    QVERIFY(save("frmZavaznostGrd", EditMode::Edit,
+                 {QStringLiteral("Vážný"), QStringLiteral("12,5")},
                  {QStringLiteral("Vážný"), QStringLiteral("30")}, quiet)
                 .close);
     QVERIFY(quiet.shown.isEmpty());
@@ -316,12 +320,13 @@ void TestCodeLists::scaleValuesAreTenths()
 
     // Deleting a rating used by an open risk is refused.
     quiet.answers = {true};
-    QVERIFY(!save("frmZavaznostGrd", Mode::Delete, {QStringLiteral("Vážný"), QStringLiteral("30")},
+    QVERIFY(!save("frmZavaznostGrd", EditMode::Delete,
+                  {QStringLiteral("Vážný"), QStringLiteral("30")},
                   {QStringLiteral("Vážný"), QStringLiteral("30")}, quiet)
                  .close);
     QCOMPARE(quiet.lastText(), QStringLiteral("Tato závažnost nelze smazat (je zavedena v "
                                               "neuzavřených položkách rizik) !!! "));
-    QVERIFY(save("frmZavaznostGrd", Mode::New, {QString(), QString()},
+    QVERIFY(save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
                  {QStringLiteral("Vážný"), QStringLiteral("5")}, quiet)
                 .focus == 0);
     QCOMPARE(quiet.lastText(), QStringLiteral("Tento popis závažnosti již existuje !"));
@@ -331,30 +336,31 @@ void TestCodeLists::levelsHaveWholeThresholds()
 {
     ScriptedMessages messages;
     const QStringList none{QString(), QString()};
-    QVERIFY(save("frmUrovneGrd", Mode::New, none, {QStringLiteral("Vysoké"), QStringLiteral("200")},
-                 messages)
+    QVERIFY(save("frmUrovneGrd", EditMode::New, none,
+                 {QStringLiteral("Vysoké"), QStringLiteral("200")}, messages)
                 .close);
-    SaveResult r = save("frmUrovneGrd", Mode::New, none,
+    SaveResult r = save("frmUrovneGrd", EditMode::New, none,
                         {QStringLiteral("Střední"), QStringLiteral("10,5")}, messages);
     QVERIFY(!r.close);
     QCOMPARE(messages.lastText(), QStringLiteral("Hodnota úrovně musí být celé číslo !!!"));
     QCOMPARE(messages.shown.last().title, QStringLiteral("Úroveň rizika"));
-    save("frmUrovneGrd", Mode::New, none, {QStringLiteral("Střední"), QString()}, messages);
+    save("frmUrovneGrd", EditMode::New, none, {QStringLiteral("Střední"), QString()}, messages);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Hodnota úrovně musí být celé číslo (0-999999) !!!"));
-    save("frmUrovneGrd", Mode::New, none, {QStringLiteral("Jiné"), QStringLiteral("200")},
+    save("frmUrovneGrd", EditMode::New, none, {QStringLiteral("Jiné"), QStringLiteral("200")},
          messages);
     QCOMPARE(messages.lastText(), QStringLiteral("Tato úroveň rizika již existuje !"));
     // Two levels may share a name, not a threshold.
-    QVERIFY(save("frmUrovneGrd", Mode::New, none, {QStringLiteral("Vysoké"), QStringLiteral("400")},
-                 messages)
+    QVERIFY(save("frmUrovneGrd", EditMode::New, none,
+                 {QStringLiteral("Vysoké"), QStringLiteral("400")}, messages)
                 .close);
-    r = save("frmUrovneGrd", Mode::Edit, {QStringLiteral("Vysoké"), QStringLiteral("400")},
+    r = save("frmUrovneGrd", EditMode::Edit, {QStringLiteral("Vysoké"), QStringLiteral("400")},
              {QStringLiteral("Extrémní"), QStringLiteral("500")}, messages);
     QCOMPARE(r.activeKey, QStringList{QStringLiteral("500")});
     QCOMPARE(load(*m_db, member("frmUrovneGrd"), {QStringLiteral("500")}),
              (QStringList{QStringLiteral("Extrémní"), QStringLiteral("500")}));
-    QVERIFY(save("frmUrovneGrd", Mode::Delete, {QStringLiteral("Vysoké"), QStringLiteral("200")},
+    QVERIFY(save("frmUrovneGrd", EditMode::Delete,
+                 {QStringLiteral("Vysoké"), QStringLiteral("200")},
                  {QStringLiteral("Vysoké"), QStringLiteral("200")}, messages)
                 .close);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM urovne_rizika")), 1);
@@ -373,20 +379,20 @@ void TestCodeLists::hazardCatalogueRules()
 
     // A kind moved to another category: the risk keeps its category text.
     ScriptedMessages messages;
-    QVERIFY(save("frmNebezpeciDruhGrd", Mode::Edit,
+    QVERIFY(save("frmNebezpeciDruhGrd", EditMode::Edit,
                  {QStringLiteral("Náraz"), QStringLiteral("Mechanické")},
                  {QStringLiteral("Náraz"), QStringLiteral("Fyzikální")}, messages)
                 .close);
     QVERIFY(messages.shown.isEmpty());
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT nebezpeci_kategorie FROM rizika")),
              QStringLiteral("Mechanické"));
-    QCOMPARE(save("frmNebezpeciDruhGrd", Mode::New, {QString(), QString()},
+    QCOMPARE(save("frmNebezpeciDruhGrd", EditMode::New, {QString(), QString()},
                   {QStringLiteral("Náraz"), QStringLiteral("Fyzikální")}, messages)
                  .focus,
              0);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Tento druh nebezpečí v příslušné kategorii již existuje !"));
-    save("frmNebezpeciDruhGrd", Mode::New, {QString(), QString()},
+    save("frmNebezpeciDruhGrd", EditMode::New, {QString(), QString()},
          {QStringLiteral("Hluk"), QString()}, messages);
     QCOMPARE(messages.lastText(), QStringLiteral("Pole kategorie je nutno zvolit !"));
 
@@ -394,7 +400,7 @@ void TestCodeLists::hazardCatalogueRules()
     m_db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-05-01'"));
     ScriptedMessages yes;
     yes.answers = {true};
-    QVERIFY(save("frmNebezpeciKateGrd", Mode::Delete, {QStringLiteral("Mechanické")},
+    QVERIFY(save("frmNebezpeciKateGrd", EditMode::Delete, {QStringLiteral("Mechanické")},
                  {QStringLiteral("Mechanické")}, yes)
                 .close);
     QCOMPARE(yes.kinds(), QStringList{QStringLiteral("ask")});
@@ -408,27 +414,27 @@ void TestCodeLists::hazardCatalogueRules()
     m_db->execute(QStringLiteral("INSERT INTO oop_rizika VALUES (1, 'Brýle', 'a')"));
     ScriptedMessages rename;
     rename.answers = {true};
-    QVERIFY(save("frmOOPGrd", Mode::Edit, {QStringLiteral("Brýle")},
+    QVERIFY(save("frmOOPGrd", EditMode::Edit, {QStringLiteral("Brýle")},
                  {QStringLiteral("Ochranné brýle")}, rename)
                 .close);
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT oop FROM oop_rizika")),
              QStringLiteral("Ochranné brýle"));
     ScriptedMessages refused;
-    QVERIFY(!save("frmOOPGrd", Mode::Delete, {QStringLiteral("Ochranné brýle")},
+    QVERIFY(!save("frmOOPGrd", EditMode::Delete, {QStringLiteral("Ochranné brýle")},
                   {QStringLiteral("Ochranné brýle")}, refused)
                  .close);
     QCOMPARE(refused.lastText(),
              QStringLiteral("Toto OOP nelze smazat (je použito v položkách rizik) !!! "));
     QCOMPARE(refused.shown.last().title, QStringLiteral("OOP"));
-    save("frmOOPGrd", Mode::New, {QString()}, {QStringLiteral(" ")}, refused);
+    save("frmOOPGrd", EditMode::New, {QString()}, {QStringLiteral(" ")}, refused);
     QCOMPARE(refused.lastText(), QStringLiteral("OOP je nutno vyplnit !"));
 
     // A damaged object of closed risks only: deleted without a question.
     m_db->execute(QStringLiteral("INSERT INTO poskozeni VALUES ('Oči')"));
     m_db->execute(QStringLiteral("UPDATE rizika SET poskozeni_cast_tela = 'Oči'"));
     ScriptedMessages quiet;
-    QVERIFY(save("frmPoskozeniGrd", Mode::Delete, {QStringLiteral("Oči")}, {QStringLiteral("Oči")},
-                 quiet)
+    QVERIFY(save("frmPoskozeniGrd", EditMode::Delete, {QStringLiteral("Oči")},
+                 {QStringLiteral("Oči")}, quiet)
                 .close);
     QVERIFY(quiet.shown.isEmpty());
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM poskozeni")), 0);

@@ -138,45 +138,46 @@ void TestCodeListWindows::editorsFollowTheirMode()
 
     const struct
     {
-        Mode mode;
+        EditMode mode;
         const char *caption;
         const char *button; // nullptr: hidden
         bool locked;
     } cases[] = {
-        {Mode::New, "Pracovníci (Nový záznam)", "Uložit", false},
-        {Mode::Edit, "Pracovníci (Upravit záznam)", "Uložit", false},
-        {Mode::Delete, "Pracovníci (Vymazat záznam)", "Vymazat", true},
-        {Mode::View, "Pracovníci (Zobrazit záznam)", nullptr, true},
+        {EditMode::New, "Pracovníci (Nový záznam)", "Uložit", false},
+        {EditMode::Edit, "Pracovníci (Upravit záznam)", "Uložit", false},
+        {EditMode::Delete, "Pracovníci (Vymazat záznam)", "Vymazat", true},
+        {EditMode::View, "Pracovníci (Zobrazit záznam)", nullptr, true},
     };
     for (const auto &c : cases) {
         CodeListEditor editor(workers, c.mode, key, *db, messages, nullptr);
         QCOMPARE(editor.windowTitle(), QString::fromUtf8(c.caption));
         auto *text = editor.findChild<QLineEdit *>(QStringLiteral("txtPrac"));
-        QCOMPARE(text->text(), c.mode == Mode::New ? QString() : key.first());
+        QCOMPARE(text->text(), c.mode == EditMode::New ? QString() : key.first());
         QCOMPARE(text->isReadOnly(), c.locked);
         auto *save = editor.findChild<QPushButton *>(QStringLiteral("cmdUlozit"));
         QCOMPARE(save->isVisibleTo(&editor), c.button != nullptr);
         if (c.button)
             QCOMPARE(save->text(), QString::fromUtf8(c.button));
-        if (c.mode == Mode::Edit)
+        if (c.mode == EditMode::Edit)
             grab(editor, "editor.png");
     }
 
     // The kinds editor offers the categories and shows the pair; scale values filter keys.
     const CodeList &kinds = *memberByBrowser(QStringLiteral("frmNebezpeciDruhGrd"));
-    CodeListEditor kind(kinds, Mode::Edit, {QStringLiteral("Výpary"), QStringLiteral("Chemické")},
-                        *db, messages, nullptr);
+    CodeListEditor kind(kinds, EditMode::Edit,
+                        {QStringLiteral("Výpary"), QStringLiteral("Chemické")}, *db, messages,
+                        nullptr);
     auto *combo = kind.findChild<QComboBox *>(QStringLiteral("cmbKategorie"));
     QCOMPARE(combo->currentText(), QStringLiteral("Chemické"));
     QCOMPARE(kind.findChild<QLineEdit *>(QStringLiteral("txtDruh"))->text(),
              QStringLiteral("Výpary"));
 
-    CodeListEditor scale(*memberByBrowser(QStringLiteral("frmZavaznostGrd")), Mode::New, {}, *db,
-                         messages, nullptr);
+    CodeListEditor scale(*memberByBrowser(QStringLiteral("frmZavaznostGrd")), EditMode::New, {},
+                         *db, messages, nullptr);
     auto *value = scale.findChild<QLineEdit *>(QStringLiteral("txtZavaznostHodnota"));
     QTest::keyClicks(value, QStringLiteral("1a2,5b"));
     QCOMPARE(value->text(), QStringLiteral("12,5"));
-    CodeListEditor level(*memberByBrowser(QStringLiteral("frmUrovneGrd")), Mode::New, {}, *db,
+    CodeListEditor level(*memberByBrowser(QStringLiteral("frmUrovneGrd")), EditMode::New, {}, *db,
                          messages, nullptr);
     auto *threshold = level.findChild<QLineEdit *>(QStringLiteral("txtUrovenHodnota"));
     QTest::keyClicks(threshold, QStringLiteral("7x0,5"));
@@ -236,7 +237,7 @@ void TestCodeListWindows::regulationEditorChecksItsDate()
     auto db = newDatabase(dir);
     db->execute(QStringLiteral("INSERT INTO typ VALUES ('Zákon', 'ZA')"));
     ScriptedMessages messages;
-    FrmPredpis editor(Mode::New, 0, *db, messages, QString(), nullptr);
+    FrmPredpis editor(EditMode::New, 0, *db, messages, QString(), nullptr);
     QCOMPARE(editor.windowTitle(), QStringLiteral("Předpisy (Nový záznam)"));
     editor.findChild<QComboBox *>(QStringLiteral("cmbTyp"))->setCurrentIndex(0);
     editor.findChild<QLineEdit *>(QStringLiteral("txtCislo"))->setText(QStringLiteral("1/2000"));

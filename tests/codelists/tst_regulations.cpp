@@ -26,7 +26,7 @@ private slots:
     void requirementsOfClosedRisksAreNotEdited();
 
 private:
-    SaveResult saveType(Mode mode, const QStringList &old, const QStringList &now,
+    SaveResult saveType(EditMode mode, const QStringList &old, const QStringList &now,
                         ScriptedMessages &messages)
     {
         return memberByBrowser(QStringLiteral("frmTypGrd"))->save(*m_db, mode, old, now, messages);
@@ -58,25 +58,26 @@ void TestRegulations::init()
 void TestRegulations::typesAreRenamedIntoRegulationsAndKeptWhileUsed()
 {
     ScriptedMessages messages;
-    QVERIFY(saveRegulation(*m_db, Mode::New, {}, regulation("262/2006 Sb."), messages).close);
+    QVERIFY(saveRegulation(*m_db, EditMode::New, {}, regulation("262/2006 Sb."), messages).close);
 
-    QVERIFY(!saveType(Mode::New, {QString(), QString()},
+    QVERIFY(!saveType(EditMode::New, {QString(), QString()},
                       {QStringLiteral("ZA"), QStringLiteral("x")}, messages)
                  .close);
     QCOMPARE(messages.lastText(), QStringLiteral("Tato zkratka již existuje !"));
     QCOMPARE(messages.shown.last().title, QStringLiteral("Zkratka"));
-    saveType(Mode::New, {QString(), QString()}, {QStringLiteral("NV"), QString()}, messages);
+    saveType(EditMode::New, {QString(), QString()}, {QStringLiteral("NV"), QString()}, messages);
     QCOMPARE(messages.lastText(), QStringLiteral("Typ předpisu musí být vyplněn !"));
 
-    QVERIFY(!saveType(Mode::Delete, {QStringLiteral("ZA"), QStringLiteral("Zákon")},
+    QVERIFY(!saveType(EditMode::Delete, {QStringLiteral("ZA"), QStringLiteral("Zákon")},
                       {QStringLiteral("ZA"), QStringLiteral("Zákon")}, messages)
                  .close);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Tento typ nelze smazat (je použít v aktuálních předpisech) !!! "));
 
     messages.answers = {true};
-    const SaveResult renamed = saveType(Mode::Edit, {QStringLiteral("ZA"), QStringLiteral("Zákon")},
-                                        {QStringLiteral("ZK"), QStringLiteral("Zákony")}, messages);
+    const SaveResult renamed =
+        saveType(EditMode::Edit, {QStringLiteral("ZA"), QStringLiteral("Zákon")},
+                 {QStringLiteral("ZK"), QStringLiteral("Zákony")}, messages);
     QVERIFY(renamed.close);
     QCOMPARE(renamed.activeKey, QStringList{QStringLiteral("ZK")});
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT typ FROM predpisy")),
@@ -91,22 +92,23 @@ void TestRegulations::regulationsTakeTheFirstFreeNumber()
                       {id, QString::number(id)});
     QCOMPARE(freeRegulationId(*m_db), 3);
     ScriptedMessages messages;
-    const SaveResult r = saveRegulation(*m_db, Mode::New, {}, regulation("309/2006 Sb."), messages);
+    const SaveResult r =
+        saveRegulation(*m_db, EditMode::New, {}, regulation("309/2006 Sb."), messages);
     QCOMPARE(r.activeKey, QStringList{QStringLiteral("3")});
     QCOMPARE(freeRegulationId(*m_db), 5);
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT vydano FROM predpisy WHERE predpis_id = 3")),
              QStringLiteral("2006-04-21"));
 
     // Required number and type, unique number.
-    QCOMPARE(saveRegulation(*m_db, Mode::New, {}, regulation("  "), messages).focus,
+    QCOMPARE(saveRegulation(*m_db, EditMode::New, {}, regulation("  "), messages).focus,
              int(NumberField));
     QCOMPARE(messages.lastText(), QStringLiteral("Číslo musí být vyplněno !!!"));
     Regulation untyped = regulation("1/2000");
     untyped.type.clear();
-    QCOMPARE(saveRegulation(*m_db, Mode::New, {}, untyped, messages).focus, int(TypeField));
+    QCOMPARE(saveRegulation(*m_db, EditMode::New, {}, untyped, messages).focus, int(TypeField));
     QCOMPARE(messages.lastText(), QStringLiteral("Položka typ musí být zvolena !!!"));
     const SaveResult duplicate =
-        saveRegulation(*m_db, Mode::New, {}, regulation("309/2006 Sb."), messages);
+        saveRegulation(*m_db, EditMode::New, {}, regulation("309/2006 Sb."), messages);
     QVERIFY(!duplicate.close && duplicate.selectAll);
     QCOMPARE(messages.lastText(), QStringLiteral("Tento predpis (číslo) již existuje !"));
 }
@@ -114,26 +116,26 @@ void TestRegulations::regulationsTakeTheFirstFreeNumber()
 void TestRegulations::regulationSaveReplacesItsDocuments()
 {
     ScriptedMessages messages;
-    saveRegulation(*m_db, Mode::New, {},
+    saveRegulation(*m_db, EditMode::New, {},
                    regulation("1/2020", {QStringLiteral("a.pdf"), QStringLiteral("b.doc")}),
                    messages);
     const Regulation stored = *loadRegulation(*m_db, 1);
     QCOMPARE(stored.documents, (QStringList{QStringLiteral("a.pdf"), QStringLiteral("b.doc")}));
 
     // Nothing changed: closes and writes nothing.
-    QVERIFY(saveRegulation(*m_db, Mode::Edit, stored, stored, messages).close);
+    QVERIFY(saveRegulation(*m_db, EditMode::Edit, stored, stored, messages).close);
 
     Regulation changed = stored;
     changed.documents = {QStringLiteral("c.xlsx")};
     changed.issued = QDate();
-    QVERIFY(saveRegulation(*m_db, Mode::Edit, stored, changed, messages).close);
+    QVERIFY(saveRegulation(*m_db, EditMode::Edit, stored, changed, messages).close);
     const Regulation again = *loadRegulation(*m_db, 1);
     QCOMPARE(again.documents, QStringList{QStringLiteral("c.xlsx")});
     QVERIFY(!again.issued.isValid());
     QVERIFY(messages.shown.isEmpty());
 
     // Deleting takes its documents along.
-    QVERIFY(saveRegulation(*m_db, Mode::Delete, again, again, messages).close);
+    QVERIFY(saveRegulation(*m_db, EditMode::Delete, again, again, messages).close);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM predpisy")), 0);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM dokumenty")), 0);
 }
@@ -141,13 +143,14 @@ void TestRegulations::regulationSaveReplacesItsDocuments()
 void TestRegulations::regulationNamedByARequirementIsKept()
 {
     ScriptedMessages messages;
-    saveRegulation(*m_db, Mode::New, {}, regulation("1/2020", {QStringLiteral("a.pdf")}), messages);
+    saveRegulation(*m_db, EditMode::New, {}, regulation("1/2020", {QStringLiteral("a.pdf")}),
+                   messages);
     Requirement requirement;
     requirement.parts = {QStringLiteral("Nosit přilbu"), QString(), QString(), QString()};
     requirement.regulations = {1};
     QCOMPARE(saveRequirement(*m_db, requirement, messages), 1);
     const Regulation stored = *loadRegulation(*m_db, 1);
-    QVERIFY(!saveRegulation(*m_db, Mode::Delete, stored, stored, messages).close);
+    QVERIFY(!saveRegulation(*m_db, EditMode::Delete, stored, stored, messages).close);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Tento předpis nelze smazat (je uveden u požadavků č. 1) !!! "));
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM dokumenty")), 1);

@@ -200,14 +200,14 @@ void TestSystemWindows::popupOffersDeleteOnlyForLeaves()
     host.chosen = QStringLiteral("Upravit");
     rightClick(tree, node(tree, s("Lis 2")));
     QCOMPARE(host.mode, s("upravit"));
-    QCOMPARE(frm->mode(), Mode::Edit);
+    QCOMPARE(frm->mode(), EditMode::Edit);
 
     // Nothing to edit or delete below "nezařazené" itself, and an empty tree says so.
     m_db->execute(QStringLiteral("DELETE FROM systemy"));
     FrmSystemy empty(*m_db, messages, host);
     emit child<QTreeWidget>(empty, "trvSystemy")->customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(host.emptyGrids.last(), true);
-    QCOMPARE(empty.mode(), Mode::View);
+    QCOMPARE(empty.mode(), EditMode::View);
 }
 
 void TestSystemWindows::newSystemIsSavedAndSelected()
@@ -236,12 +236,12 @@ void TestSystemWindows::newSystemIsSavedAndSelected()
     QVERIFY(!save->isHidden());
     frm.save();
     QCOMPARE(messages.lastText(), s("Název systému musí obsahovat alespoň 1 nenumerický znak! "));
-    QCOMPARE(frm.mode(), Mode::New);
+    QCOMPARE(frm.mode(), EditMode::New);
     QVERIFY(!node(tree, s("123")));
 
     name->setText(s("123a"));
     frm.save();
-    QCOMPARE(frm.mode(), Mode::View);
+    QCOMPARE(frm.mode(), EditMode::View);
     QVERIFY(save->isHidden());
     QVERIFY(name->isReadOnly() && !parent->isEnabled());
     QCOMPARE(tree->currentItem()->text(0), s("123a"));
@@ -352,7 +352,7 @@ void TestSystemWindows::editExcludesTheBranchAndAsksBeforeLeaving()
     QCOMPARE(messages.lastText(),
              s("Změny v systému Lisovna nejsou uloženy! Chcete pokračovat bez uložení?"));
     QTRY_COMPARE(tree->currentItem()->text(0), s("Lisovna"));
-    QCOMPARE(frm.mode(), Mode::Edit);
+    QCOMPARE(frm.mode(), EditMode::Edit);
     QVERIFY(!save->isHidden());
     QCOMPARE(parent->currentText(), s("Sklad"));
 
@@ -366,7 +366,7 @@ void TestSystemWindows::editExcludesTheBranchAndAsksBeforeLeaving()
     name->setText(s("Lisovna X"));
     messages.answers = {true};
     tree->setCurrentItem(node(tree, s("Závod")));
-    QCOMPARE(frm.mode(), Mode::View);
+    QCOMPARE(frm.mode(), EditMode::View);
     QCOMPARE(name->text(), s("Závod"));
     QVERIFY(save->isHidden());
     QVERIFY(node(tree, s("Lisovna")));
@@ -453,7 +453,7 @@ void TestSystemWindows::deleteRemovesTheLeaf()
     // Not for a node with children, even when asked.
     tree->setCurrentItem(node(tree, s("Lisovna")));
     frm.popupItem(QStringLiteral("mnuSystTrvVymazat"));
-    QCOMPARE(frm.mode(), Mode::View);
+    QCOMPARE(frm.mode(), EditMode::View);
 
     tree->setCurrentItem(node(tree, s("Lis 2")));
     frm.popupItem(QStringLiteral("mnuSystTrvVymazat"));
@@ -464,12 +464,12 @@ void TestSystemWindows::deleteRemovesTheLeaf()
 
     frm.save(); // No
     QVERIFY(node(tree, s("Lis 2")));
-    QCOMPARE(frm.mode(), Mode::Delete);
+    QCOMPARE(frm.mode(), EditMode::Delete);
     messages.answers = {true};
     frm.save();
     QVERIFY(!node(tree, s("Lis 2")));
     QCOMPARE(tree->currentItem()->text(0), s("Lisovna"));
-    QCOMPARE(frm.mode(), Mode::View);
+    QCOMPARE(frm.mode(), EditMode::View);
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT napravna_opatreni FROM rizika")),
              s("zrušení systému"));
 }

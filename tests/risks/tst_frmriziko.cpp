@@ -39,7 +39,8 @@ private:
 
     std::unique_ptr<FrmRiziko> open(const char *mode, qint64 id)
     {
-        return std::make_unique<FrmRiziko>(*m_db, m_messages, m_host, QString::fromUtf8(mode), id,
+        return std::make_unique<FrmRiziko>(*m_db, m_messages, m_host,
+                                           *modeOfWord(QString::fromUtf8(mode)), id,
                                            QStringLiteral("Z*P*F"));
     }
 };
@@ -121,7 +122,7 @@ void TestFrmRiziko::pagesInputsAndModes()
     auto copy = open("kopie", 1);
     QCOMPARE(copy->windowTitle(), QStringLiteral("Riziko (Kopie záznamu)"));
     QVERIFY(copy->isCopy());
-    QCOMPARE(copy->mode(), RiskMode::Edit);
+    QCOMPARE(copy->mode(), EditMode::Edit);
     auto removing = open("vymazat", 1);
     QCOMPARE(removing->findChild<QPushButton *>(QStringLiteral("cmdUlozit"))->text(),
              QStringLiteral("Vymazat"));

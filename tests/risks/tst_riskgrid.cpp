@@ -139,8 +139,8 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
     QVector<qint64> exported;
     FrmRizikaGrd overview(
         *db, messages, host, state, QStringLiteral("Administrator"), false,
-        [&](const QString &mode, qint64 id) -> QWidget * {
-            opened << mode + QLatin1Char(' ') + QString::number(id);
+        [&](EditMode mode, qint64 id) -> QWidget * {
+            opened << modeWord(mode) + QLatin1Char(' ') + QString::number(id);
             return nullptr;
         },
         [&](const QVector<qint64> &ids) { exported = ids; });

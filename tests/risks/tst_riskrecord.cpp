@@ -42,7 +42,7 @@ private:
         r.frequency = QStringLiteral("Často (denně)");
         return r;
     }
-    RiskSaveResult save(RiskMode mode, const RiskRecord &opened, RiskRecord now,
+    RiskSaveResult save(EditMode mode, const RiskRecord &opened, RiskRecord now,
                         ScriptedMessages &messages)
     {
         return saveRisk(*m_db, mode, opened, now, QStringLiteral("Z*P*F"), messages);
@@ -121,7 +121,7 @@ void TestRiskRecord::everyFieldInItsColumn()
     r.programmeDone = QDate(2025, 1, 5);
     r.notes = QStringLiteral("Poznámka");
     r.breach = true;
-    QCOMPARE(save(RiskMode::New, {}, r, messages).id, 1);
+    QCOMPARE(save(EditMode::New, {}, r, messages).id, 1);
     const Rows row = m_db->query(QStringLiteral("SELECT * FROM rizika WHERE id_riziko = 1"));
     const std::pair<const char *, QVariant> stored[] = {
         {"system", r.system},
@@ -162,7 +162,7 @@ void TestRiskRecord::everyFieldInItsColumn()
 
     RiskRecord second = sample();
     second.source = QStringLiteral("Stříhání plechu");
-    QCOMPARE(save(RiskMode::New, {}, second, messages).id, 2);
+    QCOMPARE(save(EditMode::New, {}, second, messages).id, 2);
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT cesta FROM rizika WHERE id_riziko = 2")),
              QStringLiteral("Strojírny Hradec a.s./Lisovna/Lis CKW 400"));
     QCOMPARE(valueText(4.5), QStringLiteral("4,5"));
@@ -172,8 +172,8 @@ void TestRiskRecord::everyFieldInItsColumn()
 void TestRiskRecord::duplicatesAreRefusedOnlyInTheSameClosingState()
 {
     ScriptedMessages messages;
-    QCOMPARE(save(RiskMode::New, {}, sample(), messages).outcome, RiskSaveResult::Saved);
-    const RiskSaveResult twin = save(RiskMode::New, {}, sample(), messages);
+    QCOMPARE(save(EditMode::New, {}, sample(), messages).outcome, RiskSaveResult::Saved);
+    const RiskSaveResult twin = save(EditMode::New, {}, sample(), messages);
     QCOMPARE(twin.outcome, RiskSaveResult::Refused);
     QCOMPARE(twin.focus, QStringLiteral("system"));
     QCOMPARE(messages.lastText(),
@@ -181,21 +181,21 @@ void TestRiskRecord::duplicatesAreRefusedOnlyInTheSameClosingState()
 
     // The first one closed: the same seven fields in an open risk are accepted.
     m_db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-05-01'"));
-    QCOMPARE(save(RiskMode::New, {}, sample(), messages).id, 2);
+    QCOMPARE(save(EditMode::New, {}, sample(), messages).id, 2);
     // ...and so is one closed on other dates, but not on the same ones.
     RiskRecord closedAlike = sample();
     closedAlike.correctiveDone = QDate(2024, 5, 2);
     messages.answers = {true, false};
-    QCOMPARE(save(RiskMode::New, {}, closedAlike, messages).id, 3);
+    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).id, 3);
     closedAlike.correctiveDone = QDate(2024, 5, 1);
     messages.answers = {true};
-    QCOMPARE(save(RiskMode::New, {}, closedAlike, messages).outcome, RiskSaveResult::Refused);
+    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).outcome, RiskSaveResult::Refused);
 }
 
 void TestRiskRecord::unchangedOrNotesOnlyEdits()
 {
     ScriptedMessages messages;
-    save(RiskMode::New, {}, sample(), messages);
+    save(EditMode::New, {}, sample(), messages);
     // A twin written behind the editor's back: only a change of the seven fields checks.
     m_db->execute(QStringLiteral("INSERT INTO rizika SELECT 2, system, pracovnik, "
                                  "nebezpeci_kategorie, nebezpeci_zdroj, nebezpeci_druh, "
@@ -211,12 +211,12 @@ void TestRiskRecord::unchangedOrNotesOnlyEdits()
     RiskRecord same = opened;
     same.notes = QStringLiteral("  ");
     ScriptedMessages quiet;
-    QCOMPARE(save(RiskMode::Edit, opened, same, quiet).outcome, RiskSaveResult::Unchanged);
+    QCOMPARE(save(EditMode::Edit, opened, same, quiet).outcome, RiskSaveResult::Unchanged);
     QVERIFY(quiet.shown.isEmpty());
 
     RiskRecord notes = opened;
     notes.notes = QStringLiteral("Prověřeno při auditu");
-    QCOMPARE(save(RiskMode::Edit, opened, notes, quiet).outcome, RiskSaveResult::Saved);
+    QCOMPARE(save(EditMode::Edit, opened, notes, quiet).outcome, RiskSaveResult::Saved);
     QVERIFY(quiet.shown.isEmpty());
     QCOMPARE(loadRisk(*m_db, 1)->notes, QStringLiteral("Prověřeno při auditu"));
 }
@@ -224,20 +224,20 @@ void TestRiskRecord::unchangedOrNotesOnlyEdits()
 void TestRiskRecord::closingAsksAndRecordsTheFormula()
 {
     ScriptedMessages messages;
-    save(RiskMode::New, {}, sample(), messages);
+    save(EditMode::New, {}, sample(), messages);
     const RiskRecord opened = *loadRisk(*m_db, 1);
     RiskRecord done = opened;
     done.programmeDone = QDate(2025, 6, 30);
 
     ScriptedMessages no;
-    QCOMPARE(save(RiskMode::Edit, opened, done, no).outcome, RiskSaveResult::Refused);
+    QCOMPARE(save(EditMode::Edit, opened, done, no).outcome, RiskSaveResult::Refused);
     QCOMPARE(no.shown.last().title, QStringLiteral("Uzavření rizika"));
     QVERIFY(!loadRisk(*m_db, 1)->closed());
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika_uzavrene")), 0);
 
     ScriptedMessages yes;
     yes.answers = {true};
-    const RiskSaveResult r = save(RiskMode::Edit, opened, done, yes);
+    const RiskSaveResult r = save(EditMode::Edit, opened, done, yes);
     QCOMPARE(r.outcome, RiskSaveResult::Saved);
     QVERIFY(r.closedNow);
     QVERIFY(loadRisk(*m_db, 1)->closed());
@@ -246,7 +246,7 @@ void TestRiskRecord::closingAsksAndRecordsTheFormula()
     // The open copy the editor offers next: the same fields without the dates, a new id.
     RiskRecord copy = done;
     copy.programmeDone = QDate();
-    const RiskSaveResult again = save(RiskMode::New, {}, copy, yes);
+    const RiskSaveResult again = save(EditMode::New, {}, copy, yes);
     QCOMPARE(again.id, 2);
     QVERIFY(!loadRisk(*m_db, 2)->closed());
 }
@@ -261,7 +261,7 @@ void TestRiskRecord::attachmentsAndSummaryFields()
                    {QStringLiteral("Ochranné brýle"), Missing}};
     r.requirementId = 2;
     r.breach = true;
-    const RiskSaveResult saved = save(RiskMode::New, {}, r, messages);
+    const RiskSaveResult saved = save(EditMode::New, {}, r, messages);
     QCOMPARE(saved.outcome, RiskSaveResult::Saved);
     // Provided and missing at once: the first line is kept and the user is told.
     QCOMPARE(saved.skippedEquipment, QStringList{QStringLiteral("Ochranné brýle")});
@@ -280,7 +280,7 @@ void TestRiskRecord::attachmentsAndSummaryFields()
     RiskRecord withTask = opened;
     withTask.subTasks = {
         {QStringLiteral("Proškolit obsluhu"), QDate(2025, 3, 1), QStringLiteral("J. Novák")}};
-    QCOMPARE(save(RiskMode::Edit, opened, withTask, messages).outcome, RiskSaveResult::Saved);
+    QCOMPARE(save(EditMode::Edit, opened, withTask, messages).outcome, RiskSaveResult::Saved);
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT dilci_ukoly FROM rizika")),
              QStringLiteral("ano"));
     QCOMPARE(loadRisk(*m_db, 1)->subTasks, withTask.subTasks);
@@ -292,13 +292,13 @@ void TestRiskRecord::copiesAndDeletes()
     RiskRecord r = sample();
     r.equipment = {{QStringLiteral("Pracovní rukavice"), Provided}};
     r.subTasks = {{QStringLiteral("Opravit kryt"), QDate(2025, 1, 31), QStringLiteral("K. Černý")}};
-    save(RiskMode::New, {}, r, messages);
+    save(EditMode::New, {}, r, messages);
 
     // A copy saved unchanged is the same risk again; changed, it keeps the attachments.
     RiskRecord copy = *loadRisk(*m_db, 1);
-    QCOMPARE(save(RiskMode::New, {}, copy, messages).outcome, RiskSaveResult::Refused);
+    QCOMPARE(save(EditMode::New, {}, copy, messages).outcome, RiskSaveResult::Refused);
     copy.worker = QStringLiteral("Seřizovač");
-    const RiskSaveResult saved = save(RiskMode::New, {}, copy, messages);
+    const RiskSaveResult saved = save(EditMode::New, {}, copy, messages);
     QCOMPARE(saved.id, 2);
     const RiskRecord stored = *loadRisk(*m_db, 2);
     QCOMPARE(stored.equipment, r.equipment);
@@ -306,7 +306,7 @@ void TestRiskRecord::copiesAndDeletes()
 
     const RiskRecord doomed = *loadRisk(*m_db, 1);
     RiskRecord same = doomed;
-    QCOMPARE(save(RiskMode::Delete, doomed, same, messages).outcome, RiskSaveResult::Saved);
+    QCOMPARE(save(EditMode::Delete, doomed, same, messages).outcome, RiskSaveResult::Saved);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika WHERE id_riziko = 1")), 0);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM oop_rizika WHERE id_riziko = 1")), 0);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM dilci_ukoly WHERE id_riziko = 1")), 0);
@@ -318,7 +318,7 @@ void TestRiskRecord::failedSaveChangesNothing()
     ScriptedMessages messages;
     RiskRecord r = sample();
     r.equipment = {{QStringLiteral("Pracovní rukavice"), Provided}};
-    save(RiskMode::New, {}, r, messages);
+    save(EditMode::New, {}, r, messages);
     const RiskRecord opened = *loadRisk(*m_db, 1);
     const QByteArray before = m_db->scalarText(QStringLiteral("SELECT group_concat(oop) FROM "
                                                               "oop_rizika"))
@@ -332,7 +332,7 @@ void TestRiskRecord::failedSaveChangesNothing()
     ScriptedMessages yes;
     yes.answers = {true};
     const RiskSaveResult r2 =
-        saveRisk(*m_db, RiskMode::Edit, opened, changed, QString(151, QLatin1Char('Z')), yes);
+        saveRisk(*m_db, EditMode::Edit, opened, changed, QString(151, QLatin1Char('Z')), yes);
     QCOMPARE(r2.outcome, RiskSaveResult::Refused);
     QCOMPARE(yes.shown.last().kind, QStringLiteral("fail"));
     QVERIFY(yes.lastText().startsWith(QStringLiteral("Riziko nebylo uloženo")));

@@ -7,7 +7,7 @@
 using namespace tamvel;
 using namespace tamvel::risks;
 
-Q_DECLARE_METATYPE(tamvel::risks::SubTaskMode)
+Q_DECLARE_METATYPE(tamvel::EditMode)
 Q_DECLARE_METATYPE(tamvel::risks::SubTaskField)
 
 class TestSubTask : public QObject
@@ -36,19 +36,19 @@ static const SubTask Second{QStringLiteral("Školení BOZP"), QDate(2024, 6, 30)
 void TestSubTask::modesGiveCaptionButtonAndLocking_data()
 {
     QTest::addColumn<QString>("word");
-    QTest::addColumn<SubTaskMode>("mode");
+    QTest::addColumn<EditMode>("mode");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("locked");
-    QTest::newRow("novy") << "novy" << SubTaskMode::New << "Dílčí úkol (Nový záznam)"
+    QTest::newRow("novy") << "novy" << EditMode::New << "Dílčí úkol (Nový záznam)"
                           << "Uložit" << false;
-    QTest::newRow("upravit") << "upravit" << SubTaskMode::Edit << "Dílčí úkol (Upravit záznam)"
+    QTest::newRow("upravit") << "upravit" << EditMode::Edit << "Dílčí úkol (Upravit záznam)"
                              << "Uložit" << false;
-    QTest::newRow("vymazat") << "vymazat" << SubTaskMode::Delete << "Dílčí úkol (Vymazat záznam)"
+    QTest::newRow("vymazat") << "vymazat" << EditMode::Delete << "Dílčí úkol (Vymazat záznam)"
                              << "Vymazat" << true;
-    QTest::newRow("zobrazit") << "zobrazit" << SubTaskMode::View << "Dílčí úkol (Zobrazit záznam)"
+    QTest::newRow("zobrazit") << "zobrazit" << EditMode::View << "Dílčí úkol (Zobrazit záznam)"
                               << "" << true;
-    QTest::newRow("zobrazitdu") << "zobrazitdu" << SubTaskMode::ViewFromOverview
+    QTest::newRow("zobrazitdu") << "zobrazitdu" << EditMode::ViewFromOverview
                                 << "Dílčí úkol (Zobrazit záznam)"
                                 << "" << true;
 }
@@ -56,17 +56,17 @@ void TestSubTask::modesGiveCaptionButtonAndLocking_data()
 void TestSubTask::modesGiveCaptionButtonAndLocking()
 {
     QFETCH(QString, word);
-    QFETCH(SubTaskMode, mode);
+    QFETCH(EditMode, mode);
     QFETCH(QString, caption);
     QFETCH(QString, button);
     QFETCH(bool, locked);
-    QCOMPARE(subTaskModeOfWord(word), std::optional<SubTaskMode>(mode));
-    QCOMPARE(subTaskModeWord(mode), word);
+    QCOMPARE(modeOfWord(word), std::optional<EditMode>(mode));
+    QCOMPARE(modeWord(mode), word);
     QCOMPARE(subTaskCaption(mode), caption);
     QCOMPARE(subTaskButtonText(mode), button);
     QCOMPARE(subTaskLocked(mode), locked);
     // Mode words are exact lower-case texts.
-    QVERIFY(!subTaskModeOfWord(word.toUpper()));
+    QVERIFY(!modeOfWord(word.toUpper()));
 }
 
 void TestSubTask::checksRunInOrderAndStopAtTheFirst_data()
@@ -115,7 +115,7 @@ void TestSubTask::checksRunInOrderAndStopAtTheFirst()
     QFETCH(QString, title);
     QFETCH(QString, text);
     QFETCH(SubTaskField, focus);
-    for (SubTaskMode mode : {SubTaskMode::New, SubTaskMode::Edit}) {
+    for (EditMode mode : {EditMode::New, EditMode::Edit}) {
         QVector<SubTask> list{First};
         ScriptedMessages messages;
         const SubTaskResult result =
@@ -135,7 +135,7 @@ void TestSubTask::newRowIsTrimmedAndAppended()
     QVector<SubTask> list{First};
     ScriptedMessages messages;
     const SubTaskResult result =
-        applySubTask(list, SubTaskMode::New, -1,
+        applySubTask(list, EditMode::New, -1,
                      {QStringLiteral("  Školení BOZP "), QStringLiteral("30.06.2024"),
                       QStringLiteral(" Dvořáková")},
                      messages);
@@ -178,7 +178,7 @@ void TestSubTask::duplicateRule()
     QVector<SubTask> list = before;
     ScriptedMessages messages;
     SubTaskResult result =
-        applySubTask(list, SubTaskMode::New, -1, {task, deadline, responsible}, messages);
+        applySubTask(list, EditMode::New, -1, {task, deadline, responsible}, messages);
     QCOMPARE(result.changed, !duplicate);
     QCOMPARE(list.size(), duplicate ? 2 : 3);
     if (duplicate) {
@@ -193,13 +193,13 @@ void TestSubTask::duplicateRule()
     // Editing the row itself into these values is never a duplicate.
     list = before;
     messages.shown.clear();
-    result = applySubTask(list, SubTaskMode::Edit, 1, {task, deadline, responsible}, messages);
+    result = applySubTask(list, EditMode::Edit, 1, {task, deadline, responsible}, messages);
     QVERIFY(result.changed);
     QVERIFY(messages.shown.isEmpty());
 
     // Editing the other row into them is, when they equal this row.
     list = before;
-    result = applySubTask(list, SubTaskMode::Edit, 0, {task, deadline, responsible}, messages);
+    result = applySubTask(list, EditMode::Edit, 0, {task, deadline, responsible}, messages);
     QCOMPARE(result.changed, !duplicate);
     QCOMPARE(list[0] == before[0], duplicate);
     QCOMPARE(messages.kinds(), duplicate ? QStringList{QStringLiteral("fail")} : QStringList{});
@@ -210,7 +210,7 @@ void TestSubTask::editOverwritesOnlyItsRow()
     QVector<SubTask> list{First, Second};
     ScriptedMessages messages;
     QVERIFY(applySubTask(
-                list, SubTaskMode::Edit, 0,
+                list, EditMode::Edit, 0,
                 {QStringLiteral("Revize"), QStringLiteral("01.12.2025"), QStringLiteral("Svoboda")},
                 messages)
                 .changed);
@@ -227,7 +227,7 @@ void TestSubTask::deleteMovesTheRowsBelowUp()
     QVector<SubTask> list{First, Second, third};
     ScriptedMessages messages;
     // The inputs are not checked: the shown row goes, whatever the locked fields hold.
-    QVERIFY(applySubTask(list, SubTaskMode::Delete, 1, {}, messages).changed);
+    QVERIFY(applySubTask(list, EditMode::Delete, 1, {}, messages).changed);
     QCOMPARE(list, (QVector<SubTask>{First, third}));
     QVERIFY(messages.shown.isEmpty());
 }
@@ -237,14 +237,14 @@ void TestSubTask::displayModesAndMissingRowsChangeNothing()
     const SubTaskInput input{QStringLiteral("X"), QStringLiteral("01.01.2024"),
                              QStringLiteral("Y")};
     const QVector<SubTask> before{First};
-    for (SubTaskMode mode : {SubTaskMode::View, SubTaskMode::ViewFromOverview}) {
+    for (EditMode mode : {EditMode::View, EditMode::ViewFromOverview}) {
         QVector<SubTask> list = before;
         ScriptedMessages messages;
         QVERIFY(!applySubTask(list, mode, 0, input, messages).changed);
         QCOMPARE(list, before);
         QVERIFY(messages.shown.isEmpty());
     }
-    for (SubTaskMode mode : {SubTaskMode::Edit, SubTaskMode::Delete}) {
+    for (EditMode mode : {EditMode::Edit, EditMode::Delete}) {
         for (int row : {-1, 1}) {
             QVector<SubTask> list = before;
             ScriptedMessages messages;
@@ -262,10 +262,10 @@ void TestSubTask::listHoldsAtMostAThousand()
     ScriptedMessages messages;
     const SubTaskInput input{QStringLiteral("Poslední"), QStringLiteral("01.01.2024"),
                              QStringLiteral("N")};
-    QVERIFY(applySubTask(list, SubTaskMode::New, -1, input, messages).changed);
+    QVERIFY(applySubTask(list, EditMode::New, -1, input, messages).changed);
     QCOMPARE(list.size(), MaxSubTasks);
     QVERIFY(
-        !applySubTask(list, SubTaskMode::New, -1,
+        !applySubTask(list, EditMode::New, -1,
                       {QStringLiteral("Navíc"), QStringLiteral("01.01.2024"), QStringLiteral("N")},
                       messages)
              .changed);
@@ -273,7 +273,7 @@ void TestSubTask::listHoldsAtMostAThousand()
     QCOMPARE(messages.kinds(), QStringList{QStringLiteral("warn")});
     // A full list can still be edited.
     QVERIFY(
-        applySubTask(list, SubTaskMode::Edit, 0,
+        applySubTask(list, EditMode::Edit, 0,
                      {QStringLiteral("Změněný"), QStringLiteral("01.01.2024"), QStringLiteral("N")},
                      messages)
             .changed);

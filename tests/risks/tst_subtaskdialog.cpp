@@ -13,7 +13,7 @@
 using namespace tamvel;
 using namespace tamvel::risks;
 
-Q_DECLARE_METATYPE(tamvel::risks::SubTaskMode)
+Q_DECLARE_METATYPE(tamvel::EditMode)
 
 class TestSubTaskDialog : public QObject
 {
@@ -57,25 +57,25 @@ static void type(QWidget &dialog, const char *name, const QString &text)
 
 void TestSubTaskDialog::eachModeShowsItsCaptionButtonAndLocking_data()
 {
-    QTest::addColumn<SubTaskMode>("mode");
+    QTest::addColumn<EditMode>("mode");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("button"); // empty: hidden
     QTest::addColumn<bool>("locked");
-    QTest::newRow("novy") << SubTaskMode::New << "Dílčí úkol (Nový záznam)"
+    QTest::newRow("novy") << EditMode::New << "Dílčí úkol (Nový záznam)"
                           << "Uložit" << false;
-    QTest::newRow("upravit") << SubTaskMode::Edit << "Dílčí úkol (Upravit záznam)"
+    QTest::newRow("upravit") << EditMode::Edit << "Dílčí úkol (Upravit záznam)"
                              << "Uložit" << false;
-    QTest::newRow("vymazat") << SubTaskMode::Delete << "Dílčí úkol (Vymazat záznam)"
+    QTest::newRow("vymazat") << EditMode::Delete << "Dílčí úkol (Vymazat záznam)"
                              << "Vymazat" << true;
-    QTest::newRow("zobrazit") << SubTaskMode::View << "Dílčí úkol (Zobrazit záznam)"
+    QTest::newRow("zobrazit") << EditMode::View << "Dílčí úkol (Zobrazit záznam)"
                               << "" << true;
-    QTest::newRow("zobrazitdu") << SubTaskMode::ViewFromOverview << "Dílčí úkol (Zobrazit záznam)"
+    QTest::newRow("zobrazitdu") << EditMode::ViewFromOverview << "Dílčí úkol (Zobrazit záznam)"
                                 << "" << true;
 }
 
 void TestSubTaskDialog::eachModeShowsItsCaptionButtonAndLocking()
 {
-    QFETCH(SubTaskMode, mode);
+    QFETCH(EditMode, mode);
     QFETCH(QString, caption);
     QFETCH(QString, button);
     QFETCH(bool, locked);
@@ -99,7 +99,7 @@ void TestSubTaskDialog::eachModeShowsItsCaptionButtonAndLocking()
     QCOMPARE(child<QLineEdit>(dialog, "txtZodpovida")->maxLength(), 50);
 
     // Every mode but "novy" shows the selected row, the deadline as "dd.mm.yyyy".
-    const bool shows = mode != SubTaskMode::New;
+    const bool shows = mode != EditMode::New;
     QCOMPARE(child<QLineEdit>(dialog, "txtUkol")->text(), shows ? Two[1].task : QString());
     QCOMPARE(child<QLineEdit>(dialog, "medDilciTermin")->text(),
              shows ? QStringLiteral("30.06.2024") : QStringLiteral(".."));
@@ -113,7 +113,7 @@ void TestSubTaskDialog::newSubTaskIsAddedAndTheDialogCloses()
 {
     QVector<SubTask> list = Two;
     ScriptedMessages messages;
-    FrmDilciUkol dialog(SubTaskMode::New, list, 0, messages);
+    FrmDilciUkol dialog(EditMode::New, list, 0, messages);
     dialog.show();
     QSignalSpy saved(&dialog, &FrmDilciUkol::saved);
     type(dialog, "txtUkol", QStringLiteral("Měření hluku"));
@@ -134,17 +134,17 @@ void TestSubTaskDialog::refusalsKeepTheDialogOpenAndTheListUnchanged()
 {
     struct Case
     {
-        SubTaskMode mode;
+        EditMode mode;
         QString task, deadline, responsible, title, text;
     };
     const QList<Case> cases{
-        {SubTaskMode::New, Two[0].task, QStringLiteral("05032024"), Two[0].responsible,
+        {EditMode::New, Two[0].task, QStringLiteral("05032024"), Two[0].responsible,
          QStringLiteral("Duplicita"), QStringLiteral("Duplicitní dílčí úkol")},
-        {SubTaskMode::New, QStringLiteral("Úkol"), QString(), QStringLiteral("Novák"),
+        {EditMode::New, QStringLiteral("Úkol"), QString(), QStringLiteral("Novák"),
          QStringLiteral("Termín"), QStringLiteral("Nutno zadat Termín")},
-        {SubTaskMode::Edit, QStringLiteral("  "), QStringLiteral("05032024"),
-         QStringLiteral("Novák"), QStringLiteral("Úkol"), QStringLiteral("Nutno zadat úkol")},
-        {SubTaskMode::Edit, Two[0].task, QStringLiteral("05032024"), Two[0].responsible,
+        {EditMode::Edit, QStringLiteral("  "), QStringLiteral("05032024"), QStringLiteral("Novák"),
+         QStringLiteral("Úkol"), QStringLiteral("Nutno zadat úkol")},
+        {EditMode::Edit, Two[0].task, QStringLiteral("05032024"), Two[0].responsible,
          QStringLiteral("Duplicita"), QStringLiteral("Duplicitní dílčí úkol")},
     };
     for (const Case &c : cases) {
@@ -166,7 +166,7 @@ void TestSubTaskDialog::refusalsKeepTheDialogOpenAndTheListUnchanged()
     // Saving an edited row unchanged is accepted.
     QVector<SubTask> list = Two;
     ScriptedMessages messages;
-    FrmDilciUkol dialog(SubTaskMode::Edit, list, 0, messages);
+    FrmDilciUkol dialog(EditMode::Edit, list, 0, messages);
     dialog.show();
     QTest::mouseClick(child<QPushButton>(dialog, "cmdUlozit"), Qt::LeftButton);
     QVERIFY(messages.shown.isEmpty());
@@ -178,7 +178,7 @@ void TestSubTaskDialog::deadlineRefusesAnImpossibleDate()
 {
     QVector<SubTask> list = Two;
     ScriptedMessages messages;
-    FrmDilciUkol dialog(SubTaskMode::Edit, list, 0, messages);
+    FrmDilciUkol dialog(EditMode::Edit, list, 0, messages);
     dialog.show();
     type(dialog, "medDilciTermin", QStringLiteral("31022024"));
     // Leaving the field (here by Enter) checks it at once.
@@ -206,7 +206,7 @@ void TestSubTaskDialog::deleteRemovesTheShownRowAndStornoNothing()
     QVector<SubTask> list = Two;
     ScriptedMessages messages;
     {
-        FrmDilciUkol dialog(SubTaskMode::Edit, list, 0, messages);
+        FrmDilciUkol dialog(EditMode::Edit, list, 0, messages);
         dialog.show();
         type(dialog, "txtUkol", QStringLiteral("Jiný"));
         QTest::mouseClick(child<QPushButton>(dialog, "cmdStorno"), Qt::LeftButton);
@@ -214,7 +214,7 @@ void TestSubTaskDialog::deleteRemovesTheShownRowAndStornoNothing()
         QVERIFY(!dialog.isVisible());
         QCOMPARE(list, Two);
     }
-    FrmDilciUkol dialog(SubTaskMode::Delete, list, 0, messages);
+    FrmDilciUkol dialog(EditMode::Delete, list, 0, messages);
     dialog.show();
     QTest::mouseClick(child<QPushButton>(dialog, "cmdUlozit"), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -229,12 +229,12 @@ void TestSubTaskDialog::screenshot()
         QSKIP("TAMVEL_SCREENSHOTS is not set");
     QVector<SubTask> list = Two;
     ScriptedMessages messages;
-    for (SubTaskMode mode : {SubTaskMode::Edit, SubTaskMode::ViewFromOverview}) {
+    for (EditMode mode : {EditMode::Edit, EditMode::ViewFromOverview}) {
         FrmDilciUkol dialog(mode, list, 0, messages);
         dialog.show();
         QCoreApplication::processEvents();
         QVERIFY(dialog.grab().save(
-            folder + QStringLiteral("/frmdilciukol_%1.png").arg(subTaskModeWord(mode))));
+            folder + QStringLiteral("/frmdilciukol_%1.png").arg(modeWord(mode))));
     }
 }
 

@@ -36,7 +36,7 @@ public:
         m_action.setObjectName(name + chosen);
         return &m_action;
     }
-    void setModeWord(const QString &word) override { mode = word; }
+    void setMode(tamvel::EditMode m) override { mode = tamvel::modeWord(m); }
     void showEditor(QWidget *editor) override
     {
         if (!editors.contains(editor))
