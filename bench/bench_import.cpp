@@ -64,8 +64,9 @@ public:
                  f.size, f.required});
         return table;
     }
-    bool readRows(const QString &name, const std::function<void(const QVector<QVariant> &)> &onRow,
-                  QString *) const override
+    Result<void>
+    readRows(const QString &name,
+             const std::function<void(const QVector<QVariant> &)> &onRow) const override
     {
         const schema::Table &layout = schema::table(name, m_structure);
         QVector<QVariant> row(layout.fields.size());
@@ -82,7 +83,7 @@ public:
                          }
                          onRow(row);
                      });
-        return true;
+        return {};
     }
 
 private:
@@ -150,13 +151,9 @@ void insertFloor(benchmark::State &state)
                     QStringLiteral("INSERT INTO %1 VALUES (%2)")
                         .arg(table.name, QStringList(table.fields.size(), QStringLiteral("?"))
                                              .join(QLatin1Char(',')));
-                QString error;
-                source.readRows(
-                    table.name,
-                    [&](const QVector<QVariant> &row) {
-                        db->execute(insert, Values(row.begin(), row.end()));
-                    },
-                    &error);
+                static_cast<void>(source.readRows(table.name, [&](const QVector<QVariant> &row) {
+                    db->execute(insert, Values(row.begin(), row.end()));
+                }));
             }
         });
     }
@@ -164,18 +161,18 @@ void insertFloor(benchmark::State &state)
 
 void readAccess(benchmark::State &state)
 {
-    QString error;
-    const auto file = legacy::AccessFile::open(g_fixture, &error);
+    const auto file = legacy::AccessFile::open(g_fixture);
+    if (!file) {
+        state.SkipWithError(qPrintable(file.error()));
+        return;
+    }
     qint64 rows = 0;
     for (auto _ : state)
         for (const QString &table : file->tableNames())
-            file->readRows(
-                table,
-                [&](const QVector<QVariant> &row) {
-                    benchmark::DoNotOptimize(row.data());
-                    ++rows;
-                },
-                &error);
+            static_cast<void>(file->readRows(table, [&](const QVector<QVariant> &row) {
+                benchmark::DoNotOptimize(row.data());
+                ++rows;
+            }));
     state.counters[QStringLiteral("rows").toStdString()] =
         benchmark::Counter(double(rows), benchmark::Counter::kIsRate);
 }

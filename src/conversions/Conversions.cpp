@@ -217,14 +217,12 @@ QString notesFilePath(const QString &databasePath)
     return files::freeNameBeside(databasePath, QStringLiteral("poznamky"), QStringLiteral("txt"));
 }
 
-bool writeNotesFile(const QString &path, const QString &databasePath,
-                    const QVector<LongNote> &notes, QString *error)
+Result<void> writeNotesFile(const QString &path, const QString &databasePath,
+                            const QVector<LongNote> &notes)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        *error = file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return Failure{file.errorString()};
     QString text = QStringLiteral("Plné znění poznámek rizik, které převod databáze %1 na "
                                   "strukturu %2 zkrátil na %3 znaků.\n\n")
                        .arg(shownPath(databasePath), structureName(2))
@@ -232,11 +230,9 @@ bool writeNotesFile(const QString &path, const QString &databasePath,
     for (const LongNote &note : notes)
         text += QStringLiteral("Riziko %1\n%2\n\n").arg(note.id).arg(note.text);
     file.write(text.toUtf8());
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    if (!file.commit())
+        return Failure{file.errorString()};
+    return {};
 }
 
 bool runStep(Database &db, int source, Messages &messages)
@@ -269,11 +265,10 @@ bool runStep(Database &db, int source, Messages &messages)
                           Messages::Tone::Warning))
             return false;
         notesFile = notesFilePath(db.path());
-        QString error;
-        if (!writeNotesFile(notesFile, db.path(), longNotes, &error)) {
+        if (const Result<void> saved = writeNotesFile(notesFile, db.path(), longNotes); !saved) {
             messages.fail(Title, QStringLiteral("Soubor '%1' nelze zapsat: %2\nDatabáze nebyla "
                                                 "změněna.")
-                                     .arg(shownPath(notesFile), error));
+                                     .arg(shownPath(notesFile), saved.error()));
             return false;
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 #include <QVector>
 
@@ -42,9 +44,9 @@ QString longNotesQuestion(qsizetype count, int source);
 
 // The file beside the database that receives the full notes; never an existing file.
 QString notesFilePath(const QString &databasePath);
-// Writes the notes as UTF-8 text; false with the reason in *error when it cannot.
-bool writeNotesFile(const QString &path, const QString &databasePath,
-                    const QVector<LongNote> &notes, QString *error);
+// Writes the notes as UTF-8 text; fails with the file's reason when it cannot.
+Result<void> writeNotesFile(const QString &path, const QString &databasePath,
+                            const QVector<LongNote> &notes);
 
 // The menu's step: refuses a file of another structure, asks before it starts, saves
 // the full notes that would be shortened (after asking), runs the step and reports.

@@ -330,12 +330,12 @@ struct AccessFile::Impl
         return QString::fromUtf8(textBuffer.data(), qMax(0, n));
     }
 
-    bool setUpText(QString *error);
+    Result<void> setUpText();
     bool readDefinition(TableDef &table);
     bool readMapPages(TableDef &table, const QByteArray &map);
     const unsigned char *mapRow(quint32 pageRow, int *length);
     bool readLongValue(const unsigned char *header, int size, QByteArray *value);
-    bool readCatalogue(QString *error);
+    Result<void> readCatalogue();
     TableDef *find(const QString &name) const
     {
         for (const auto &table : tables)
@@ -345,8 +345,9 @@ struct AccessFile::Impl
     }
     bool attach(TableDef &table);
     // `wanted` (one flag per column) leaves the other columns Null and unread.
-    bool walkRows(TableDef &table, const std::function<void(const QVector<QVariant> &)> &onRow,
-                  QString *error, const std::vector<bool> &wanted = {});
+    Result<void> walkRows(TableDef &table,
+                          const std::function<void(const QVector<QVariant> &)> &onRow,
+                          const std::vector<bool> &wanted = {});
     bool decodeRow(TableDef &table, const RowSpan &span, std::vector<MdbField> &fields,
                    QVector<QVariant> &values, const std::vector<bool> &wanted);
 };
@@ -354,7 +355,7 @@ struct AccessFile::Impl
 // libmdb picks its converters from MDBICONV and MDB_JET3_CHARSET when the file is opened.
 // They are replaced here so texts always come as UTF-8 and Jet 3 texts default to the Czech
 // code page, without changing the process environment under other threads.
-bool AccessFile::Impl::setUpText(QString *error)
+Result<void> AccessFile::Impl::setUpText()
 {
     QByteArray charset = "UCS-2LE";
     if (jet == 3) {
@@ -365,12 +366,10 @@ bool AccessFile::Impl::setUpText(QString *error)
     mdb_iconv_close(mdb);
     mdb->iconv_in = iconv_open("UTF-8", charset.constData());
     mdb->iconv_out = iconv_open(charset.constData(), "UTF-8");
-    if (mdb->iconv_in == iconv_t(-1) || mdb->iconv_out == iconv_t(-1)) {
-        *error = QStringLiteral("Znakovou sadu '%1' pro texty databáze Access nelze použít.")
-                     .arg(QString::fromLatin1(charset));
-        return false;
-    }
-    return true;
+    if (mdb->iconv_in == iconv_t(-1) || mdb->iconv_out == iconv_t(-1))
+        return Failure{QStringLiteral("Znakovou sadu '%1' pro texty databáze Access nelze použít.")
+                           .arg(QString::fromLatin1(charset))};
+    return {};
 }
 
 // The row of a usage map (page number << 8 | row): its bytes in the second buffer.
@@ -714,19 +713,18 @@ bool AccessFile::Impl::decodeRow(TableDef &table, const RowSpan &span,
     return true;
 }
 
-bool AccessFile::Impl::walkRows(TableDef &table,
-                                const std::function<void(const QVector<QVariant> &)> &onRow,
-                                QString *error, const std::vector<bool> &wanted)
+Result<void> AccessFile::Impl::walkRows(TableDef &table,
+                                        const std::function<void(const QVector<QVariant> &)> &onRow,
+                                        const std::vector<bool> &wanted)
 {
     const Layout &l = *layout;
     std::vector<MdbField> fields(table.columns.size());
     QVector<QVariant> values(int(table.columns.size()));
     auto fail = [&](quint32 page) {
-        *error = QStringLiteral("Tabulku '%1' nelze přečíst: soubor '%2' je poškozený "
-                                "(stránka %3).")
-                     .arg(table.name, path)
-                     .arg(page);
-        return false;
+        return Failure{QStringLiteral("Tabulku '%1' nelze přečíst: soubor '%2' je poškozený "
+                                      "(stránka %3).")
+                           .arg(table.name, path)
+                           .arg(page)};
     };
 
     for (const quint32 page : table.pages) {
@@ -766,19 +764,17 @@ bool AccessFile::Impl::walkRows(TableDef &table,
             onRow(values);
         }
     }
-    return true;
+    return {};
 }
 
 // The user tables from MSysObjects, read with the same row walk (libmdb's catalogue reader
 // would list deleted tables too).
-bool AccessFile::Impl::readCatalogue(QString *error)
+Result<void> AccessFile::Impl::readCatalogue()
 {
     catalogue.name = QStringLiteral("MSysObjects");
     catalogue.page = CataloguePage;
-    if (!readDefinition(catalogue) || !attach(catalogue)) {
-        *error = damaged(path);
-        return false;
-    }
+    if (!readDefinition(catalogue) || !attach(catalogue))
+        return Failure{damaged(path)};
     auto column = [&](const char *name) {
         for (size_t i = 0; i < catalogue.columns.size(); ++i)
             if (catalogue.columns[i].name.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
@@ -787,10 +783,8 @@ bool AccessFile::Impl::readCatalogue(QString *error)
     };
     const int id = column("Id"), name = column("Name"), type = column("Type"),
               flags = column("Flags"), properties = column("LvProp");
-    if (id < 0 || name < 0 || type < 0) {
-        *error = damaged(path);
-        return false;
-    }
+    if (id < 0 || name < 0 || type < 0)
+        return Failure{damaged(path)};
 
     // Forms, modules and queries keep long values there too; they are not read.
     std::vector<bool> wanted(catalogue.columns.size(), false);
@@ -800,7 +794,7 @@ bool AccessFile::Impl::readCatalogue(QString *error)
 
     QSet<QString> names;
     std::vector<std::unique_ptr<TableDef>> found;
-    const bool read = walkRows(
+    const Result<void> read = walkRows(
         catalogue,
         [&](const QVector<QVariant> &row) {
             // System tables carry flag bits; MSys* and "~" names are hidden by Access too.
@@ -819,19 +813,15 @@ bool AccessFile::Impl::readCatalogue(QString *error)
                 table->properties = row[properties].toByteArray();
             found.push_back(std::move(table));
         },
-        error, wanted);
-    if (!read) {
-        *error = damaged(path);
-        return false;
-    }
+        wanted);
+    if (!read)
+        return Failure{damaged(path)};
 
     for (auto &table : found) {
-        if (!readDefinition(*table) || !attach(*table)) {
-            *error = fileMessage(path, QStringLiteral("je poškozený nebo neúplný: tabulku '%1' "
-                                                      "nelze načíst.")
-                                           .arg(table->name));
-            return false;
-        }
+        if (!readDefinition(*table) || !attach(*table))
+            return Failure{fileMessage(path, QStringLiteral("je poškozený nebo neúplný: tabulku "
+                                                            "'%1' nelze načíst.")
+                                                 .arg(table->name))};
         const QSet<QString> flagged = detail::objectsWithFlag(
             table->properties, QStringLiteral("Required"),
             [this](const char *data, int size) { return decodeText(data, size); });
@@ -840,66 +830,64 @@ bool AccessFile::Impl::readCatalogue(QString *error)
         table->properties.clear();
         tables.push_back(std::move(table));
     }
-    return true;
+    return {};
 }
 
 AccessFile::AccessFile(std::unique_ptr<Impl> impl) : d(std::move(impl)) {}
 
 AccessFile::~AccessFile() = default;
+AccessFile::AccessFile(AccessFile &&) noexcept = default;
+AccessFile &AccessFile::operator=(AccessFile &&) noexcept = default;
 
-std::unique_ptr<AccessFile> AccessFile::open(const QString &path, QString *error)
+Result<AccessFile> AccessFile::open(const QString &path)
 {
-    QString ignored;
-    QString &message = error ? *error : ignored;
-    auto fail = [&](const QString &text) {
-        message = text;
-        return std::unique_ptr<AccessFile>();
-    };
-
     switch (detectFormat(path)) {
     case FileFormat::Missing:
-        return fail(fileMessage(path, QStringLiteral("neexistuje.")));
+        return Failure{fileMessage(path, QStringLiteral("neexistuje."))};
     case FileFormat::Empty:
-        return fail(fileMessage(path, QStringLiteral("je prázdný.")));
+        return Failure{fileMessage(path, QStringLiteral("je prázdný."))};
     case FileFormat::Tamvel:
-        return fail(fileMessage(path, QStringLiteral("není databáze Access, je to už databáze "
-                                                     "programu Tamvel.")));
+        return Failure{fileMessage(path, QStringLiteral("není databáze Access, je to už databáze "
+                                                        "programu Tamvel."))};
     case FileFormat::Unknown:
-        return fail(fileMessage(path, QStringLiteral("není databáze Access (.mdb) nebo jej "
-                                                     "nelze číst.")));
+        return Failure{fileMessage(path, QStringLiteral("není databáze Access (.mdb) nebo jej "
+                                                        "nelze číst."))};
     case FileFormat::Access:
         break;
     }
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return fail(fileMessage(path, QStringLiteral("nelze číst: %1").arg(file.errorString())));
+        return Failure{fileMessage(path, QStringLiteral("nelze číst: %1").arg(file.errorString()))};
     const qint64 size = file.size();
     const QByteArray head = file.read(0x20);
     file.close();
     if (head.size() < 0x20 || head[0] != 0)
-        return fail(damaged(path));
+        return Failure{damaged(path)};
     // Jet 3 has 2 KiB pages; Jet 4 and the later Access versions 4 KiB.
     const int version = uchar(head[0x14]);
     if (version > MDB_VER_ACCDB_2019)
-        return fail(fileMessage(path, QStringLiteral("je v nepodporované verzi formátu Access.")));
+        return Failure{
+            fileMessage(path, QStringLiteral("je v nepodporované verzi formátu Access."))};
     auto d = std::make_unique<Impl>();
     d->path = path;
     d->jet = version == MDB_VER_JET3 ? 3 : 4;
     d->layout = d->jet == 3 ? &Jet3 : &Jet4;
     if (size % d->layout->pageSize != 0 || size / d->layout->pageSize < MinPages ||
         size / d->layout->pageSize > 0xffffff)
-        return fail(damaged(path));
+        return Failure{damaged(path)};
     d->pageCount = quint32(size / d->layout->pageSize);
 
     d->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
     if (!d->mdb)
-        return fail(fileMessage(path, QStringLiteral("nelze otevřít jako databázi Access.")));
+        return Failure{fileMessage(path, QStringLiteral("nelze otevřít jako databázi Access."))};
     if (int(d->mdb->f->jet_version) != version || d->mdb->fmt->pg_size != d->layout->pageSize)
-        return fail(damaged(path));
-    if (!d->setUpText(&message) || !d->readCatalogue(&message))
-        return std::unique_ptr<AccessFile>();
-    return std::unique_ptr<AccessFile>(new AccessFile(std::move(d)));
+        return Failure{damaged(path)};
+    if (const Result<void> text = d->setUpText(); !text)
+        return Failure{text.error()};
+    if (const Result<void> catalogue = d->readCatalogue(); !catalogue)
+        return Failure{catalogue.error()};
+    return AccessFile(std::move(d));
 }
 
 int AccessFile::jetVersion() const
@@ -935,18 +923,14 @@ std::optional<AccessTable> AccessFile::table(const QString &name) const
     return result;
 }
 
-bool AccessFile::readRows(const QString &table,
-                          const std::function<void(const QVector<QVariant> &)> &onRow,
-                          QString *error) const
+Result<void> AccessFile::readRows(const QString &table,
+                                  const std::function<void(const QVector<QVariant> &)> &onRow) const
 {
-    QString ignored;
-    QString &message = error ? *error : ignored;
     TableDef *t = d->find(table);
-    if (!t) {
-        message = QStringLiteral("Tabulka '%1' v souboru '%2' neexistuje.").arg(table, d->path);
-        return false;
-    }
-    return d->walkRows(*t, onRow, &message);
+    if (!t)
+        return Failure{
+            QStringLiteral("Tabulka '%1' v souboru '%2' neexistuje.").arg(table, d->path)};
+    return d->walkRows(*t, onRow);
 }
 
 } // namespace tamvel::legacy

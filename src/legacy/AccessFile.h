@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -33,14 +35,14 @@ struct AccessTable
 class AccessFile
 {
 public:
-    // Opens read-only; never writes to the file. On failure returns nullptr and a Czech
-    // message in *error (not an Access database, damaged or truncated, unreadable).
+    // Opens read-only; never writes to the file. Fails with a Czech message when the file
+    // is not an Access database, is damaged or truncated, or cannot be read.
     // The file's structure is checked before libmdb is trusted with it: the header, a size
     // of whole pages, the catalogue and every user table's definition and page maps.
-    static std::unique_ptr<AccessFile> open(const QString &path, QString *error);
+    static Result<AccessFile> open(const QString &path);
     ~AccessFile();
-    AccessFile(const AccessFile &) = delete;
-    AccessFile &operator=(const AccessFile &) = delete;
+    AccessFile(AccessFile &&) noexcept;
+    AccessFile &operator=(AccessFile &&) noexcept;
 
     int jetVersion() const;         // 3 or 4 (later Access versions use Jet 4 pages: 4)
     QStringList tableNames() const; // user tables only (no MSys*, no "~" temporary ones)
@@ -54,10 +56,10 @@ public:
     //   Date -> QDateTime in Qt::UTC holding the stored date and time as they are (no time
     //   zone is applied: the file has none); Boolean -> bool; Other -> QByteArray of the
     //   stored bytes.
-    // Returns false with a Czech message in *error when the table cannot be read; rows
-    // before the damaged place may already have been passed to onRow.
-    bool readRows(const QString &table, const std::function<void(const QVector<QVariant> &)> &onRow,
-                  QString *error) const;
+    // Fails with a Czech message when the table cannot be read; rows before the damaged
+    // place may already have been passed to onRow.
+    Result<void> readRows(const QString &table,
+                          const std::function<void(const QVector<QVariant> &)> &onRow) const;
 
 private:
     struct Impl;

@@ -63,12 +63,12 @@ bool isIdentifier(const schema::Field &field)
     return schema::sqlType(field) == QStringLiteral("INT");
 }
 
-// A value of the file as the field stores it; a reason in *why when it cannot be stored.
-QVariant toField(const QVariant &value, const schema::Field &field, bool required, QString *why)
+// A value of the file as the field stores it; fails with the reason it cannot be stored.
+Result<QVariant> toField(const QVariant &value, const schema::Field &field, bool required)
 {
     if (!value.isValid() || value.isNull()) {
         if (required)
-            *why = QStringLiteral("chybí povinná hodnota pole %1").arg(field.name);
+            return Failure{QStringLiteral("chybí povinná hodnota pole %1").arg(field.name)};
         return QVariant();
     }
     switch (field.type) {
@@ -77,18 +77,18 @@ QVariant toField(const QVariant &value, const schema::Field &field, bool require
                                  ? value.toDateTime().date().toString(Qt::ISODate)
                                  : value.toString();
         if (text.size() > field.size)
-            *why = QStringLiteral("text pole %1 je delší než %2 znaků")
-                       .arg(field.name)
-                       .arg(field.size);
-        return text;
+            return Failure{QStringLiteral("text pole %1 je delší než %2 znaků")
+                               .arg(field.name)
+                               .arg(field.size)};
+        return QVariant(text);
     }
     case schema::FieldType::Date: {
         const QDate date = value.metaType().id() == QMetaType::QDateTime
                                ? value.toDateTime().date()
                                : QDate::fromString(value.toString(), Qt::ISODate);
         if (!date.isValid())
-            *why = QStringLiteral("pole %1 neobsahuje datum").arg(field.name);
-        return date;
+            return Failure{QStringLiteral("pole %1 neobsahuje datum").arg(field.name)};
+        return QVariant(date);
     }
     case schema::FieldType::Single:
         break;
@@ -98,18 +98,14 @@ QVariant toField(const QVariant &value, const schema::Field &field, bool require
     const double number = value.metaType().id() == QMetaType::QString
                               ? text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok)
                               : value.toDouble(&ok);
-    if (!ok || !std::isfinite(number)) {
-        *why = QStringLiteral("pole %1 neobsahuje číslo").arg(field.name);
-        return QVariant();
-    }
+    if (!ok || !std::isfinite(number))
+        return Failure{QStringLiteral("pole %1 neobsahuje číslo").arg(field.name)};
     if (isIdentifier(field)) {
-        if (number != std::trunc(number) || std::fabs(number) > 9.0e15) {
-            *why = QStringLiteral("pole %1 neobsahuje celé číslo").arg(field.name);
-            return QVariant();
-        }
-        return qlonglong(number);
+        if (number != std::trunc(number) || std::fabs(number) > 9.0e15)
+            return Failure{QStringLiteral("pole %1 neobsahuje celé číslo").arg(field.name)};
+        return QVariant(qlonglong(number));
     }
-    return number;
+    return QVariant(number);
 }
 
 QString rowText(const QVector<QVariant> &values)
@@ -192,49 +188,45 @@ void copyTable(Database &db, const TableSource &file, const QString &sourceName,
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
             .arg(table.name, columns.join(QLatin1Char(',')),
                  QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
-    QString readError;
     // The reader is left normally even when the engine fails; the failure is raised after.
     std::optional<DbError> failure;
-    const bool read = file.readRows(
-        sourceName,
-        [&](const QVector<QVariant> &row) {
-            if (failure || !steps.row())
-                return;
-            Values values;
-            QString why;
-            for (int i = 0; i < row.size() && i < target.size(); ++i)
-                if (target[i]) {
-                    QString fieldWhy;
-                    values << toField(row[i], *target[i],
-                                      target[i]->required || table.key.contains(target[i]->name),
-                                      &fieldWhy);
-                    if (why.isEmpty())
-                        why = fieldWhy;
-                }
-            if (why.isEmpty()) {
-                try {
-                    db.execute(insert, values);
-                    return;
-                } catch (const DbError &e) {
-                    if ((e.code() & 0xff) != SQLITE_CONSTRAINT) {
-                        failure = e;
-                        return;
-                    }
-                    why = (e.code() == SQLITE_CONSTRAINT_PRIMARYKEY ||
-                           e.code() == SQLITE_CONSTRAINT_UNIQUE)
-                              ? QStringLiteral("řádek se stejným klíčem už byl převeden")
-                              : e.text();
-                }
+    const Result<void> read = file.readRows(sourceName, [&](const QVector<QVariant> &row) {
+        if (failure || !steps.row())
+            return;
+        Values values;
+        QString why;
+        for (int i = 0; i < row.size() && i < target.size() && why.isEmpty(); ++i)
+            if (target[i]) {
+                const Result<QVariant> value = toField(
+                    row[i], *target[i], target[i]->required || table.key.contains(target[i]->name));
+                if (value)
+                    values << *value;
+                else
+                    why = value.error();
             }
-            rejected.append({table.name, rowText(row), why});
-        },
-        &readError);
+        if (why.isEmpty()) {
+            try {
+                db.execute(insert, values);
+                return;
+            } catch (const DbError &e) {
+                if ((e.code() & 0xff) != SQLITE_CONSTRAINT) {
+                    failure = e;
+                    return;
+                }
+                why = (e.code() == SQLITE_CONSTRAINT_PRIMARYKEY ||
+                       e.code() == SQLITE_CONSTRAINT_UNIQUE)
+                          ? QStringLiteral("řádek se stejným klíčem už byl převeden")
+                          : e.text();
+            }
+        }
+        rejected.append({table.name, rowText(row), why});
+    });
     if (failure)
         throw *failure;
     if (steps.cancelled())
         throw Cancelled{};
     if (!read)
-        throw Failed{QStringLiteral("Tabulku %1 nelze přečíst: %2").arg(sourceName, readError)};
+        throw Failed{QStringLiteral("Tabulku %1 nelze přečíst: %2").arg(sourceName, read.error())};
 }
 
 void writeRejected(const QString &path, const QString &source, const QVector<Rejected> &rows)
@@ -319,10 +311,10 @@ void fill(Database &db, const TableSource &file, const QString &source, const QS
                               Messages::Tone::Warning))
                 throw Cancelled{};
             result.notesFile = conversions::notesFilePath(target);
-            QString error;
-            if (!conversions::writeNotesFile(result.notesFile, target, notes, &error))
+            const Result<void> saved = conversions::writeNotesFile(result.notesFile, target, notes);
+            if (!saved)
                 throw Failed{QStringLiteral("Soubor '%1' nelze zapsat: %2")
-                                 .arg(shown(result.notesFile), error)};
+                                 .arg(shown(result.notesFile), saved.error())};
             written << result.notesFile;
         }
         conversions::convertStep(db, step);
@@ -336,7 +328,7 @@ void fill(Database &db, const TableSource &file, const QString &source, const QS
 
 } // namespace
 
-int accessStructure(const TableSource &file, QString *why)
+Result<int> accessStructure(const TableSource &file)
 {
     const QStringList names = file.tableNames();
     const QString risks = findTable(names, QStringLiteral("rizika"));
@@ -353,30 +345,24 @@ int accessStructure(const TableSource &file, QString *why)
                 at << (c ? int(c - table->columns.data()) : -1);
             }
             if (!at.contains(-1)) {
-                QString ignored;
-                file.readRows(
-                    settings,
-                    [&](const QVector<QVariant> &row) {
-                        if (row[at[0]].toString() == QStringLiteral("administrator") &&
-                            row[at[1]].toString() == QStringLiteral("rizika") &&
-                            row[at[2]].toString() == QStringLiteral("verze")) {
-                            bool ok = false;
-                            const int stored = row[at[3]].toString().trimmed().toInt(&ok);
-                            if (ok && stored >= schema::OldestStructure &&
-                                stored <= StructureVersion)
-                                version = stored;
-                        }
-                    },
-                    &ignored);
+                // The version row is looked for as far as the table can be read.
+                static_cast<void>(file.readRows(settings, [&](const QVector<QVariant> &row) {
+                    if (row[at[0]].toString() == QStringLiteral("administrator") &&
+                        row[at[1]].toString() == QStringLiteral("rizika") &&
+                        row[at[2]].toString() == QStringLiteral("verze")) {
+                        bool ok = false;
+                        const int stored = row[at[3]].toString().trimmed().toInt(&ok);
+                        if (ok && stored >= schema::OldestStructure && stored <= StructureVersion)
+                            version = stored;
+                    }
+                }));
             }
         }
         return version;
     }
     const std::optional<AccessTable> table = file.table(risks);
-    if (!table) {
-        *why = QStringLiteral("Tabulku rizika nelze přečíst.");
-        return -1;
-    }
+    if (!table)
+        return Failure{QStringLiteral("Tabulku rizika nelze přečíst.")};
     QStringList columns;
     for (const AccessColumn &c : table->columns)
         columns << c.name.toLower();
@@ -391,11 +377,11 @@ int accessStructure(const TableSource &file, QString *why)
             notes->size == layout.field(QStringLiteral("poznamky"))->size)
             return version;
     }
-    *why = QStringLiteral("Tabulka rizika má %1 polí%2, což neodpovídá žádné známé struktuře.")
-               .arg(columns.size())
-               .arg(notes ? QStringLiteral(" a poznámky o délce %1 znaků").arg(notes->size)
-                          : QStringLiteral(" bez pole poznamky"));
-    return -1;
+    return Failure{
+        QStringLiteral("Tabulka rizika má %1 polí%2, což neodpovídá žádné známé struktuře.")
+            .arg(columns.size())
+            .arg(notes ? QStringLiteral(" a poznámky o délce %1 znaků").arg(notes->size)
+                       : QStringLiteral(" bez pole poznamky"))};
 }
 
 namespace {
@@ -409,10 +395,11 @@ public:
     {
         return m_file.table(name);
     }
-    bool readRows(const QString &table, const std::function<void(const QVector<QVariant> &)> &onRow,
-                  QString *error) const override
+    Result<void>
+    readRows(const QString &table,
+             const std::function<void(const QVector<QVariant> &)> &onRow) const override
     {
-        return m_file.readRows(table, onRow, error);
+        return m_file.readRows(table, onRow);
     }
 
 private:
@@ -450,11 +437,11 @@ bool importAccess(const QString &source, const QString &target, bool replaceExis
             messages,
             QStringLiteral("Soubor '%1' není databáze ve formátu Access.").arg(shown(source)));
     }
-    QString error;
-    const std::unique_ptr<AccessFile> file = AccessFile::open(source, &error);
+    const Result<AccessFile> file = AccessFile::open(source);
     if (!file)
-        return failed(messages,
-                      QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown(source), error));
+        return failed(
+            messages,
+            QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown(source), file.error()));
     return importTables(AccessSource(*file), source, target, replaceExisting, messages, result,
                         progress);
 }
@@ -464,10 +451,11 @@ bool importTables(const TableSource &file, const QString &source, const QString 
                   const ImportProgress &progress)
 {
     *result = ImportResult();
-    QString error;
-    result->structure = accessStructure(file, &error);
-    if (result->structure < 0)
-        return failed(messages, QStringLiteral("Soubor '%1': %2").arg(shown(source), error));
+    const Result<int> found = accessStructure(file);
+    if (!found)
+        return failed(messages,
+                      QStringLiteral("Soubor '%1': %2").arg(shown(source), found.error()));
+    result->structure = *found;
 
     QStringList written;
     try {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Result.h"
 #include "legacy/AccessFile.h"
 
 #include <QString>
@@ -23,10 +24,10 @@ public:
     virtual ~TableSource() = default;
     virtual QStringList tableNames() const = 0;
     virtual std::optional<AccessTable> table(const QString &name) const = 0;
-    // Values as AccessFile::readRows gives them; false with a reason in *error.
-    virtual bool readRows(const QString &table,
-                          const std::function<void(const QVector<QVariant> &)> &onRow,
-                          QString *error) const = 0;
+    // Values as AccessFile::readRows gives them; fails with the reason.
+    virtual Result<void>
+    readRows(const QString &table,
+             const std::function<void(const QVector<QVariant> &)> &onRow) const = 0;
 };
 
 struct TableCount
@@ -53,9 +54,9 @@ struct ImportResult
 using ImportProgress = std::function<bool(const QString &text, int current, int count)>;
 
 // The structure of the register in an Access file, read from the layout of `rizika` (its
-// fields and the size of `poznamky`); without `rizika`, from the version row. -1 with the
-// reason in *why when the layout is none the program knows.
-int accessStructure(const TableSource &file, QString *why);
+// fields and the size of `poznamky`); without `rizika`, from the version row. Fails with the
+// reason when the layout is none the program knows.
+Result<int> accessStructure(const TableSource &file);
 
 // Brings a register kept in the Access format into a new Tamvel database at target: the
 // file's own structure is created from the catalogue, every row of every table copied,

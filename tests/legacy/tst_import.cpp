@@ -51,16 +51,14 @@ QVector<Row> sourceRows(const AccessFile &file, const QString &table)
     const std::optional<AccessTable> layout = file.table(table);
     if (!layout)
         return rows;
-    QString error;
-    file.readRows(
-        table,
-        [&](const QVector<QVariant> &values) {
-            Row row;
-            for (int i = 0; i < values.size(); ++i)
-                row.insert(layout->columns[i].name.toLower(), text(values[i]));
-            rows << row;
-        },
-        &error);
+    const Result<void> read = file.readRows(table, [&](const QVector<QVariant> &values) {
+        Row row;
+        for (int i = 0; i < values.size(); ++i)
+            row.insert(layout->columns[i].name.toLower(), text(values[i]));
+        rows << row;
+    });
+    if (!read)
+        qWarning("%s", qPrintable(read.error()));
     return rows;
 }
 
@@ -174,8 +172,9 @@ public:
             layout->columns.prepend(text);
         return layout;
     }
-    bool readRows(const QString &table, const std::function<void(const QVector<QVariant> &)> &onRow,
-                  QString *error) const override
+    Result<void>
+    readRows(const QString &table,
+             const std::function<void(const QVector<QVariant> &)> &onRow) const override
     {
         // The unknown first field of `oop` holds a text in every row.
         const auto give = [&](QVector<QVariant> row) {
@@ -183,11 +182,14 @@ public:
                 row.prepend(QStringLiteral("navíc"));
             onRow(row);
         };
-        if (table != Foreign && !m_file.readRows(table, give, error))
-            return false;
+        if (table != Foreign) {
+            const Result<void> read = m_file.readRows(table, give);
+            if (!read)
+                return read;
+        }
         for (const QVector<QVariant> &row : m_extra.value(table))
             give(row);
-        return true;
+        return {};
     }
 
     static inline const QString Foreign = QStringLiteral("poznamky_stare");
@@ -245,9 +247,8 @@ void TestImport::everyTableAndRowReachesTheCurrentStructure()
     checkStructureVersion(*db, login);
     QVERIFY(login.shown.isEmpty());
 
-    QString error;
-    const auto file = AccessFile::open(source, &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(source);
+    QVERIFY2(file, qPrintable(file.error()));
     const QVector<Row> equipment = sourceRows(*file, QStringLiteral("oop_rizika"));
     const QVector<Row> subtasks = sourceRows(*file, QStringLiteral("dilci_ukoly"));
     for (const schema::Table &table : schema::tables()) {
@@ -368,8 +369,7 @@ void TestImport::rowsThatCannotBeStoredAreAskedAbout()
 {
     QTemporaryDir dir;
     const QString source = copyFixture(dir, QStringLiteral("legacy-v1.mdb"));
-    QString error;
-    const auto file = AccessFile::open(source, &error);
+    const auto file = AccessFile::open(source);
     QVERIFY(file);
     const AlteredSource withBadRows(
         *file, {{QStringLiteral("oop"), {{QString(60, QLatin1Char('x'))}}},

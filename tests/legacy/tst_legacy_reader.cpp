@@ -19,6 +19,8 @@
 #include <cstring>
 
 using namespace tamvel::legacy;
+using tamvel::Failure;
+using tamvel::Result;
 
 using Row = QVector<QVariant>;
 using Rows = QVector<Row>;
@@ -97,11 +99,13 @@ static QByteArray ucs2(const QString &text)
     return result;
 }
 
-static bool readAll(const AccessFile &file, const QString &table, Rows *rows, QString *error)
+static Result<Rows> readAll(const AccessFile &file, const QString &table)
 {
-    rows->clear();
-    return file.readRows(
-        table, [&](const Row &row) { rows->push_back(row); }, error);
+    Rows rows;
+    const Result<void> read = file.readRows(table, [&](const Row &row) { rows.push_back(row); });
+    if (!read)
+        return Failure{read.error()};
+    return rows;
 }
 
 static int column(const AccessTable &table, const QString &name)
@@ -224,9 +228,9 @@ void TestLegacyReader::detectsFormats()
     QSqlDatabase::removeDatabase(QStringLiteral("detect"));
     QCOMPARE(detectFormat(sqlitePath), FileFormat::Tamvel);
 
-    QString error;
-    QVERIFY(!AccessFile::open(sqlitePath, &error));
-    QVERIFY2(error.contains(QStringLiteral("Tamvel")), qPrintable(error));
+    const auto file = AccessFile::open(sqlitePath);
+    QVERIFY(!file);
+    QVERIFY2(file.error().contains(QStringLiteral("Tamvel")), qPrintable(file.error()));
 }
 
 void TestLegacyReader::listsTheUserTables()
@@ -259,16 +263,14 @@ void TestLegacyReader::listsTheUserTables()
     };
     for (const char *name : {"legacy-v0.mdb", "legacy-v1.mdb", "legacy-v2.mdb", "legacy-v3.mdb",
                              "legacy-v3-encrypted.mdb"}) {
-        QString error;
-        const auto file = AccessFile::open(copy(QString::fromUtf8(name)), &error);
-        QVERIFY2(file, qPrintable(error));
+        const auto file = AccessFile::open(copy(QString::fromUtf8(name)));
+        QVERIFY2(file, qPrintable(file.error()));
         QCOMPARE(file->jetVersion(), 4);
         QCOMPARE(file->tableNames(), expected);
     }
 
-    QString error;
-    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")));
+    QVERIFY2(file, qPrintable(file.error()));
     QVERIFY(!file->table(QStringLiteral("MSysObjects")));
     QVERIFY(!file->table(QStringLiteral("neexistuje")));
     // Access names ignore letter case.
@@ -299,9 +301,8 @@ void TestLegacyReader::columnLayoutsFollowTheVersion()
     QFETCH(int, damageSize);
     QFETCH(QStringList, damageKey);
 
-    QString error;
-    const auto file = AccessFile::open(copy(fixture), &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(copy(fixture));
+    QVERIFY2(file, qPrintable(file.error()));
 
     const auto risks = file->table(QStringLiteral("rizika"));
     QVERIFY(risks);
@@ -342,9 +343,8 @@ void TestLegacyReader::requiredComesFromTheProperties()
 {
     // These files keep no column properties (MSysObjects.LvProp is empty, mdb-schema prints
     // no NOT NULL), so nothing is stated Required, not even the key predpisy.predpis_id.
-    QString error;
-    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v1.mdb")), &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v1.mdb")));
+    QVERIFY2(file, qPrintable(file.error()));
     const auto rules = file->table(QStringLiteral("predpisy"));
     QVERIFY(rules);
     QCOMPARE(rules->primaryKey, QStringList{QStringLiteral("predpis_id")});
@@ -390,46 +390,44 @@ void TestLegacyReader::requiredComesFromTheProperties()
 void TestLegacyReader::czechTextsAreDecoded()
 {
     for (const char *name : {"legacy-v0.mdb", "legacy-v3.mdb"}) {
-        QString error;
-        const auto file = AccessFile::open(copy(QString::fromUtf8(name)), &error);
-        QVERIFY2(file, qPrintable(error));
+        const auto file = AccessFile::open(copy(QString::fromUtf8(name)));
+        QVERIFY2(file, qPrintable(file.error()));
 
-        Rows users;
-        QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
-        QCOMPARE(users.size(), 3);
-        QCOMPARE(users[0], (Row{QStringLiteral("Administrator"), QStringLiteral(" "),
-                                QStringLiteral("admin")}));
-        QCOMPARE(users[1],
+        const Result<Rows> users = readAll(*file, QStringLiteral("uzivatele"));
+        QVERIFY2(users, qPrintable(users.error()));
+        QCOMPARE(users->size(), 3);
+        QCOMPARE(users->at(0), (Row{QStringLiteral("Administrator"), QStringLiteral(" "),
+                                    QStringLiteral("admin")}));
+        QCOMPARE(users->at(1),
                  (Row{QStringLiteral("Novák"), QStringLiteral("tajne1"), QStringLiteral("bozp")}));
-        QCOMPARE(users[2], (Row{QStringLiteral("Dvořáková"), QStringLiteral("heslo"),
-                                QStringLiteral("prohlizeni")}));
+        QCOMPARE(users->at(2), (Row{QStringLiteral("Dvořáková"), QStringLiteral("heslo"),
+                                    QStringLiteral("prohlizeni")}));
 
-        Rows systems;
-        QVERIFY2(readAll(*file, QStringLiteral("systemy"), &systems, &error), qPrintable(error));
-        QCOMPARE(systems.size(), 9);
-        QVERIFY(systems.contains(
+        const Result<Rows> systems = readAll(*file, QStringLiteral("systemy"));
+        QVERIFY2(systems, qPrintable(systems.error()));
+        QCOMPARE(systems->size(), 9);
+        QVERIFY(systems->contains(
             Row{QStringLiteral("Svařovací pracoviště 1"), QStringLiteral("Svařovna")}));
         // The root's parent is stored as an empty text (its Null bit says present), which
         // stays apart from Null.
-        QVERIFY(systems.contains(Row{QStringLiteral("Závod Kolín"), QStringLiteral("")}));
-        QVERIFY(
-            systems.contains(Row{QStringLiteral("Stará lakovna"), QStringLiteral("Zrušená hala")}));
+        QVERIFY(systems->contains(Row{QStringLiteral("Závod Kolín"), QStringLiteral("")}));
+        QVERIFY(systems->contains(
+            Row{QStringLiteral("Stará lakovna"), QStringLiteral("Zrušená hala")}));
     }
 }
 
 void TestLegacyReader::riskValuesNullsAndDates()
 {
-    QString error;
-    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")));
+    QVERIFY2(file, qPrintable(file.error()));
     const AccessTable risks = *file->table(QStringLiteral("rizika"));
-    Rows rows;
-    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
-    QCOMPARE(rows.size(), 6);
-    for (const Row &row : rows)
+    const Result<Rows> rows = readAll(*file, QStringLiteral("rizika"));
+    QVERIFY2(rows, qPrintable(rows.error()));
+    QCOMPARE(rows->size(), 6);
+    for (const Row &row : *rows)
         QCOMPARE(row.size(), risks.columns.size());
     auto at = [&](double id, const char *name) {
-        return rowWithId(rows, id).value(column(risks, QString::fromUtf8(name)));
+        return rowWithId(*rows, id).value(column(risks, QString::fromUtf8(name)));
     };
 
     QCOMPARE(at(1, "system"), QVariant(QStringLiteral("Svařovací pracoviště 1")));
@@ -462,10 +460,10 @@ void TestLegacyReader::riskValuesNullsAndDates()
     QCOMPARE(at(6, "poznamky"), QVariant(QStringLiteral("it's \"quoted\" & 50% done")));
     QCOMPARE(at(6, "system"), QVariant(QStringLiteral("Stará lakovna")));
 
-    Rows documents;
-    QVERIFY2(readAll(*file, QStringLiteral("predpisy"), &documents, &error), qPrintable(error));
-    QCOMPARE(documents.size(), 3);
-    QVERIFY(!rowWithId(documents, 4).value(4).isValid()); // regulation 4 has no issue date
+    const Result<Rows> documents = readAll(*file, QStringLiteral("predpisy"));
+    QVERIFY2(documents, qPrintable(documents.error()));
+    QCOMPARE(documents->size(), 3);
+    QVERIFY(!rowWithId(*documents, 4).value(4).isValid()); // regulation 4 has no issue date
 }
 
 // The fixtures store texts as plain UCS-2; Access compresses them when it can: after the
@@ -480,12 +478,11 @@ void TestLegacyReader::compressedTextIsDecoded()
     const QByteArray compressed("\xff\xfe\x00\x60\x01\x65\x01\x00\xe1va1", 12);
     content.replace(at, compressed.size(), compressed);
 
-    QString error;
-    const auto file = AccessFile::open(write(QStringLiteral("compressed.mdb"), content), &error);
-    QVERIFY2(file, qPrintable(error));
-    Rows users;
-    QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
-    QCOMPARE(users[1],
+    const auto file = AccessFile::open(write(QStringLiteral("compressed.mdb"), content));
+    QVERIFY2(file, qPrintable(file.error()));
+    const Result<Rows> users = readAll(*file, QStringLiteral("uzivatele"));
+    QVERIFY2(users, qPrintable(users.error()));
+    QCOMPARE(users->at(1),
              (Row{QStringLiteral("Novák"), QStringLiteral("Šťáva1"), QStringLiteral("bozp")}));
 }
 
@@ -498,13 +495,12 @@ void TestLegacyReader::singleKeepsItsDecimalForm()
     QCOMPARE(content.count(from), 1); // only risk 3's value
     content.replace(from, QByteArray(reinterpret_cast<const char *>(&replacement), 4));
 
-    QString error;
-    const auto file = AccessFile::open(write(QStringLiteral("single.mdb"), content), &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(write(QStringLiteral("single.mdb"), content));
+    QVERIFY2(file, qPrintable(file.error()));
     const AccessTable risks = *file->table(QStringLiteral("rizika"));
-    Rows rows;
-    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
-    QCOMPARE(rowWithId(rows, 3).value(column(risks, QStringLiteral("riziko"))).toDouble(), 0.1);
+    const Result<Rows> rows = readAll(*file, QStringLiteral("rizika"));
+    QVERIFY2(rows, qPrintable(rows.error()));
+    QCOMPARE(rowWithId(*rows, 3).value(column(risks, QStringLiteral("riziko"))).toDouble(), 0.1);
 }
 
 // Risk 3's value and dates under the C locale, the environment's and a decimal-comma one.
@@ -512,15 +508,14 @@ void TestLegacyReader::numbersIgnoreTheLocale()
 {
     const QString path = copy(QStringLiteral("legacy-v3.mdb"));
     auto riskThree = [&](Row *values) {
-        QString error;
-        const auto file = AccessFile::open(path, &error);
+        const auto file = AccessFile::open(path);
         if (!file)
             return false;
         const AccessTable risks = *file->table(QStringLiteral("rizika"));
-        Rows rows;
-        if (!readAll(*file, QStringLiteral("rizika"), &rows, &error))
+        const Result<Rows> rows = readAll(*file, QStringLiteral("rizika"));
+        if (!rows)
             return false;
-        const Row row = rowWithId(rows, 3);
+        const Row row = rowWithId(*rows, 3);
         *values = {row.value(column(risks, QStringLiteral("riziko"))),
                    row.value(column(risks, QStringLiteral("opatreni_termin")))};
         return true;
@@ -582,9 +577,8 @@ void TestLegacyReader::otherColumnTypesComeFromStoredBytes()
     QVERIFY(retype("opatreni_termin", 0x07));  // Date -> Double
     QVERIFY(retype("opatreni_splneno", 0x01)); // Date -> Yes/No
 
-    QString error;
-    const auto file = AccessFile::open(write(QStringLiteral("types.mdb"), content), &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(write(QStringLiteral("types.mdb"), content));
+    QVERIFY2(file, qPrintable(file.error()));
     const AccessTable risks = *file->table(QStringLiteral("rizika"));
     const int value = column(risks, QStringLiteral("riziko"));
     const int deadline = column(risks, QStringLiteral("opatreni_termin"));
@@ -593,21 +587,21 @@ void TestLegacyReader::otherColumnTypesComeFromStoredBytes()
     QCOMPARE(risks.columns[deadline].type, AccessColumn::Type::Double);
     QCOMPARE(risks.columns[done].type, AccessColumn::Type::Boolean);
 
-    Rows rows;
-    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
+    const Result<Rows> rows = readAll(*file, QStringLiteral("rizika"));
+    QVERIFY2(rows, qPrintable(rows.error()));
     float twoAndHalf = 2.5f;
     qint32 bits = 0;
     std::memcpy(&bits, &twoAndHalf, 4);
-    QCOMPARE(rowWithId(rows, 3).value(value).typeId(), QMetaType::LongLong);
-    QCOMPARE(rowWithId(rows, 3).value(value).toLongLong(), qlonglong(bits));
+    QCOMPARE(rowWithId(*rows, 3).value(value).typeId(), QMetaType::LongLong);
+    QCOMPARE(rowWithId(*rows, 3).value(value).toLongLong(), qlonglong(bits));
     // A date is the number of days since 1899-12-30.
-    QCOMPARE(rowWithId(rows, 1).value(deadline).typeId(), QMetaType::Double);
-    QCOMPARE(rowWithId(rows, 1).value(deadline).toDouble(),
+    QCOMPARE(rowWithId(*rows, 1).value(deadline).typeId(), QMetaType::Double);
+    QCOMPARE(rowWithId(*rows, 1).value(deadline).toDouble(),
              double(QDate(1899, 12, 30).daysTo(QDate(2024, 3, 31))));
-    QVERIFY(!rowWithId(rows, 2).value(deadline).isValid());
+    QVERIFY(!rowWithId(*rows, 2).value(deadline).isValid());
     // Yes/No lives in the Null bit: risks 3 and 6 have the date, the others not.
     for (double id : {1, 2, 3, 4, 5, 6}) {
-        const QVariant yes = rowWithId(rows, id).value(done);
+        const QVariant yes = rowWithId(*rows, id).value(done);
         QCOMPARE(yes.typeId(), QMetaType::Bool);
         QCOMPARE(yes.toBool(), id == 3 || id == 6);
     }
@@ -623,14 +617,13 @@ void TestLegacyReader::deletedRowsAreSkipped()
     const qsizetype offset = slot.page + jet4::RowCountAt + 2 + slot.row * 2;
     jet4::put16(content, offset, jet4::u16(content, offset) | 0x8000);
 
-    QString error;
-    const auto file = AccessFile::open(write(QStringLiteral("deleted.mdb"), content), &error);
-    QVERIFY2(file, qPrintable(error));
-    Rows users;
-    QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
-    QCOMPARE(users.size(), 2);
-    QCOMPARE(users[0].value(0), QVariant(QStringLiteral("Administrator")));
-    QCOMPARE(users[1].value(0), QVariant(QStringLiteral("Dvořáková")));
+    const auto file = AccessFile::open(write(QStringLiteral("deleted.mdb"), content));
+    QVERIFY2(file, qPrintable(file.error()));
+    const Result<Rows> users = readAll(*file, QStringLiteral("uzivatele"));
+    QVERIFY2(users, qPrintable(users.error()));
+    QCOMPARE(users->size(), 2);
+    QCOMPARE(users->at(0).value(0), QVariant(QStringLiteral("Administrator")));
+    QCOMPARE(users->at(1).value(0), QVariant(QStringLiteral("Dvořáková")));
 }
 
 // Jet moves a row that grew to a new place and leaves its address at the old one; the new
@@ -660,40 +653,33 @@ void TestLegacyReader::movedRowsAreFollowed()
     const qsizetype old = page + jet4::RowCountAt + 2 + slot.row * 2;
     jet4::put16(content, old, jet4::u16(content, old) | 0x4000);
 
-    QString error;
-    const auto file = AccessFile::open(write(QStringLiteral("moved.mdb"), content), &error);
-    QVERIFY2(file, qPrintable(error));
-    Rows users;
-    QVERIFY2(readAll(*file, QStringLiteral("uzivatele"), &users, &error), qPrintable(error));
-    QCOMPARE(users.size(), 3);
-    QCOMPARE(users[1],
+    const auto file = AccessFile::open(write(QStringLiteral("moved.mdb"), content));
+    QVERIFY2(file, qPrintable(file.error()));
+    const Result<Rows> users = readAll(*file, QStringLiteral("uzivatele"));
+    QVERIFY2(users, qPrintable(users.error()));
+    QCOMPARE(users->size(), 3);
+    QCOMPARE(users->at(1),
              (Row{QStringLiteral("Novák"), QStringLiteral("tajne1"), QStringLiteral("bozp")}));
-    QCOMPARE(users[2].value(0), QVariant(QStringLiteral("Dvořáková")));
+    QCOMPARE(users->at(2).value(0), QVariant(QStringLiteral("Dvořáková")));
 }
 
 void TestLegacyReader::nestedReadsKeepTheirPlace()
 {
-    QString error;
-    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v2.mdb")), &error);
-    QVERIFY2(file, qPrintable(error));
-    Rows plain;
-    QVERIFY2(readAll(*file, QStringLiteral("rizika"), &plain, &error), qPrintable(error));
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v2.mdb")));
+    QVERIFY2(file, qPrintable(file.error()));
+    const Result<Rows> plain = readAll(*file, QStringLiteral("rizika"));
+    QVERIFY2(plain, qPrintable(plain.error()));
 
     Rows outer;
     int innerRows = 0;
-    const bool ok = file->readRows(
-        QStringLiteral("rizika"),
-        [&](const Row &row) {
-            outer.push_back(row);
-            Rows users;
-            QString innerError;
-            if (readAll(*file, QStringLiteral("uzivatele"), &users, &innerError))
-                innerRows += int(users.size());
-        },
-        &error);
-    QVERIFY2(ok, qPrintable(error));
+    const Result<void> read = file->readRows(QStringLiteral("rizika"), [&](const Row &row) {
+        outer.push_back(row);
+        if (const Result<Rows> users = readAll(*file, QStringLiteral("uzivatele")))
+            innerRows += int(users->size());
+    });
+    QVERIFY2(read, qPrintable(read.error()));
     QCOMPARE(innerRows, 3 * 6);
-    QCOMPARE(outer, plain);
+    QCOMPARE(outer, *plain);
 }
 
 void TestLegacyReader::encryptedReadsLikePlain()
@@ -705,12 +691,10 @@ void TestLegacyReader::encryptedReadsLikePlain()
     QVERIFY(plainBytes.contains(novak));
     QVERIFY(!encryptedBytes.contains(novak));
 
-    QString error;
-    const auto plain = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
-    QVERIFY2(plain, qPrintable(error));
-    const auto encrypted =
-        AccessFile::open(copy(QStringLiteral("legacy-v3-encrypted.mdb")), &error);
-    QVERIFY2(encrypted, qPrintable(error));
+    const auto plain = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")));
+    QVERIFY2(plain, qPrintable(plain.error()));
+    const auto encrypted = AccessFile::open(copy(QStringLiteral("legacy-v3-encrypted.mdb")));
+    QVERIFY2(encrypted, qPrintable(encrypted.error()));
     QCOMPARE(encrypted->tableNames(), plain->tableNames());
     int values = 0;
     for (const QString &table : plain->tableNames()) {
@@ -723,9 +707,11 @@ void TestLegacyReader::encryptedReadsLikePlain()
             QCOMPARE(b.columns[i].required, a.columns[i].required);
         }
         QCOMPARE(b.primaryKey, a.primaryKey);
-        Rows plainRows, encryptedRows;
-        QVERIFY2(readAll(*plain, table, &plainRows, &error), qPrintable(error));
-        QVERIFY2(readAll(*encrypted, table, &encryptedRows, &error), qPrintable(error));
+        const Result<Rows> plainRead = readAll(*plain, table);
+        const Result<Rows> encryptedRead = readAll(*encrypted, table);
+        QVERIFY2(plainRead, qPrintable(plainRead.error()));
+        QVERIFY2(encryptedRead, qPrintable(encryptedRead.error()));
+        const Rows &plainRows = *plainRead, &encryptedRows = *encryptedRead;
         QCOMPARE(encryptedRows.size(), plainRows.size());
         for (int r = 0; r < plainRows.size(); ++r) {
             QCOMPARE(encryptedRows[r].size(), plainRows[r].size());
@@ -789,11 +775,10 @@ void TestLegacyReader::hostileFilesAreRefused()
 {
     QFETCH(QByteArray, content);
     QFETCH(QString, says);
-    QString error;
-    const auto file = AccessFile::open(write(QStringLiteral("hostile.mdb"), content), &error);
+    const auto file = AccessFile::open(write(QStringLiteral("hostile.mdb"), content));
     QVERIFY(!file);
-    QVERIFY2(error.startsWith(QStringLiteral("Soubor ")), qPrintable(error));
-    QVERIFY2(error.contains(says), qPrintable(error));
+    QVERIFY2(file.error().startsWith(QStringLiteral("Soubor ")), qPrintable(file.error()));
+    QVERIFY2(file.error().contains(says), qPrintable(file.error()));
 }
 
 // Random damage to table definitions, maps and rows (values chosen to hit limits): the file
@@ -815,20 +800,17 @@ void TestLegacyReader::damagedPagesNeverCrash()
                     0, 1, 0xff, 0xffff, 0x7fff, 0x8000, 0x4000, 0xc000, random.bounded(65536u)};
                 jet4::put16(content, at, values[random.bounded(9)]);
             }
-            QString error;
-            const auto file =
-                AccessFile::open(write(QStringLiteral("damaged.mdb"), content), &error);
+            const auto file = AccessFile::open(write(QStringLiteral("damaged.mdb"), content));
             if (!file) {
-                QVERIFY(!error.isEmpty());
+                QVERIFY(!file.error().isEmpty());
                 ++refused;
                 continue;
             }
             ++opened;
             for (const QString &table : file->tableNames()) {
-                Rows rows;
-                error.clear();
-                if (!readAll(*file, table, &rows, &error))
-                    QVERIFY2(error.contains(table), qPrintable(error));
+                const Result<Rows> rows = readAll(*file, table);
+                if (!rows)
+                    QVERIFY2(rows.error().contains(table), qPrintable(rows.error()));
             }
         }
     }
@@ -844,13 +826,12 @@ void TestLegacyReader::readingLeavesTheFileUnchanged()
         const QByteArray before = fileBytes(path);
         const QDateTime modified = QFileInfo(path).lastModified();
         {
-            QString error;
-            const auto file = AccessFile::open(path, &error);
-            QVERIFY2(file, qPrintable(error));
+            const auto file = AccessFile::open(path);
+            QVERIFY2(file, qPrintable(file.error()));
             for (const QString &table : file->tableNames()) {
                 QVERIFY(file->table(table));
-                Rows rows;
-                QVERIFY2(readAll(*file, table, &rows, &error), qPrintable(error));
+                const Result<Rows> rows = readAll(*file, table);
+                QVERIFY2(rows, qPrintable(rows.error()));
             }
         }
         QCOMPARE(QCryptographicHash::hash(fileBytes(path), QCryptographicHash::Sha256),
@@ -859,28 +840,28 @@ void TestLegacyReader::readingLeavesTheFileUnchanged()
 
         // Read permission is all it needs.
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
-        QString error;
-        const auto readOnly = AccessFile::open(path, &error);
-        QVERIFY2(readOnly, qPrintable(error));
-        Rows rows;
-        QVERIFY2(readAll(*readOnly, QStringLiteral("rizika"), &rows, &error), qPrintable(error));
-        QCOMPARE(rows.size(), 6);
+        const auto readOnly = AccessFile::open(path);
+        QVERIFY2(readOnly, qPrintable(readOnly.error()));
+        const Result<Rows> rows = readAll(*readOnly, QStringLiteral("rizika"));
+        QVERIFY2(rows, qPrintable(rows.error()));
+        QCOMPARE(rows->size(), 6);
     }
 }
 
 void TestLegacyReader::unknownTableIsAnError()
 {
-    QString error;
-    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")), &error);
-    QVERIFY2(file, qPrintable(error));
+    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v3.mdb")));
+    QVERIFY2(file, qPrintable(file.error()));
     int calls = 0;
-    QVERIFY(!file->readRows(
-        QStringLiteral("MSysObjects"), [&](const Row &) { ++calls; }, &error));
+    const Result<void> read =
+        file->readRows(QStringLiteral("MSysObjects"), [&](const Row &) { ++calls; });
+    QVERIFY(!read);
     QCOMPARE(calls, 0);
-    QVERIFY2(error.contains(QStringLiteral("neexistuje")), qPrintable(error));
+    QVERIFY2(read.error().contains(QStringLiteral("neexistuje")), qPrintable(read.error()));
 
-    QVERIFY(!AccessFile::open(m_dir.filePath(QStringLiteral("chybi.mdb")), &error));
-    QVERIFY2(error.contains(QStringLiteral("neexistuje")), qPrintable(error));
+    const auto missing = AccessFile::open(m_dir.filePath(QStringLiteral("chybi.mdb")));
+    QVERIFY(!missing);
+    QVERIFY2(missing.error().contains(QStringLiteral("neexistuje")), qPrintable(missing.error()));
 }
 
 QTEST_GUILESS_MAIN(TestLegacyReader)
