@@ -41,10 +41,19 @@ namespace tamvel {
 
 namespace {
 
+// A menu item as the tables give it.
+struct ItemDef
+{
+    const char *name;
+    const char *caption;            // nullptr: a separator
+    std::function<void()> run = {}; // none for popup items: the browser acts on its choice
+};
+
 struct Item
 {
     QString name;
     QString caption; // empty: a separator
+    std::function<void()> run;
 };
 
 struct MenuDef
@@ -54,64 +63,14 @@ struct MenuDef
     QVector<Item> items;
 };
 
-MenuDef menuDef(const char *name, const char *caption,
-                std::initializer_list<std::pair<const char *, const char *>> items,
+MenuDef menuDef(const char *name, const char *caption, std::initializer_list<ItemDef> items,
                 const char *itemPrefix = "")
 {
     MenuDef def{QString::fromUtf8(name), QString::fromUtf8(caption), {}};
-    for (const auto &item : items)
-        def.items.append({QString::fromUtf8(itemPrefix) + QString::fromUtf8(item.first),
-                          item.second ? QString::fromUtf8(item.second) : QString()});
+    for (const ItemDef &item : items)
+        def.items.append({QString::fromUtf8(itemPrefix) + QString::fromUtf8(item.name),
+                          item.caption ? QString::fromUtf8(item.caption) : QString(), item.run});
     return def;
-}
-
-// The menu bar, left to right.
-QVector<MenuDef> menuBarMenus()
-{
-    return {
-        menuDef("mnuRizi", "Rizika",
-                {{"mnuRiziPreh", "Přehled rizik"},
-                 {"mnuRiziDilc", "Dílčí úkoly"},
-                 {"mnuRiziKone", "Konec"}}),
-        menuDef("mnuHodn", "Hodnocení",
-                {{"mnuHodnZava", "Závažnost"},
-                 {"mnuHodnPrav", "Pravděpodobnost"},
-                 {"mnuHodnFrek", "Frekvence"},
-                 {"mnuHodnBar1", nullptr},
-                 {"mnuHodnVypo", "Výpočet rizika"},
-                 {"mnuHodnUrov", "Úrovně rizika"}}),
-        menuDef("mnuCise", "Číselníky",
-                {{"mnuCisePrac", "Pracovník/činnost"},
-                 {"mnuCiseSyst", "Systémy"},
-                 {"mnuCiseBar1", nullptr},
-                 {"mnuCiseKate", "Kategorie nebezpečí"},
-                 {"mnuCiseDruh", "Druh nebezpečí"},
-                 {"mnuCisePosk", "Předmět poškození"},
-                 {"mnuCiseBar2", nullptr},
-                 {"mnuCiseTyp", "Typ předpisu"},
-                 {"mnuCisePred", "Předpisy"},
-                 {"mnuCisePoza", "Požadavky"},
-                 {"mnuCiseBar3", nullptr},
-                 {"mnuCiseOchr", "Ochranné prostředky (OOPP)"}}),
-        menuDef("mnuNast", "Nastavení",
-                {{"mnuNastVybe", "Výběr databáze"},
-                 {"mnuNastVytv", "Vytvoření databáze"},
-                 {"mnuNastKopi", "Kopie databáze"},
-                 {"mnuNastPrih", "Přihlášení"},
-                 {"mnuNastDoku", "Dokumenty"},
-                 {"mnuNastKone", "Konec"}}),
-        menuDef("mnuAdmi", "Administrace",
-                {{"mnuAdmiUziv", "Uživatelé"},
-                 {"mnuSkup", "Skupiny"},
-                 {"mnuZmen", "Změna hesla"},
-                 {"mnuAdmiVymaz", "Vymazání záznamů rizik"}}),
-        menuDef("mnuKonverze", "Konverze",
-                {{"mnuKonverze01", " x.0.x na x.1.x"},
-                 {"mnuKonverze12", " x.1.x na x.2.x"},
-                 {"mnuKonverze23", " x.2.x na x.3.x"}}),
-        menuDef("mnuNapo", "Nápověda",
-                {{"mnuNapoKont", "Kontext"}, {"mnuNapoOapl", "O aplikaci Tamvel"}}),
-    };
 }
 
 // The popups of the browsers; never in the menu bar. An item's name is the popup's name
@@ -119,7 +78,7 @@ QVector<MenuDef> menuBarMenus()
 QVector<MenuDef> popupMenus()
 {
     const auto edit = [](const char *name, const char *caption,
-                         std::initializer_list<std::pair<const char *, const char *>> extra = {}) {
+                         std::initializer_list<ItemDef> extra = {}) {
         MenuDef def = menuDef(name, caption,
                               {{"Novy", "&Nový"},
                                {"Bar1", nullptr},
@@ -182,7 +141,6 @@ MDITamvel::MDITamvel(Session &session, Interaction interaction, QWidget *parent)
     statusBar()->addWidget(m_userPanel, 1);
     statusBar()->addWidget(m_databasePanel, 3);
     buildMenus();
-    connectActions();
     applyWindowSize(WindowSize());
     refresh();
 
@@ -209,6 +167,60 @@ QString MDITamvel::title()
 
 void MDITamvel::buildMenus()
 {
+    const auto codeList = [this](const char *browser) {
+        return [this, name = QString::fromUtf8(browser)] { openCodeList(name); };
+    };
+    // The menu bar, left to right; each item says what choosing it does.
+    const QVector<MenuDef> bar = {
+        menuDef("mnuRizi", "Rizika",
+                {{"mnuRiziPreh", "Přehled rizik", [this] { openRiskOverview(); }},
+                 {"mnuRiziDilc", "Dílčí úkoly", [this] { openSubTasks(); }},
+                 {"mnuRiziKone", "Konec", [this] { close(); }}}),
+        menuDef("mnuHodn", "Hodnocení",
+                {{"mnuHodnZava", "Závažnost", codeList("frmZavaznostGrd")},
+                 {"mnuHodnPrav", "Pravděpodobnost", codeList("frmPravdepodobnostGrd")},
+                 {"mnuHodnFrek", "Frekvence", codeList("frmFrekvenceGrd")},
+                 {"mnuHodnBar1", nullptr},
+                 {"mnuHodnVypo", "Výpočet rizika", [this] { openFormulaEditor(); }},
+                 {"mnuHodnUrov", "Úrovně rizika", codeList("frmUrovneGrd")}}),
+        menuDef("mnuCise", "Číselníky",
+                {{"mnuCisePrac", "Pracovník/činnost", codeList("frmPracGrid")},
+                 {"mnuCiseSyst", "Systémy", [this] { openSystems(); }},
+                 {"mnuCiseBar1", nullptr},
+                 {"mnuCiseKate", "Kategorie nebezpečí", codeList("frmNebezpeciKateGrd")},
+                 {"mnuCiseDruh", "Druh nebezpečí", codeList("frmNebezpeciDruhGrd")},
+                 {"mnuCisePosk", "Předmět poškození", codeList("frmPoskozeniGrd")},
+                 {"mnuCiseBar2", nullptr},
+                 {"mnuCiseTyp", "Typ předpisu", codeList("frmTypGrd")},
+                 {"mnuCisePred", "Předpisy", codeList("frmPredpisGrd")},
+                 {"mnuCisePoza", "Požadavky", [this] { openRequirements(); }},
+                 {"mnuCiseBar3", nullptr},
+                 {"mnuCiseOchr", "Ochranné prostředky (OOPP)", codeList("frmOOPGrd")}}),
+        menuDef("mnuNast", "Nastavení",
+                {{"mnuNastVybe", "Výběr databáze", [this] { selectDatabase(); }},
+                 {"mnuNastVytv", "Vytvoření databáze", [this] { createDatabase(); }},
+                 {"mnuNastKopi", "Kopie databáze", [this] { copyDatabase(); }},
+                 {"mnuNastPrih", "Přihlášení",
+                  [this] {
+                      logIn();
+                      refresh();
+                  }},
+                 {"mnuNastDoku", "Dokumenty", [this] { chooseDocumentsFolder(); }},
+                 {"mnuNastKone", "Konec", [this] { close(); }}}),
+        menuDef("mnuAdmi", "Administrace",
+                {{"mnuAdmiUziv", "Uživatelé", [this] { openUsers(); }},
+                 {"mnuSkup", "Skupiny", [this] { openGroups(); }},
+                 {"mnuZmen", "Změna hesla", [this] { changePassword(); }},
+                 {"mnuAdmiVymaz", "Vymazání záznamů rizik", [this] { clearRisks(); }}}),
+        menuDef("mnuKonverze", "Konverze",
+                {{"mnuKonverze01", " x.0.x na x.1.x", [this] { convertStructure(0); }},
+                 {"mnuKonverze12", " x.1.x na x.2.x", [this] { convertStructure(1); }},
+                 {"mnuKonverze23", " x.2.x na x.3.x", [this] { convertStructure(2); }}}),
+        menuDef("mnuNapo", "Nápověda",
+                {{"mnuNapoKont", "Kontext", [this] { openHelp(); }},
+                 {"mnuNapoOapl", "O aplikaci Tamvel", [this] { showAbout(); }}}),
+    };
+
     const auto fill = [this](QMenu *menu, const MenuDef &def) {
         menu->setObjectName(def.name);
         m_menus.insert(def.name, menu);
@@ -217,96 +229,62 @@ void MDITamvel::buildMenus()
                 item.caption.isEmpty() ? menu->addSeparator() : menu->addAction(item.caption);
             action->setObjectName(item.name);
             m_actions.insert(item.name, action);
+            if (item.run)
+                connect(action, &QAction::triggered, this, item.run);
         }
     };
-    for (const MenuDef &def : menuBarMenus())
+    for (const MenuDef &def : bar)
         fill(menuBar()->addMenu(def.caption), def);
     for (const MenuDef &def : popupMenus())
         fill(new QMenu(def.caption, this), def);
 }
 
-void MDITamvel::connectActions()
+void MDITamvel::openSubTasks()
 {
-    const auto on = [this](const char *name, void (MDITamvel::*slot)()) {
-        connect(action(QString::fromUtf8(name)), &QAction::triggered, this, slot);
-    };
-    for (const char *exit : {"mnuRiziKone", "mnuNastKone"})
-        connect(action(QString::fromUtf8(exit)), &QAction::triggered, this, &QWidget::close);
-    on("mnuNastVybe", &MDITamvel::selectDatabase);
-    on("mnuNastVytv", &MDITamvel::createDatabase);
-    on("mnuNastKopi", &MDITamvel::copyDatabase);
-    on("mnuAdmiVymaz", &MDITamvel::clearRisks);
-    on("mnuNastDoku", &MDITamvel::chooseDocumentsFolder);
-    const std::pair<const char *, int> conversions[] = {
-        {"mnuKonverze01", 0}, {"mnuKonverze12", 1}, {"mnuKonverze23", 2}};
-    for (const auto &[item, source] : conversions)
-        connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
-                [this, source = source] { convertStructure(source); });
-    on("mnuNapoOapl", &MDITamvel::showAbout);
-    on("mnuZmen", &MDITamvel::changePassword);
-    const std::pair<const char *, const char *> codeLists[] = {
-        {"mnuCisePrac", "frmPracGrid"},
-        {"mnuCiseKate", "frmNebezpeciKateGrd"},
-        {"mnuCiseDruh", "frmNebezpeciDruhGrd"},
-        {"mnuCisePosk", "frmPoskozeniGrd"},
-        {"mnuCiseOchr", "frmOOPGrd"},
-        {"mnuHodnZava", "frmZavaznostGrd"},
-        {"mnuHodnPrav", "frmPravdepodobnostGrd"},
-        {"mnuHodnFrek", "frmFrekvenceGrd"},
-        {"mnuHodnUrov", "frmUrovneGrd"},
-        {"mnuCiseTyp", "frmTypGrd"},
-        {"mnuCisePred", "frmPredpisGrd"}};
-    for (const auto &[item, browser] : codeLists) {
-        const QString name = QString::fromUtf8(browser);
-        connect(action(QString::fromUtf8(item)), &QAction::triggered, this,
-                [this, name] { openCodeList(name); });
-    }
-    connect(action(QStringLiteral("mnuRiziPreh")), &QAction::triggered, this,
-            &MDITamvel::openRiskOverview);
-    connect(action(QStringLiteral("mnuRiziDilc")), &QAction::triggered, this, [this] {
-        if (Database *db = m_session.database())
-            showChild(QStringLiteral("frmDilci"),
-                      [&] { return new FrmDilci(*db, m_interaction.messages, *this); });
+    if (Database *db = m_session.database())
+        showChild(QStringLiteral("frmDilci"),
+                  [&] { return new FrmDilci(*db, m_interaction.messages, *this); });
+}
+
+void MDITamvel::openFormulaEditor()
+{
+    Database *db = m_session.database();
+    if (!db)
+        return;
+    showChild(QStringLiteral("frmVypocet"), [&] {
+        auto *editor = new FrmVypocet(*db, m_interaction.messages);
+        connect(editor, &FrmVypocet::saved, this, &MDITamvel::loadActiveFormula);
+        return editor;
     });
-    connect(action(QStringLiteral("mnuHodnVypo")), &QAction::triggered, this, [this] {
-        Database *db = m_session.database();
-        if (!db)
-            return;
-        showChild(QStringLiteral("frmVypocet"), [&] {
-            auto *editor = new FrmVypocet(*db, m_interaction.messages);
-            connect(editor, &FrmVypocet::saved, this, &MDITamvel::loadActiveFormula);
-            return editor;
+}
+
+void MDITamvel::openSystems()
+{
+    if (Database *db = m_session.database())
+        showChild(QStringLiteral("frmSystemy"),
+                  [&] { return new codelists::FrmSystemy(*db, m_interaction.messages, *this); });
+}
+
+void MDITamvel::openRequirements()
+{
+    if (Database *db = m_session.database())
+        showChild(QStringLiteral("frmPozadavky"),
+                  [&] { return new codelists::FrmPozadavky(*db, m_interaction.messages, *this); });
+}
+
+void MDITamvel::openUsers()
+{
+    if (Database *db = m_session.database())
+        showChild(QStringLiteral("frmUzivatele"), [&] {
+            return new FrmUzivatele(*db, m_session.userName, m_interaction.messages);
         });
-    });
-    connect(action(QStringLiteral("mnuCiseSyst")), &QAction::triggered, this, [this] {
-        if (Database *db = m_session.database())
-            showChild(QStringLiteral("frmSystemy"), [&] {
-                return new codelists::FrmSystemy(*db, m_interaction.messages, *this);
-            });
-    });
-    connect(action(QStringLiteral("mnuCisePoza")), &QAction::triggered, this, [this] {
-        if (Database *db = m_session.database())
-            showChild(QStringLiteral("frmPozadavky"), [&] {
-                return new codelists::FrmPozadavky(*db, m_interaction.messages, *this);
-            });
-    });
-    connect(action(QStringLiteral("mnuAdmiUziv")), &QAction::triggered, this, [this] {
-        if (Database *db = m_session.database())
-            showChild(QStringLiteral("frmUzivatele"), [&] {
-                return new FrmUzivatele(*db, m_session.userName, m_interaction.messages);
-            });
-    });
-    connect(action(QStringLiteral("mnuSkup")), &QAction::triggered, this, [this] {
-        if (Database *db = m_session.database())
-            showChild(QStringLiteral("frmSkupina"),
-                      [&] { return new FrmSkupina(*db, m_interaction.messages); });
-    });
-    connect(action(QStringLiteral("mnuNastPrih")), &QAction::triggered, this, [this] {
-        logIn();
-        refresh();
-    });
-    connect(action(QStringLiteral("mnuNapoKont")), &QAction::triggered, this,
-            [this] { openHelp(); });
+}
+
+void MDITamvel::openGroups()
+{
+    if (Database *db = m_session.database())
+        showChild(QStringLiteral("frmSkupina"),
+                  [&] { return new FrmSkupina(*db, m_interaction.messages); });
 }
 
 void MDITamvel::changeEvent(QEvent *event)

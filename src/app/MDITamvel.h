@@ -90,8 +90,8 @@ protected:
 
 private:
     void queueActivation();
+    // The menu bar, whose items are connected as they are made, and the browsers' popups.
     void buildMenus();
-    void connectActions();
     void applyWindowSize(const WindowSize &size);
     WindowSize currentWindowSize() const;
     void saveWindowSize();
@@ -109,6 +109,12 @@ private:
     void chooseDocumentsFolder();
     void showAbout();
     void changePassword();
+    void openSubTasks();
+    void openFormulaEditor();
+    void openSystems();
+    void openRequirements();
+    void openUsers();
+    void openGroups();
 
     Session &m_session;
     Interaction m_interaction;
