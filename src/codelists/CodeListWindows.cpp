@@ -138,10 +138,14 @@ CodeListEditor::CodeListEditor(const CodeList &codeList, EditMode mode, const QS
                                Database &db, Messages &messages, FrmCodeListGrid *browser,
                                QWidget *parent)
     : QWidget(parent), m_list(codeList), m_mode(mode), m_db(db), m_messages(messages),
-      m_browser(browser), m_save(new QPushButton(this))
+      m_browser(browser)
 {
     setObjectName(codeList.editorName);
     setWindowTitle(codeList.editorTitle + captionSuffix(mode));
+    // Made before the inputs: the save button comes first in the tab order.
+    const SaveCancelRow buttons = saveCancelRow(
+        this, mode == EditMode::Delete ? QStringLiteral("Vymazat") : QStringLiteral("Uložit"));
+    m_save = buttons.save;
 
     auto *frame = new QGroupBox(codeList.frameCaption, this);
     frame->setObjectName(codeList.frameName);
@@ -173,23 +177,16 @@ CodeListEditor::CodeListEditor(const CodeList &codeList, EditMode mode, const QS
         m_inputs << widget;
     }
 
-    m_save->setObjectName(QStringLiteral("cmdUlozit"));
-    m_save->setText(mode == EditMode::Delete ? QStringLiteral("Vymazat")
-                                             : QStringLiteral("Uložit"));
+    // Storno comes last.
+    if (!m_inputs.isEmpty())
+        setTabOrder(m_inputs.last(), buttons.cancel);
     m_save->setVisible(mode != EditMode::View);
     m_save->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Storno"), this);
-    cancel->setObjectName(QStringLiteral("cmdStorno"));
     connect(m_save, &QPushButton::clicked, this, &CodeListEditor::save);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
 
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(frame);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
 
     activated();
     if (mode == EditMode::New) {

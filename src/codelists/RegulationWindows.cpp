@@ -66,11 +66,9 @@ FrmPredpis::FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &message
     QPushButton *add = button(this, "cmdPridat", QStringLiteral("Přidat"));
     QPushButton *remove = button(this, "cmdOdebrat", QStringLiteral("Odebrat"));
     QPushButton *show = button(this, "cmdZobrazit", QStringLiteral("Zobrazit"));
-    QPushButton *save =
-        button(this, "cmdUlozit",
-               mode == EditMode::Delete ? QStringLiteral("Vymazat") : QStringLiteral("Uložit"));
-    QPushButton *cancel = button(this, "cmdStorno", QStringLiteral("Storno"));
-    save->setVisible(mode != EditMode::View);
+    const SaveCancelRow buttons = saveCancelRow(
+        this, mode == EditMode::Delete ? QStringLiteral("Vymazat") : QStringLiteral("Uložit"));
+    buttons.save->setVisible(mode != EditMode::View);
     connect(add, &QPushButton::clicked, this, [this] {
         if (!requireDocumentsFolder(m_folder, m_messages))
             return;
@@ -80,8 +78,7 @@ FrmPredpis::FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &message
     });
     connect(remove, &QPushButton::clicked, this, &FrmPredpis::removeDocuments);
     connect(show, &QPushButton::clicked, this, &FrmPredpis::showDocument);
-    connect(save, &QPushButton::clicked, this, &FrmPredpis::save);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    connect(buttons.save, &QPushButton::clicked, this, &FrmPredpis::save);
 
     auto *documentButtons = new QVBoxLayout;
     documentButtons->addWidget(add);
@@ -99,13 +96,9 @@ FrmPredpis::FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &message
     form->addRow(QStringLiteral("Vydáno :"), m_issued);
     form->addRow(QStringLiteral("Poznámka :"), m_note);
     form->addRow(QStringLiteral("Dokumenty :"), documents);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     resize(560, 380);
 
     activated();

@@ -5,6 +5,7 @@
 #include "core/Messages.h"
 #include "db/DbError.h"
 
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
@@ -26,6 +27,28 @@ template <class W> W *named(W *widget, const char *name)
 inline QPushButton *button(QWidget *parent, const char *name, const QString &caption)
 {
     return named(new QPushButton(caption, parent), name);
+}
+
+// The row that ends an editor, at its right: the confirming button (cmdUlozit) and Storno
+// (cmdStorno), which closes the window. The buttons are made in that order, so they follow
+// the controls made before them in the tab order.
+struct SaveCancelRow
+{
+    QHBoxLayout *layout;
+    QPushButton *save;
+    QPushButton *cancel;
+};
+
+inline SaveCancelRow saveCancelRow(QWidget *window,
+                                   const QString &saveCaption = QStringLiteral("Uložit"))
+{
+    SaveCancelRow row{new QHBoxLayout, button(window, "cmdUlozit", saveCaption),
+                      button(window, "cmdStorno", QStringLiteral("Storno"))};
+    row.layout->addStretch();
+    row.layout->addWidget(row.save);
+    row.layout->addWidget(row.cancel);
+    QObject::connect(row.cancel, &QPushButton::clicked, window, &QWidget::close);
+    return row;
 }
 
 inline QLineEdit *lineEdit(QWidget *parent, const char *name, int maxLength)
