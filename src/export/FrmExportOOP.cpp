@@ -5,6 +5,7 @@
 #include "core/Messages.h"
 #include "db/Database.h"
 #include "export/FrmAnimCopy.h"
+#include "export/Workbook.h"
 #include "ui/Widgets.h"
 
 #include <QDesktopServices>
@@ -257,10 +258,7 @@ void FrmExportOOP::runExport()
         }))
         return;
 
-    // The old file is replaced only once the new workbook is complete.
-    if (QFileInfo::exists(path) &&
-        !m_messages.ask(QStringLiteral("Existující soubor"),
-                        QStringLiteral("Soubor %1 již existuje! Chcete jej přepsat?").arg(path)))
+    if (!exports::mayOverwrite(path, m_messages))
         return;
 
     exports::ExportResult result;

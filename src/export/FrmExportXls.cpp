@@ -4,6 +4,7 @@
 #include "core/Messages.h"
 #include "db/Database.h"
 #include "export/FrmAnimCopy.h"
+#include "export/Workbook.h"
 #include "risks/RiskFields.h"
 
 #include <QCheckBox>
@@ -218,10 +219,7 @@ void FrmExportXls::runExport()
         return;
     }
 
-    // The old file is replaced only once the new workbook is complete.
-    if (QFileInfo::exists(path) &&
-        !m_messages.ask(QStringLiteral("Existující soubor"),
-                        QStringLiteral("Soubor %1 již existuje! Chcete jej přepsat?").arg(path)))
+    if (!exports::mayOverwrite(path, m_messages))
         return;
 
     exports::ExportResult result;

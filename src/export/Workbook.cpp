@@ -1,6 +1,9 @@
 #include "export/Workbook.h"
 
+#include "core/Messages.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -72,6 +75,13 @@ void Workbook::fitToPageWidth(lxw_worksheet *sheet)
 {
     if (sheet)
         worksheet_fit_to_pages(sheet, 1, 0);
+}
+
+bool mayOverwrite(const QString &path, Messages &messages)
+{
+    return !QFileInfo::exists(path) ||
+           messages.ask(QStringLiteral("Existující soubor"),
+                        QStringLiteral("Soubor %1 již existuje! Chcete jej přepsat?").arg(path));
 }
 
 } // namespace tamvel::exports

@@ -4,7 +4,11 @@
 
 #include <xlsxwriter.h>
 
-namespace tamvel::exports {
+namespace tamvel {
+
+class Messages;
+
+namespace exports {
 
 // Owns one libxlsxwriter workbook: closes (and so writes) it once, frees it on every path.
 // Texts cross into the library as UTF-8.
@@ -43,4 +47,9 @@ private:
     lxw_workbook *m_book = nullptr;
 };
 
-} // namespace tamvel::exports
+// Whether a workbook may be written at path: a file already there is replaced only when the
+// user says so, and only once the new workbook is complete.
+bool mayOverwrite(const QString &path, Messages &messages);
+
+} // namespace exports
+} // namespace tamvel
