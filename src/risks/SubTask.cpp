@@ -10,17 +10,16 @@ namespace {
 struct ModeText
 {
     EditMode mode;
-    const char *word;
     const char *caption;
     const char *button;
 };
 
 const ModeText Modes[] = {
-    {EditMode::New, "novy", "Dílčí úkol (Nový záznam)", "Uložit"},
-    {EditMode::Edit, "upravit", "Dílčí úkol (Upravit záznam)", "Uložit"},
-    {EditMode::Delete, "vymazat", "Dílčí úkol (Vymazat záznam)", "Vymazat"},
-    {EditMode::View, "zobrazit", "Dílčí úkol (Zobrazit záznam)", ""},
-    {EditMode::ViewFromOverview, "zobrazitdu", "Dílčí úkol (Zobrazit záznam)", ""},
+    {EditMode::New, "Dílčí úkol (Nový záznam)", "Uložit"},
+    {EditMode::Edit, "Dílčí úkol (Upravit záznam)", "Uložit"},
+    {EditMode::Delete, "Dílčí úkol (Vymazat záznam)", "Vymazat"},
+    {EditMode::View, "Dílčí úkol (Zobrazit záznam)", ""},
+    {EditMode::ViewFromOverview, "Dílčí úkol (Zobrazit záznam)", ""},
 };
 
 const ModeText &textOf(EditMode mode)
