@@ -579,7 +579,9 @@ RiskRecord FrmRiziko::record() const
 void FrmRiziko::compute()
 {
     try {
-        m_value->setText(computeValue(m_db, m_messages, record()));
+        const ComputedValue computed = computeValue(m_db, record());
+        showPrompts(m_messages, computed.notices);
+        m_value->setText(computed.value);
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
         return;
@@ -618,6 +620,8 @@ void FrmRiziko::focusField(const QString &column)
 
 void FrmRiziko::save()
 {
+    if (m_mode == EditMode::View)
+        return;
     // Every date field must hold a real date before anything is saved.
     for (DateField *field : {m_correctiveDue, m_correctiveDone, m_programmeDue, m_programmeDone}) {
         if (!field->date()) {
@@ -634,31 +638,39 @@ void FrmRiziko::save()
         m_mode = EditMode::New;
         m_copy = false;
     }
-    RiskRecord now = record();
-    RiskSaveResult result;
+    RiskSaveCheck check;
     try {
-        result = saveRisk(m_db, m_mode, m_opened, now, m_activeFormula, m_messages);
+        check = checkRiskSave(m_db, m_mode, m_opened, record());
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
         return;
     }
     if (m_mode == EditMode::New || m_mode == EditMode::Edit)
-        m_value->setText(now.value);
-    switch (result.outcome) {
-    case RiskSaveResult::Refused:
-        focusField(result.focus);
-        if (result.focus == QStringLiteral("system") && !m_system->text().isEmpty()) {
+        m_value->setText(check.risk.value);
+    if (!showPrompts(m_messages, check.prompts)) {
+        focusField(check.focus);
+        if (check.focus == QStringLiteral("system") && !m_system->text().isEmpty()) {
             m_pages->setCurrentIndex(0);
             m_system->setFocus();
             m_system->selectAll();
         }
         return;
-    case RiskSaveResult::Unchanged:
+    }
+    if (check.unchanged) {
         close();
         return;
-    case RiskSaveResult::Saved:
-        break;
     }
+    RiskCommit result;
+    try {
+        result = commitRiskSave(m_db, m_mode, m_opened, check.risk, m_activeFormula);
+    } catch (const DbError &e) {
+        m_messages.fail(QStringLiteral("Riziko"),
+                        QStringLiteral("Riziko nebylo uloženo, nic se nezměnilo.\n") +
+                            e.describe());
+        return;
+    }
+    if (!result.skippedEquipment.isEmpty())
+        showPrompts(m_messages, {skippedEquipmentNotice(result.skippedEquipment)});
     emit saved(result.id);
     if (result.closedNow &&
         m_messages.ask(QStringLiteral("Kopie uzavřeného rizika"),

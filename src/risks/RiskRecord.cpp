@@ -1,7 +1,6 @@
 #include "risks/RiskRecord.h"
 
 #include "codelists/SystemPaths.h"
-#include "core/Messages.h"
 #include "db/Database.h"
 #include "risks/RiskFields.h"
 #include "risks/RiskValue.h"
@@ -105,6 +104,66 @@ const QString SummaryUpdate = QStringLiteral(
     "oopp_chybejici = CASE WHEN EXISTS (SELECT 1 FROM oop_rizika o WHERE o.id_riziko = "
     "rizika.id_riziko AND o.oop_poskytnuto = 'n') THEN 'ano' ELSE 'ne' END");
 
+// Entering either completion date closes the risk.
+bool closes(const RiskRecord &opened, const RiskRecord &now)
+{
+    return now.correctiveDone != opened.correctiveDone || now.programmeDone != opened.programmeDone;
+}
+
+qint64 insertRow(Database &db, const RiskRecord &risk)
+{
+    const qint64 id =
+        db.scalarInt(QStringLiteral("SELECT coalesce(max(id_riziko), 0) + 1 FROM rizika"));
+    Values values{id};
+    values += rowValues(risk);
+    db.execute(QStringLiteral("INSERT INTO rizika (id_riziko, %1) VALUES (?%2)")
+                   .arg(recordColumns(), QStringLiteral(", ?").repeated(values.size() - 1)),
+               values);
+    return id;
+}
+
+void updateRow(Database &db, qint64 id, const RiskRecord &risk)
+{
+    Values values = rowValues(risk);
+    values << id;
+    const QString assignments =
+        QString(recordColumns()).replace(QStringLiteral(", "), QStringLiteral(" = ?, ")) +
+        QStringLiteral(" = ?");
+    if (db.execute(QStringLiteral("UPDATE rizika SET %1 WHERE id_riziko = ?").arg(assignments),
+                   values) != 1)
+        throw DbError(0, QStringLiteral("Riziko %1 již neexistuje.").arg(id));
+}
+
+// Writes the equipment and the sub-tasks of the risk; returns the equipment left out
+// because it was listed both as provided and as missing.
+QStringList writeAttachments(Database &db, qint64 id, const RiskRecord &risk)
+{
+    QStringList stored, skipped;
+    for (const EquipmentLine &line : risk.equipment) {
+        const QString name = line.name.trimmed();
+        if (name.isEmpty() || line.flag.isEmpty())
+            continue;
+        // One row per risk and equipment: the first line wins, the user is told.
+        if (stored.contains(name)) {
+            skipped << name;
+            continue;
+        }
+        stored << name;
+        db.execute(QStringLiteral("INSERT INTO oop_rizika (id_riziko, oop, oop_poskytnuto) "
+                                  "VALUES (?, ?, ?)"),
+                   {id, name, line.flag});
+    }
+    for (const SubTask &task : risk.subTasks) {
+        if (task.task.trimmed().isEmpty() || !task.deadline.isValid() ||
+            task.responsible.trimmed().isEmpty())
+            continue;
+        db.execute(QStringLiteral("INSERT INTO dilci_ukoly (id_riziko, termin, ukol, zodpovida) "
+                                  "VALUES (?, ?, ?, ?)"),
+                   {id, task.deadline, task.task.trimmed(), task.responsible.trimmed()});
+    }
+    return skipped;
+}
+
 } // namespace
 
 void refreshSummaryFields(Database &db, qint64 id)
@@ -197,141 +256,113 @@ QString closingFormula(Database &db, qint64 id)
                          {id});
 }
 
-QString computeValue(Database &db, Messages &messages, const RiskRecord &risk)
+ComputedValue computeValue(Database &db, const RiskRecord &risk)
 {
-    if (risk.severity.trimmed().isEmpty()) {
-        messages.fail(QStringLiteral("Závažnost"), QStringLiteral("Závažnost musí být zvolena"));
-        return QString();
-    }
-    if (risk.probability.trimmed().isEmpty()) {
-        messages.fail(QStringLiteral("Pravděpodobnost"),
-                      QStringLiteral("Pravděpodobnost musí být zvolena"));
-        return QString();
-    }
-    const std::optional<double> value =
-        evaluateRatings(db, messages, risk.severity, risk.probability, risk.frequency);
-    return value ? valueText(*value) : QString();
+    if (risk.severity.trimmed().isEmpty())
+        return {QString(),
+                {Prompt::tell(QStringLiteral("Závažnost"),
+                              QStringLiteral("Závažnost musí být zvolena"))}};
+    if (risk.probability.trimmed().isEmpty())
+        return {QString(),
+                {Prompt::tell(QStringLiteral("Pravděpodobnost"),
+                              QStringLiteral("Pravděpodobnost musí být zvolena"))}};
+    const Evaluation evaluation =
+        evaluateRatings(db, risk.severity, risk.probability, risk.frequency);
+    return {evaluation.value ? valueText(*evaluation.value) : QString(), evaluation.notices};
 }
 
-RiskSaveResult saveRisk(Database &db, EditMode mode, const RiskRecord &opened, RiskRecord &now,
-                        const QString &activeFormula, Messages &messages)
+RiskSaveCheck checkRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
+                            const RiskRecord &now)
 {
-    RiskSaveResult result;
-    if (mode == EditMode::View)
-        return result;
-    if (mode != EditMode::Delete) {
-        for (const RiskField &f : riskFields()) {
-            if (!f.requiredText.isEmpty() && (now.*f.text).trimmed().isEmpty()) {
-                messages.warn(f.requiredTitle, f.requiredText);
-                result.focus = f.column;
-                return result;
-            }
+    RiskSaveCheck check;
+    check.risk = now;
+    if (mode == EditMode::View) {
+        check.unchanged = true;
+        return check;
+    }
+    if (mode == EditMode::Delete)
+        return check;
+    for (const RiskField &f : riskFields()) {
+        if (!f.requiredText.isEmpty() && (now.*f.text).trimmed().isEmpty()) {
+            check.prompts << Prompt::refuse(f.requiredTitle, f.requiredText);
+            check.focus = f.column;
+            return check;
         }
-        now.value = computeValue(db, messages, now);
-        const bool closing = now.correctiveDone != opened.correctiveDone ||
-                             now.programmeDone != opened.programmeDone;
-        if (closing && !messages.ask(QStringLiteral("Uzavření rizika"),
+    }
+    const ComputedValue computed = computeValue(db, now);
+    check.risk.value = computed.value;
+    check.prompts += computed.notices;
+    if (closes(opened, now))
+        check.prompts << Prompt::ask(QStringLiteral("Uzavření rizika"),
                                      QStringLiteral("Vyplněním položky Splněno dojde k uzavření "
-                                                    "rizika! Chcete pokračovat?")))
-            return result;
-        if (mode == EditMode::New || now.identity() != opened.identity()) {
-            Values values;
-            for (const QString &value : now.identity())
-                values << value;
-            values << dateValue(now.correctiveDone) << dateValue(now.programmeDone);
-            const qint64 same = db.scalarInt(sameRiskQuery(), values);
-            if (same != 0) {
-                messages.fail(QStringLiteral("Riziko"),
-                              QStringLiteral("Toto riziko již existuje ! Změňte některou položku "
-                                             "záložky Riziko."));
-                result.focus = QStringLiteral("system");
-                return result;
-            }
-        }
-        if (mode == EditMode::Edit && now.fields() == opened.fields() &&
-            now.equipment == opened.equipment && now.subTasks == opened.subTasks) {
-            result.outcome = RiskSaveResult::Unchanged;
-            return result;
+                                                    "rizika! Chcete pokračovat?"));
+    const bool adding = mode == EditMode::New || mode == EditMode::Copy;
+    if (adding || now.identity() != opened.identity()) {
+        Values values;
+        for (const QString &value : now.identity())
+            values << value;
+        values << dateValue(now.correctiveDone) << dateValue(now.programmeDone);
+        if (db.scalarInt(sameRiskQuery(), values) != 0) {
+            check.prompts << Prompt::refuse(QStringLiteral("Riziko"),
+                                            QStringLiteral("Toto riziko již existuje ! Změňte "
+                                                           "některou položku záložky Riziko."),
+                                            Messages::Tone::Critical);
+            check.focus = QStringLiteral("system");
+            return check;
         }
     }
+    check.unchanged = mode == EditMode::Edit && check.risk.fields() == opened.fields() &&
+                      now.equipment == opened.equipment && now.subTasks == opened.subTasks;
+    return check;
+}
 
-    qint64 id = opened.id;
-    try {
-        Transaction transaction(db);
-        if (mode == EditMode::New) {
-            id = db.scalarInt(QStringLiteral("SELECT coalesce(max(id_riziko), 0) + 1 FROM rizika"));
-            Values values{id};
-            values += rowValues(now);
-            db.execute(QStringLiteral("INSERT INTO rizika (id_riziko, %1) VALUES (?%2)")
-                           .arg(recordColumns(), QStringLiteral(", ?").repeated(values.size() - 1)),
-                       values);
-        } else if (mode == EditMode::Edit) {
-            Values values = rowValues(now);
-            values << id;
-            const QString assignments =
-                QString(recordColumns()).replace(QStringLiteral(", "), QStringLiteral(" = ?, ")) +
-                QStringLiteral(" = ?");
-            if (db.execute(
-                    QStringLiteral("UPDATE rizika SET %1 WHERE id_riziko = ?").arg(assignments),
-                    values) != 1)
-                throw DbError(0, QStringLiteral("Riziko %1 již neexistuje.").arg(id));
-        } else {
-            db.execute(QStringLiteral("DELETE FROM rizika WHERE id_riziko = ?"), {id});
-        }
-
-        db.execute(QStringLiteral("DELETE FROM oop_rizika WHERE id_riziko = ?"), {id});
-        db.execute(QStringLiteral("DELETE FROM dilci_ukoly WHERE id_riziko = ?"), {id});
-        if (mode != EditMode::Delete) {
-            QStringList stored;
-            for (const EquipmentLine &line : std::as_const(now.equipment)) {
-                const QString name = line.name.trimmed();
-                if (name.isEmpty() || line.flag.isEmpty())
-                    continue;
-                // One row per risk and equipment: the first line wins, the user is told.
-                if (stored.contains(name)) {
-                    result.skippedEquipment << name;
-                    continue;
-                }
-                stored << name;
-                db.execute(QStringLiteral("INSERT INTO oop_rizika (id_riziko, oop, "
-                                          "oop_poskytnuto) VALUES (?, ?, ?)"),
-                           {id, name, line.flag});
-            }
-            for (const SubTask &task : std::as_const(now.subTasks)) {
-                if (task.task.trimmed().isEmpty() || !task.deadline.isValid() ||
-                    task.responsible.trimmed().isEmpty())
-                    continue;
-                db.execute(QStringLiteral("INSERT INTO dilci_ukoly (id_riziko, termin, ukol, "
-                                          "zodpovida) VALUES (?, ?, ?, ?)"),
-                           {id, task.deadline, task.task.trimmed(), task.responsible.trimmed()});
-            }
-            systems::refreshOpenRiskPaths(db, now.system.trimmed());
-            refreshSummaryFields(db, id);
-            if (now.correctiveDone != opened.correctiveDone ||
-                now.programmeDone != opened.programmeDone) {
-                db.execute(QStringLiteral("DELETE FROM rizika_uzavrene WHERE id_riziko = ?"), {id});
-                db.execute(QStringLiteral("INSERT INTO rizika_uzavrene (id_riziko, algoritmus) "
-                                          "VALUES (?, ?)"),
-                           {id, activeFormula});
-                result.closedNow = true;
-            }
-        }
-        transaction.commit();
-    } catch (const DbError &e) {
-        messages.fail(QStringLiteral("Riziko"),
-                      QStringLiteral("Riziko nebylo uloženo, nic se nezměnilo.\n") + e.describe());
-        result.skippedEquipment.clear();
-        result.closedNow = false;
+RiskCommit commitRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
+                          const RiskRecord &risk, const QString &activeFormula)
+{
+    RiskCommit result;
+    result.id = opened.id;
+    Transaction transaction(db);
+    switch (mode) {
+    case EditMode::New:
+    case EditMode::Copy:
+        result.id = insertRow(db, risk);
+        break;
+    case EditMode::Edit:
+        updateRow(db, result.id, risk);
+        break;
+    case EditMode::Delete:
+        db.execute(QStringLiteral("DELETE FROM rizika WHERE id_riziko = ?"), {result.id});
+        break;
+    case EditMode::View:
+    case EditMode::ViewFromOverview:
         return result;
     }
-    if (!result.skippedEquipment.isEmpty())
-        messages.warn(QStringLiteral("OOPP"),
-                      QStringLiteral("Tyto ochranné prostředky jsou uvedeny jako poskytnuté i "
-                                     "chybějící; uložen byl jen první řádek: %1")
-                          .arg(result.skippedEquipment.join(QStringLiteral(", "))));
-    result.outcome = RiskSaveResult::Saved;
-    result.id = id;
+    db.execute(QStringLiteral("DELETE FROM oop_rizika WHERE id_riziko = ?"), {result.id});
+    db.execute(QStringLiteral("DELETE FROM dilci_ukoly WHERE id_riziko = ?"), {result.id});
+    if (mode != EditMode::Delete) {
+        result.skippedEquipment = writeAttachments(db, result.id, risk);
+        systems::refreshOpenRiskPaths(db, risk.system.trimmed());
+        refreshSummaryFields(db, result.id);
+        if (closes(opened, risk)) {
+            db.execute(QStringLiteral("DELETE FROM rizika_uzavrene WHERE id_riziko = ?"),
+                       {result.id});
+            db.execute(QStringLiteral("INSERT INTO rizika_uzavrene (id_riziko, algoritmus) "
+                                      "VALUES (?, ?)"),
+                       {result.id, activeFormula});
+            result.closedNow = true;
+        }
+    }
+    transaction.commit();
     return result;
+}
+
+Prompt skippedEquipmentNotice(const QStringList &names)
+{
+    return Prompt::tell(QStringLiteral("OOPP"),
+                        QStringLiteral("Tyto ochranné prostředky jsou uvedeny jako poskytnuté i "
+                                       "chybějící; uložen byl jen první řádek: %1")
+                            .arg(names.join(QStringLiteral(", "))),
+                        Messages::Tone::Warning);
 }
 
 } // namespace tamvel::risks

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/EditMode.h"
+#include "core/Prompts.h"
 #include "risks/Attachments.h"
 
 #include "db/RiskState.h"
@@ -15,7 +16,6 @@
 namespace tamvel {
 
 class Database;
-class Messages;
 
 namespace risks {
 
@@ -78,24 +78,43 @@ qint64 refreshAllSummaryFields(Database &db);
 // The risk value as the editor shows it: the user's number format, decimal comma.
 QString valueText(double value);
 
-struct RiskSaveResult
+// "Vypočítat": the active formula over the three ratings. The value is empty when it cannot
+// be computed; the notices say why.
+struct ComputedValue
 {
-    enum Outcome { Refused, Unchanged, Saved };
-    Outcome outcome = Refused;
-    QString focus; // the column of the field to show after a refusal; empty: none
-    qint64 id = 0;
-    bool closedNow = false;       // a completion date was entered: ask about an open copy
-    QStringList skippedEquipment; // equipment listed both as provided and as missing
+    QString value;
+    QVector<Prompt> notices;
+};
+ComputedValue computeValue(Database &db, const RiskRecord &risk);
+
+// What a save of the editor needs before it writes, decided without asking anybody.
+struct RiskSaveCheck
+{
+    QVector<Prompt> prompts; // in the order the user meets them; a refusal comes last
+    QString focus;           // the column of the field to show after a refusal; empty: none
+    bool unchanged = false;  // nothing to write: the editor just closes
+    RiskRecord risk;         // what the commit writes: the editor's risk with its value
 };
 
-// "Vypočítat": the active formula over the three ratings; empty when it cannot be computed.
-QString computeValue(Database &db, Messages &messages, const RiskRecord &risk);
+// The checks of the editor's main button, in their order: the required fields, the value
+// computed with the active formula, the question about closing, a duplicate refused.
+RiskSaveCheck checkRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
+                            const RiskRecord &now);
 
-// The editor's main button. `now` gets the computed value. The row, its attachments, the
-// path, the summary fields and the closing record are written in one transaction: a failure
-// leaves everything as it was and is reported.
-RiskSaveResult saveRisk(Database &db, EditMode mode, const RiskRecord &opened, RiskRecord &now,
-                        const QString &activeFormula, Messages &messages);
+struct RiskCommit
+{
+    qint64 id = 0;
+    bool closedNow = false;       // a completion date was entered: ask about an open copy
+    QStringList skippedEquipment; // listed both as provided and as missing: the first kept
+};
+
+// Writes the checked risk (New, Copy and Edit) or deletes the opened one, in one transaction:
+// the row, its attachments, the path, the summary fields and the closing record. A failure
+// throws DbError and leaves everything as it was.
+RiskCommit commitRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
+                          const RiskRecord &risk, const QString &activeFormula);
+// Tells which equipment was left out by the commit.
+Prompt skippedEquipmentNotice(const QStringList &names);
 
 } // namespace risks
 } // namespace tamvel

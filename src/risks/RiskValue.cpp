@@ -72,9 +72,10 @@ QString loadActiveFormula(Database &db)
     return activeFormula(db).value_or(QString());
 }
 
-std::optional<double> evaluateRatings(Database &db, Messages &messages, const QString &severity,
-                                      const QString &probability, const QString &frequency)
+Evaluation evaluateRatings(Database &db, const QString &severity, const QString &probability,
+                           const QString &frequency)
 {
+    Evaluation result;
     const auto lookUp = [&](int scale, const QString &description) {
         const ScaleTable &t = Scales[scale];
         const Rows rows = db.query(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
@@ -83,7 +84,7 @@ std::optional<double> evaluateRatings(Database &db, Messages &messages, const QS
                                    {description});
         if (rows.size() == 1)
             return ratingNumber(rows.at(0, 0));
-        messages.fail(MismatchTitle, QString::fromUtf8(t.mismatch));
+        result.notices << Prompt::tell(MismatchTitle, QString::fromUtf8(t.mismatch));
         return 0.0;
     };
     Ratings ratings;
@@ -94,10 +95,11 @@ std::optional<double> evaluateRatings(Database &db, Messages &messages, const QS
 
     const std::optional<QString> formula = activeFormula(db);
     if (!formula) {
-        messages.fail(NoFormulaTitle, NoFormula);
-        return std::nullopt;
+        result.notices << Prompt::tell(NoFormulaTitle, NoFormula);
+        return result;
     }
-    return Formula(*formula).evaluate(ratings);
+    result.value = Formula(*formula).evaluate(ratings);
+    return result;
 }
 
 RatingScales RatingScales::load(Database &db)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Prompts.h"
 #include "risks/Formula.h"
 
 #include <QHash>
@@ -18,12 +19,17 @@ class Messages;
 QString loadActiveFormula(Database &db);
 
 // The value of a risk from its three rating descriptions, as the risk editor computes it:
-// each description looked up unchanged in its scale (a mismatch is shown under "Nesoulad"
+// each description looked up unchanged in its scale (a mismatch is told under "Nesoulad"
 // and counts as 0; an empty frequency counts as 0 silently), then the active formula
 // evaluated. No value when there is not exactly one active formula ("Nezvolen algoritmus
-// výpočtu") or when the evaluation fails (no message). Throws DbError.
-std::optional<double> evaluateRatings(Database &db, Messages &messages, const QString &severity,
-                                      const QString &probability, const QString &frequency);
+// výpočtu") or when the evaluation fails (nothing told). Throws DbError.
+struct Evaluation
+{
+    std::optional<double> value;
+    QVector<Prompt> notices;
+};
+Evaluation evaluateRatings(Database &db, const QString &severity, const QString &probability,
+                           const QString &frequency);
 
 // The three scales read once, for evaluating many risks.
 class RatingScales

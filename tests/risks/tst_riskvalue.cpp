@@ -8,6 +8,15 @@
 
 using namespace tamvel;
 
+// The value, with the notices shown as the editor shows them.
+static std::optional<double> evaluated(Database &db, Messages &messages, const QString &severity,
+                                       const QString &probability, const QString &frequency)
+{
+    const Evaluation e = evaluateRatings(db, severity, probability, frequency);
+    showPrompts(messages, e.notices);
+    return e.value;
+}
+
 class TestRiskValue : public QObject
 {
     Q_OBJECT
@@ -86,8 +95,8 @@ void TestRiskValue::activeFormulaAndRatingsGiveTheValue()
     r.scale("frekvence", QStringLiteral("Trvale"), 70);
     ScriptedMessages messages;
     const auto value = [&](const char *z, const char *f) {
-        return evaluateRatings(*r.db, messages, QString::fromUtf8(z), QStringLiteral("Jistá"),
-                               QString::fromUtf8(f));
+        return evaluated(*r.db, messages, QString::fromUtf8(z), QStringLiteral("Jistá"),
+                         QString::fromUtf8(f));
     };
     // An empty frequency counts as 0 without a message.
     QCOMPARE(value("Smrt", ""), std::optional(0.0));
@@ -115,8 +124,8 @@ void TestRiskValue::evaluationMessagesComeInOrder()
 
     // The editor's texts are used unchanged: blanks around a description do not match.
     ScriptedMessages messages;
-    QCOMPARE(evaluateRatings(*r.db, messages, QStringLiteral(" ") + Severe,
-                             QStringLiteral("zcela možná"), QStringLiteral("Denně")),
+    QCOMPARE(evaluated(*r.db, messages, QStringLiteral(" ") + Severe, QStringLiteral("zcela možná"),
+                       QStringLiteral("Denně")),
              std::optional(1.0));
     QCOMPARE(described(messages),
              (QStringList{shown("fail", "Nesoulad", mismatch("závažnosti")),
@@ -124,20 +133,20 @@ void TestRiskValue::evaluationMessagesComeInOrder()
                           shown("fail", "Nesoulad", mismatch("frekvence"))}));
 
     ScriptedMessages one;
-    QCOMPARE(evaluateRatings(*r.db, one, Severe, QString(), Daily), std::optional(3 + 2.5 + 1));
+    QCOMPARE(evaluated(*r.db, one, Severe, QString(), Daily), std::optional(3 + 2.5 + 1));
     QCOMPARE(described(one), QStringList{shown("fail", "Nesoulad", mismatch("pravděpodobnosti"))});
 
     // The lookups come first, then the missing formula.
     r.db->execute(QStringLiteral("UPDATE algoritmy SET aktivni = 0"));
     ScriptedMessages none;
-    QVERIFY(!evaluateRatings(*r.db, none, QStringLiteral("?"), Likely, Daily));
+    QVERIFY(!evaluated(*r.db, none, QStringLiteral("?"), Likely, Daily));
     QCOMPARE(described(none),
              (QStringList{shown("fail", "Nesoulad", mismatch("závažnosti")), NoFormula}));
 
     r.formula(QStringLiteral("Z+P"), true);
     r.formula(QStringLiteral("Z-P"), true);
     ScriptedMessages two;
-    QVERIFY(!evaluateRatings(*r.db, two, Severe, Likely, Daily));
+    QVERIFY(!evaluated(*r.db, two, Severe, Likely, Daily));
     QCOMPARE(described(two), QStringList{NoFormula});
 }
 
