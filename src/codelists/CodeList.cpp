@@ -35,51 +35,47 @@ struct TextRules
     QString renameQuestion;
 };
 
-SaveResult saveText(const TextRules &r, Database &db, EditMode mode, const QStringList &oldValues,
-                    const QStringList &newValues, Messages &messages)
+SavePlan checkText(const TextRules &r, Database &db, EditMode mode, const QStringList &oldValues,
+                   const QStringList &newValues)
 {
     const QString old = oldValues.value(0).trimmed();
     const QString name = newValues.value(0).trimmed();
     if (!r.emptyText.isEmpty() && mode != EditMode::Delete && name.isEmpty()) {
-        messages.warn(r.title, r.emptyText);
-        return stay(0);
+        return refused(r.title, r.emptyText, 0);
     }
     if (name == old && mode != EditMode::Delete)
         return closeUnchanged();
     // Equality is exact in the engine: a name differing only in letter case is another one.
     if ((mode == EditMode::New || mode == EditMode::Edit) &&
         countEqual(db, r.table, r.field, name) > 0) {
-        messages.warn(r.duplicateTitle, r.duplicateText);
-        return stay(0, true);
+        return refused(r.duplicateTitle, r.duplicateText, 0, true);
     }
 
     const qint64 dependents =
         r.dependentTable.isEmpty() ? 0 : countEqual(db, r.dependentTable, r.dependentField, old);
     QVector<Statement> cascade;
+    QVector<Prompt> asked;
     if (mode == EditMode::Delete) {
         const bool usedByRisks =
             r.dependentsBlockDelete ? dependents > 0 : openRisksUsing(db, r.riskField, old) > 0;
         if (usedByRisks) {
-            messages.warn(r.refusedTitle, r.refusedText);
-            return stay(-1);
+            return refused(r.refusedTitle, r.refusedText, -1);
         }
         if (dependents > 0) {
-            if (!messages.ask(r.title, r.dependentQuestion))
-                return stay(-1);
+            asked << Prompt::ask(r.title, r.dependentQuestion);
             cascade.append({QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
                                 .arg(r.dependentTable, r.dependentField),
                             {old}});
         }
-        return write(db, messages, cascade,
-                     {QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(r.table, r.field), {old}},
-                     {});
+        return writes(cascade,
+                      {QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(r.table, r.field), {old}},
+                      {}, asked);
     }
     if (mode == EditMode::Edit) {
         const qint64 risks =
             r.riskField.isEmpty() ? 0 : countEqual(db, QStringLiteral("rizika"), r.riskField, old);
         if (risks > 0 || dependents > 0) {
-            if (!messages.ask(r.title, r.renameQuestion, Messages::Tone::Warning))
-                return stay(-1);
+            asked << Prompt::ask(r.title, r.renameQuestion, Messages::Tone::Warning);
             if (!r.riskField.isEmpty())
                 cascade.append(renameInOpenRisks(r.riskField, old, name));
             if (!r.dependentTable.isEmpty())
@@ -87,14 +83,14 @@ SaveResult saveText(const TextRules &r, Database &db, EditMode mode, const QStri
                                     .arg(r.dependentTable, r.dependentField),
                                 {name, old}});
         }
-        return write(db, messages, cascade,
-                     {QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?").arg(r.table, r.field),
-                      {name, old}},
-                     {name});
+        return writes(cascade,
+                      {QStringLiteral("UPDATE %1 SET %2 = ? WHERE %2 = ?").arg(r.table, r.field),
+                       {name, old}},
+                      {name}, asked);
     }
-    return write(db, messages, {},
-                 {QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(r.table, r.field), {name}},
-                 {name});
+    return writes({},
+                  {QStringLiteral("INSERT INTO %1 (%2) VALUES (?)").arg(r.table, r.field), {name}},
+                  {name});
 }
 
 // The rules of a rating scale: a description and a value in tenths.
@@ -109,8 +105,8 @@ struct ScaleRules
     QString renameQuestion;
 };
 
-SaveResult saveScale(const ScaleRules &r, Database &db, EditMode mode, const QStringList &oldValues,
-                     const QStringList &newValues, Messages &messages)
+SavePlan checkScale(const ScaleRules &r, Database &db, EditMode mode, const QStringList &oldValues,
+                    const QStringList &newValues)
 {
     const QString nameField = r.table + QStringLiteral("_popis");
     const QString old = oldValues.value(0).trimmed();
@@ -119,12 +115,10 @@ SaveResult saveScale(const ScaleRules &r, Database &db, EditMode mode, const QSt
     valueText.replace(QLatin1Char('.'), QLatin1Char(','));
     const std::optional<qint64> value = tenthsOf(valueText);
     if (!value) {
-        messages.warn(r.title, r.notNumeric);
-        return stay(1);
+        return refused(r.title, r.notNumeric, 1);
     }
     if (*value > 9999) {
-        messages.warn(r.title, r.tooLarge);
-        return stay(1);
+        return refused(r.title, r.tooLarge, 1);
     }
     const qint64 oldValue = tenthsOf(oldValues.value(1)).value_or(0);
     if (name == old && *value == oldValue && mode != EditMode::Delete)
@@ -132,59 +126,54 @@ SaveResult saveScale(const ScaleRules &r, Database &db, EditMode mode, const QSt
     const bool renamed = name != old;
     if ((mode == EditMode::New || (mode == EditMode::Edit && renamed)) &&
         countEqual(db, r.table, nameField, name) > 0) {
-        messages.warn(r.title, r.duplicate);
-        return stay(0, true);
+        return refused(r.title, r.duplicate, 0, true);
     }
     if (mode == EditMode::Delete) {
         if (openRisksUsing(db, nameField, old) > 0) {
-            messages.warn(r.title, r.refused);
-            return stay(-1);
+            return refused(r.title, r.refused, -1);
         }
-        return write(
-            db, messages, {},
+        return writes(
+            {},
             {QStringLiteral("DELETE FROM %1 WHERE %2 = ? AND %1 = ?").arg(r.table, nameField),
              {old, oldValue}},
             {});
     }
     QVector<Statement> cascade;
+    QVector<Prompt> asked;
     if (mode == EditMode::Edit) {
         // Only the name reaches the risks; their stored values are not recomputed here.
         if (renamed && countEqual(db, QStringLiteral("rizika"), nameField, old) > 0) {
-            if (!messages.ask(r.title, r.renameQuestion, Messages::Tone::Warning))
-                return stay(-1);
+            asked << Prompt::ask(r.title, r.renameQuestion, Messages::Tone::Warning);
             cascade.append(renameInOpenRisks(nameField, old, name));
         }
-        return write(db, messages, cascade,
-                     {QStringLiteral("UPDATE %1 SET %2 = ?, %1 = ? WHERE %2 = ? AND %1 = ?")
-                          .arg(r.table, nameField),
-                      {name, *value, old, oldValue}},
-                     {name});
+        return writes(cascade,
+                      {QStringLiteral("UPDATE %1 SET %2 = ?, %1 = ? WHERE %2 = ? AND %1 = ?")
+                           .arg(r.table, nameField),
+                       {name, *value, old, oldValue}},
+                      {name}, asked);
     }
-    return write(db, messages, {},
-                 {QStringLiteral("INSERT INTO %1 (%2, %1) VALUES (?, ?)").arg(r.table, nameField),
-                  {name, *value}},
-                 {name});
+    return writes({},
+                  {QStringLiteral("INSERT INTO %1 (%2, %1) VALUES (?, ?)").arg(r.table, nameField),
+                   {name, *value}},
+                  {name});
 }
 
-SaveResult saveLevel(Database &db, EditMode mode, const QStringList &oldValues,
-                     const QStringList &newValues, Messages &messages)
+SavePlan checkLevel(Database &db, EditMode mode, const QStringList &oldValues,
+                    const QStringList &newValues)
 {
     const QString title = s("Úroveň rizika");
     const QString name = newValues.value(0).trimmed();
     const QString threshold = newValues.value(1).trimmed();
     static const QRegularExpression number(QStringLiteral("^\\d+([.,]\\d*)?$"));
     if (!number.match(threshold).hasMatch()) {
-        messages.warn(title, s("Hodnota úrovně musí být celé číslo (0-999999) !!!"));
-        return stay(1);
+        return refused(title, s("Hodnota úrovně musí být celé číslo (0-999999) !!!"), 1);
     }
     if (threshold.contains(QLatin1Char(',')) || threshold.contains(QLatin1Char('.'))) {
-        messages.warn(title, s("Hodnota úrovně musí být celé číslo !!!"));
-        return stay(1);
+        return refused(title, s("Hodnota úrovně musí být celé číslo !!!"), 1);
     }
     const qint64 value = threshold.toLongLong();
     if (value > 999999) {
-        messages.warn(title, s("Hodnota úrovně musí být celé číslo (0-999999) !!!"));
-        return stay(1);
+        return refused(title, s("Hodnota úrovně musí být celé číslo (0-999999) !!!"), 1);
     }
     const QString oldName = oldValues.value(0).trimmed();
     const qint64 oldValue = oldValues.value(1).trimmed().toLongLong();
@@ -193,35 +182,35 @@ SaveResult saveLevel(Database &db, EditMode mode, const QStringList &oldValues,
     if ((mode == EditMode::New || (mode == EditMode::Edit && value != oldValue)) &&
         countWhere(db, QStringLiteral("urovne_rizika"), QStringLiteral("riziko_od = ?"), {value}) >
             0) {
-        messages.warn(title, s("Tato úroveň rizika již existuje !"));
-        return stay(1, true);
+        return refused(title, s("Tato úroveň rizika již existuje !"), 1, true);
     }
     const QString key = QString::number(value);
     switch (mode) {
     case EditMode::Delete:
-        return write(db, messages, {},
-                     {QStringLiteral("DELETE FROM urovne_rizika WHERE limitni_uroven_rizika = ? "
-                                     "AND riziko_od = ?"),
-                      {oldName, oldValue}},
-                     {});
+        return writes({},
+                      {QStringLiteral("DELETE FROM urovne_rizika WHERE limitni_uroven_rizika = ? "
+                                      "AND riziko_od = ?"),
+                       {oldName, oldValue}},
+                      {});
     case EditMode::Edit:
-        return write(db, messages, {},
-                     {QStringLiteral("UPDATE urovne_rizika SET limitni_uroven_rizika = ?, "
-                                     "riziko_od = ? WHERE limitni_uroven_rizika = ? AND "
-                                     "riziko_od = ?"),
-                      {name, value, oldName, oldValue}},
-                     {key});
+        return writes({},
+                      {QStringLiteral("UPDATE urovne_rizika SET limitni_uroven_rizika = ?, "
+                                      "riziko_od = ? WHERE limitni_uroven_rizika = ? AND "
+                                      "riziko_od = ?"),
+                       {name, value, oldName, oldValue}},
+                      {key});
     default:
-        return write(db, messages, {},
-                     {QStringLiteral("INSERT INTO urovne_rizika (limitni_uroven_rizika, riziko_od) "
-                                     "VALUES (?, ?)"),
-                      {name, value}},
-                     {key});
+        return writes(
+            {},
+            {QStringLiteral("INSERT INTO urovne_rizika (limitni_uroven_rizika, riziko_od) "
+                            "VALUES (?, ?)"),
+             {name, value}},
+            {key});
     }
 }
 
-SaveResult saveKind(Database &db, EditMode mode, const QStringList &oldValues,
-                    const QStringList &newValues, Messages &messages)
+SavePlan checkKind(Database &db, EditMode mode, const QStringList &oldValues,
+                   const QStringList &newValues)
 {
     const QString oldKind = oldValues.value(0).trimmed();
     const QString oldCategory = oldValues.value(1).trimmed();
@@ -231,58 +220,56 @@ SaveResult saveKind(Database &db, EditMode mode, const QStringList &oldValues,
         return closeUnchanged();
     if (mode == EditMode::New || mode == EditMode::Edit) {
         if (kind.isEmpty()) {
-            messages.warn(s("druh"), s("Pole druh je nutno vyplnit !"));
-            return stay(0);
+            return refused(s("druh"), s("Pole druh je nutno vyplnit !"), 0);
         }
         if (category.isEmpty()) {
-            messages.warn(s("kategorie"), s("Pole kategorie je nutno zvolit !"));
-            return stay(1);
+            return refused(s("kategorie"), s("Pole kategorie je nutno zvolit !"), 1);
         }
         if (countWhere(db, QStringLiteral("nebezpeci_kategorie_druh"),
                        QStringLiteral("nebezpeci_druh = ? AND nebezpeci_kategorie = ?"),
                        {kind, category}) > 0) {
-            messages.warn(s("druh"),
-                          s("Tento druh nebezpečí v příslušné kategorii již existuje !"));
-            return stay(0);
+            return refused(s("druh"),
+                           s("Tento druh nebezpečí v příslušné kategorii již existuje !"), 0);
         }
     }
     const QString kindField = QStringLiteral("nebezpeci_druh");
     if (mode == EditMode::Delete) {
         // Open risks count by the kind's name alone, whatever their category.
         if (openRisksUsing(db, kindField, oldKind) > 0) {
-            messages.warn(s("Druh nebezpečí"), s("Tento druh nebezpečí nelze smazat (je zaveden v "
-                                                 "neuzavřených položkách rizik) !!! "));
-            return stay(-1);
+            return refused(s("Druh nebezpečí"),
+                           s("Tento druh nebezpečí nelze smazat (je zaveden v "
+                             "neuzavřených položkách rizik) !!! "),
+                           -1);
         }
-        return write(db, messages, {},
-                     {QStringLiteral("DELETE FROM nebezpeci_kategorie_druh WHERE nebezpeci_druh "
-                                     "= ? AND nebezpeci_kategorie = ?"),
-                      {oldKind, oldCategory}},
-                     {});
+        return writes({},
+                      {QStringLiteral("DELETE FROM nebezpeci_kategorie_druh WHERE nebezpeci_druh "
+                                      "= ? AND nebezpeci_kategorie = ?"),
+                       {oldKind, oldCategory}},
+                      {});
     }
     QVector<Statement> cascade;
+    QVector<Prompt> asked;
     if (mode == EditMode::Edit && kind != oldKind &&
         countEqual(db, QStringLiteral("rizika"), kindField, oldKind) > 0) {
-        if (!messages.ask(s("Kategorie nebezpečí"),
-                          s("Pozor, tento druh nebezpečí je používán !!! Pokud budete se změnou "
-                            "souhlasit, bude provedena ve všech neuzavřených položkách rizik.)"),
-                          Messages::Tone::Warning))
-            return stay(-1);
+        asked << Prompt::ask(s("Kategorie nebezpečí"),
+                             s("Pozor, tento druh nebezpečí je používán !!! Pokud budete se změnou "
+                               "souhlasit, bude provedena ve všech neuzavřených položkách rizik.)"),
+                             Messages::Tone::Warning);
         // The category stored in risks stays as it is.
         cascade.append(renameInOpenRisks(kindField, oldKind, kind));
     }
     if (mode == EditMode::Edit)
-        return write(db, messages, cascade,
-                     {QStringLiteral("UPDATE nebezpeci_kategorie_druh SET nebezpeci_druh = ?, "
-                                     "nebezpeci_kategorie = ? WHERE nebezpeci_druh = ? AND "
-                                     "nebezpeci_kategorie = ?"),
-                      {kind, category, oldKind, oldCategory}},
-                     {kind, category});
-    return write(db, messages, {},
-                 {QStringLiteral("INSERT INTO nebezpeci_kategorie_druh (nebezpeci_druh, "
-                                 "nebezpeci_kategorie) VALUES (?, ?)"),
-                  {kind, category}},
-                 {kind, category});
+        return writes(cascade,
+                      {QStringLiteral("UPDATE nebezpeci_kategorie_druh SET nebezpeci_druh = ?, "
+                                      "nebezpeci_kategorie = ? WHERE nebezpeci_druh = ? AND "
+                                      "nebezpeci_kategorie = ?"),
+                       {kind, category, oldKind, oldCategory}},
+                      {kind, category}, asked);
+    return writes({},
+                  {QStringLiteral("INSERT INTO nebezpeci_kategorie_druh (nebezpeci_druh, "
+                                  "nebezpeci_kategorie) VALUES (?, ?)"),
+                   {kind, category}},
+                  {kind, category});
 }
 
 CodeList textList(const TextRules &rules, const char *header, const char *browser,
@@ -301,9 +288,9 @@ CodeList textList(const TextRules &rules, const char *header, const char *browse
     list.editorTitle = s(editorTitle);
     list.frameName = s(frame);
     list.inputs = {{s(input), s(label), InputKind::Text, maxLength}};
-    list.save = [rules](Database &db, EditMode mode, const QStringList &oldValues,
-                        const QStringList &newValues, Messages &messages) {
-        return saveText(rules, db, mode, oldValues, newValues, messages);
+    list.check = [rules](Database &db, EditMode mode, const QStringList &oldValues,
+                         const QStringList &newValues) {
+        return checkText(rules, db, mode, oldValues, newValues);
     };
     return list;
 }
@@ -325,9 +312,9 @@ CodeList scaleList(const ScaleRules &rules, const char *header, const char *brow
     list.editorTitle = rules.title;
     list.inputs = {{s(prefix) + s("Popis"), s(label), InputKind::Text, 75},
                    {s(prefix) + s("Hodnota"), s("Hodnota :"), InputKind::Tenths, 6}};
-    list.save = [rules](Database &db, EditMode mode, const QStringList &oldValues,
-                        const QStringList &newValues, Messages &messages) {
-        return saveScale(rules, db, mode, oldValues, newValues, messages);
+    list.check = [rules](Database &db, EditMode mode, const QStringList &oldValues,
+                         const QStringList &newValues) {
+        return checkScale(rules, db, mode, oldValues, newValues);
     };
     return list;
 }
@@ -400,7 +387,7 @@ QVector<CodeList> buildMembers()
     kinds.frameCaption = s("Nebezpečí");
     kinds.inputs = {{s("txtDruh"), s("Druh :"), InputKind::Text, 50},
                     {s("cmbKategorie"), s("Kategorie :"), InputKind::Category, 50}};
-    kinds.save = saveKind;
+    kinds.check = checkKind;
     all << kinds;
 
     TextRules damaged;
@@ -481,7 +468,7 @@ QVector<CodeList> buildMembers()
     levels.editorTitle = s("Úroveň rizika");
     levels.inputs = {{s("txtUrovenPopis"), s("Úroveň rizika :"), InputKind::Text, 50},
                      {s("txtUrovenHodnota"), s("Riziko od :"), InputKind::Whole, 6}};
-    levels.save = saveLevel;
+    levels.check = checkLevel;
     levels.keyColumns = {1}; // a level is found by its threshold
     all << levels;
     all << regulationTypes() << regulations();
@@ -489,6 +476,17 @@ QVector<CodeList> buildMembers()
 }
 
 } // namespace
+
+bool commitSave(Database &db, const SavePlan &plan)
+{
+    Transaction transaction(db);
+    for (const Statement &statement : plan.cascade)
+        db.execute(statement.sql, statement.values);
+    if (db.execute(plan.entry.sql, plan.entry.values) != 1)
+        return false;
+    transaction.commit();
+    return true;
+}
 
 QString captionSuffix(EditMode mode)
 {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/EditMode.h"
+#include "core/Prompts.h"
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
 
 #include <functional>
@@ -44,17 +46,32 @@ struct Input
     int maxLength = 50;
 };
 
-// The outcome of "Uložit": whether the editor closes, or which input gets the focus.
-struct SaveResult
+// A statement of a save, run in the save's transaction.
+struct Statement
 {
-    bool close = false;
-    int focus = -1;         // input to focus when the editor stays open
-    bool selectAll = false; // ...with its whole text selected
-    QStringList activeKey;  // the entry the browser selects next; empty: as it was
+    QString sql;
+    QVariantList values;
 };
 
-using SaveFunction = std::function<SaveResult(Database &, EditMode, const QStringList &oldValues,
-                                              const QStringList &newValues, Messages &)>;
+// What "Uložit" of an editor will do, decided without asking: the prompts the editor shows
+// first, then either nothing to write or the statements commitSave() writes.
+struct SavePlan
+{
+    QVector<Prompt> prompts; // in order; a refusal comes last
+    int focus = -1;          // after a refusal: the input to focus
+    bool selectAll = false;  // ...with its whole text selected
+    bool unchanged = false;  // nothing to write: the editor just closes
+    QVector<Statement> cascade;
+    Statement entry;       // the entry's own statement: it must change exactly one row
+    QStringList activeKey; // the entry the browser selects next; empty: as it was
+};
+
+using CheckFunction = std::function<SavePlan(Database &, EditMode, const QStringList &oldValues,
+                                             const QStringList &newValues)>;
+
+// Writes a plan: the cascade and the entry's statement in one transaction, kept only when the
+// entry changed exactly one row. False when it did not (nothing kept); throws DbError.
+bool commitSave(Database &db, const SavePlan &plan);
 
 // One code list: its table, how it is browsed and how its editor saves.
 struct CodeList
@@ -78,7 +95,7 @@ struct CodeList
     QString frameName;
     QString frameCaption;
     QVector<Input> inputs;
-    SaveFunction save;
+    CheckFunction check;
 };
 
 // The code lists maintained with the browser and editor pattern.

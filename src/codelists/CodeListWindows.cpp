@@ -246,21 +246,40 @@ QStringList CodeListEditor::values() const
 
 void CodeListEditor::save()
 {
-    SaveResult result;
-    if (!trapped(m_messages,
-                 [&] { result = m_list.save(m_db, m_mode, m_old, values(), m_messages); }))
+    SavePlan plan;
+    if (!trapped(m_messages, [&] { plan = m_list.check(m_db, m_mode, m_old, values()); }))
         return;
-    if (result.close) {
-        if (m_browser && !result.activeKey.isEmpty())
-            m_browser->setActiveEntry(result.activeKey);
+    switch (showPrompts(m_messages, plan.prompts)) {
+    case PromptResult::Declined:
+        return;
+    case PromptResult::Refused:
+        if (QWidget *widget = m_inputs.value(plan.focus)) {
+            widget->setFocus();
+            if (auto *edit = qobject_cast<QLineEdit *>(widget); edit && plan.selectAll)
+                edit->selectAll();
+        }
+        return;
+    case PromptResult::Accepted:
+        break;
+    }
+    if (commitPlan(m_db, m_messages, plan, m_browser))
         close();
-        return;
+}
+
+bool commitPlan(Database &db, Messages &messages, const SavePlan &plan, FrmCodeListGrid *browser)
+{
+    if (plan.unchanged)
+        return true;
+    bool written = false;
+    if (!trapped(messages, [&] { written = commitSave(db, plan); }))
+        return false;
+    if (!written) {
+        showWriteError(messages, 0);
+        return true;
     }
-    if (QWidget *widget = m_inputs.value(result.focus)) {
-        widget->setFocus();
-        if (auto *edit = qobject_cast<QLineEdit *>(widget); edit && result.selectAll)
-            edit->selectAll();
-    }
+    if (browser && !plan.activeKey.isEmpty())
+        browser->setActiveEntry(plan.activeKey);
+    return true;
 }
 
 } // namespace tamvel::codelists

@@ -116,5 +116,10 @@ private:
     QPushButton *m_save;
 };
 
+// Writes an accepted plan for an editor and selects the written entry in the browser. True
+// when the editor closes: written, nothing to write, or the write failed and was reported;
+// false after an engine error, which leaves the editor as it was.
+bool commitPlan(Database &db, Messages &messages, const SavePlan &plan, FrmCodeListGrid *browser);
+
 } // namespace codelists
 } // namespace tamvel

@@ -163,25 +163,30 @@ void FrmPredpis::save()
         m_issued->edit()->setFocus();
         return;
     }
-    SaveResult result;
+    SavePlan plan;
     try {
-        result = saveRegulation(m_db, m_mode, m_old, regulation(), m_messages);
+        plan = checkRegulation(m_db, m_mode, m_old, regulation());
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
         return;
     }
-    if (result.close) {
-        if (m_browser && !result.activeKey.isEmpty())
-            m_browser->setActiveEntry(result.activeKey);
-        close();
+    switch (showPrompts(m_messages, plan.prompts)) {
+    case PromptResult::Declined:
+        return;
+    case PromptResult::Refused: {
+        QWidget *fields[] = {m_type, m_number, m_title, m_issued->edit(), m_note};
+        if (plan.focus >= 0 && plan.focus < 5) {
+            fields[plan.focus]->setFocus();
+            if (auto *edit = qobject_cast<QLineEdit *>(fields[plan.focus]); edit && plan.selectAll)
+                edit->selectAll();
+        }
         return;
     }
-    QWidget *fields[] = {m_type, m_number, m_title, m_issued->edit(), m_note};
-    if (result.focus >= 0 && result.focus < 5) {
-        fields[result.focus]->setFocus();
-        if (auto *edit = qobject_cast<QLineEdit *>(fields[result.focus]); edit && result.selectAll)
-            edit->selectAll();
+    case PromptResult::Accepted:
+        break;
     }
+    if (commitPlan(m_db, m_messages, plan, m_browser))
+        close();
 }
 
 void FrmPredpis::addDocument(const QString &pickedPath)

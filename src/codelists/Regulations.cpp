@@ -14,8 +14,8 @@ QString s(const char *text)
     return QString::fromUtf8(text);
 }
 
-SaveResult saveType(Database &db, EditMode mode, const QStringList &oldValues,
-                    const QStringList &newValues, Messages &messages)
+SavePlan checkType(Database &db, EditMode mode, const QStringList &oldValues,
+                   const QStringList &newValues)
 {
     const QString oldAbbreviation = oldValues.value(0).trimmed();
     const QString oldName = oldValues.value(1).trimmed();
@@ -25,54 +25,51 @@ SaveResult saveType(Database &db, EditMode mode, const QStringList &oldValues,
         return closeUnchanged();
     if (mode != EditMode::Delete) {
         if (name.isEmpty()) {
-            messages.warn(s("Typ předpisu"), s("Typ předpisu musí být vyplněn !"));
-            return stay(1);
+            return refused(s("Typ předpisu"), s("Typ předpisu musí být vyplněn !"), 1);
         }
         if (abbreviation.isEmpty()) {
-            messages.warn(s("Zkratka předpisu"), s("Zkratka předpisu musí být vyplněna !"));
-            return stay(0);
+            return refused(s("Zkratka předpisu"), s("Zkratka předpisu musí být vyplněna !"), 0);
         }
         if ((mode == EditMode::New || name != oldName) &&
             countEqual(db, QStringLiteral("typ"), QStringLiteral("typ"), name) > 0) {
-            messages.warn(s("Typ"), s("Tento typ již existuje !"));
-            return stay(1, true);
+            return refused(s("Typ"), s("Tento typ již existuje !"), 1, true);
         }
         if ((mode == EditMode::New || abbreviation != oldAbbreviation) &&
             countEqual(db, QStringLiteral("typ"), QStringLiteral("zkratka"), abbreviation) > 0) {
-            messages.warn(s("Zkratka"), s("Tato zkratka již existuje !"));
-            return stay(0, true);
+            return refused(s("Zkratka"), s("Tato zkratka již existuje !"), 0, true);
         }
     }
     const qint64 used = countEqual(db, QStringLiteral("predpisy"), QStringLiteral("typ"), oldName);
     switch (mode) {
     case EditMode::Delete:
         if (used > 0) {
-            messages.warn(s("Typ"), s("Tento typ nelze smazat (je použít v aktuálních předpisech) "
-                                      "!!! "));
-            return stay(-1);
+            return refused(s("Typ"),
+                           s("Tento typ nelze smazat (je použít v aktuálních předpisech) "
+                             "!!! "),
+                           -1);
         }
-        return write(db, messages, {},
-                     {QStringLiteral("DELETE FROM typ WHERE zkratka = ?"), {oldAbbreviation}}, {});
+        return writes({}, {QStringLiteral("DELETE FROM typ WHERE zkratka = ?"), {oldAbbreviation}},
+                      {});
     case EditMode::Edit: {
         QVector<Statement> cascade;
+        QVector<Prompt> asked;
         if (name != oldName && used > 0) {
-            if (!messages.ask(s("Typ"),
-                              s("Pozor, tento typ je používána !!! Pokud budete se změnou "
-                                "souhlasit, bude provedena ve všech příslušných předpisech.)"),
-                              Messages::Tone::Warning))
-                return stay(-1);
+            asked << Prompt::ask(s("Typ"),
+                                 s("Pozor, tento typ je používána !!! Pokud budete se změnou "
+                                   "souhlasit, bude provedena ve všech příslušných předpisech.)"),
+                                 Messages::Tone::Warning);
             cascade.append(
                 {QStringLiteral("UPDATE predpisy SET typ = ? WHERE typ = ?"), {name, oldName}});
         }
-        return write(db, messages, cascade,
-                     {QStringLiteral("UPDATE typ SET zkratka = ?, typ = ? WHERE zkratka = ? AND "
-                                     "typ = ?"),
-                      {abbreviation, name, oldAbbreviation, oldName}},
-                     {abbreviation});
+        return writes(cascade,
+                      {QStringLiteral("UPDATE typ SET zkratka = ?, typ = ? WHERE zkratka = ? AND "
+                                      "typ = ?"),
+                       {abbreviation, name, oldAbbreviation, oldName}},
+                      {abbreviation}, asked);
     }
     default:
-        return write(
-            db, messages, {},
+        return writes(
+            {},
             {QStringLiteral("INSERT INTO typ (zkratka, typ) VALUES (?, ?)"), {abbreviation, name}},
             {abbreviation});
     }
@@ -96,7 +93,7 @@ CodeList regulationTypes()
     list.frameName = s("fraTyp");
     list.inputs = {{s("txtZkratka"), s("Zkratka :"), InputKind::Text, 2},
                    {s("txtTyp"), s("Typ předpisu :"), InputKind::Text, 20}};
-    list.save = saveType;
+    list.check = checkType;
     return list;
 }
 
@@ -168,8 +165,7 @@ std::optional<qint64> freeRegulationId(Database &db)
     return expected;
 }
 
-SaveResult saveRegulation(Database &db, EditMode mode, const Regulation &old, const Regulation &now,
-                          Messages &messages)
+SavePlan checkRegulation(Database &db, EditMode mode, const Regulation &old, const Regulation &now)
 {
     Regulation r = now;
     r.type = r.type.trimmed();
@@ -187,34 +183,30 @@ SaveResult saveRegulation(Database &db, EditMode mode, const Regulation &old, co
                                   "= ? ORDER BY pozadavek_id"),
                    {old.id}, [&](const RowView &row) { requirements << row.value(0).toString(); });
         if (!requirements.isEmpty()) {
-            messages.warn(s("Predpis"),
-                          s("Tento předpis nelze smazat (je uveden u požadavků č. %1) !!! ")
-                              .arg(requirements.join(QStringLiteral(", "))));
-            return stay(-1);
+            return refused(s("Predpis"),
+                           s("Tento předpis nelze smazat (je uveden u požadavků č. %1) !!! ")
+                               .arg(requirements.join(QStringLiteral(", "))),
+                           -1);
         }
-        return write(db, messages,
-                     {{QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {old.id}}},
-                     {QStringLiteral("DELETE FROM predpisy WHERE predpis_id = ?"), {old.id}}, {});
+        return writes({{QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {old.id}}},
+                      {QStringLiteral("DELETE FROM predpisy WHERE predpis_id = ?"), {old.id}}, {});
     }
 
     if (r.number.isEmpty()) {
-        messages.warn(s("Číslo"), s("Číslo musí být vyplněno !!!"));
-        return stay(NumberField);
+        return refused(s("Číslo"), s("Číslo musí být vyplněno !!!"), NumberField);
     }
     if (r.type.isEmpty()) {
-        messages.warn(s("Typ"), s("Položka typ musí být zvolena !!!"));
-        return stay(TypeField);
+        return refused(s("Typ"), s("Položka typ musí být zvolena !!!"), TypeField);
     }
     if ((mode == EditMode::New || r.number != old.number) &&
         countEqual(db, QStringLiteral("predpisy"), QStringLiteral("cislo"), r.number) > 0) {
-        messages.warn(s("Predpis"), s("Tento predpis (číslo) již existuje !"));
-        return stay(NumberField, true);
+        return refused(s("Predpis"), s("Tento predpis (číslo) již existuje !"), NumberField, true);
     }
     if (mode == EditMode::New) {
         const std::optional<qint64> id = freeRegulationId(db);
         if (!id) {
-            messages.warn(s("Predpis"), s("Všechna čísla předpisů 1 až 50000 jsou obsazena !!!"));
-            return stay(-1);
+            return refused(s("Predpis"), s("Všechna čísla předpisů 1 až 50000 jsou obsazena !!!"),
+                           -1);
         }
         r.id = *id;
     }
@@ -228,23 +220,14 @@ SaveResult saveRegulation(Database &db, EditMode mode, const Regulation &old, co
             : Statement{QStringLiteral("UPDATE predpisy SET typ = ?, cislo = ?, nazev = ?, "
                                        "vydano = ?, poznamka = ? WHERE predpis_id = ?"),
                         {r.type, r.number, r.title, issued, r.note, r.id}};
-    // The row first, then its whole document list replaced, in one transaction.
-    try {
-        Transaction transaction(db);
-        if (db.execute(row.sql, row.values) != 1) {
-            showWriteError(messages, 0);
-            return {true, -1, false, {}};
-        }
-        db.execute(QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {r.id});
-        for (const QString &document : std::as_const(r.documents))
-            db.execute(QStringLiteral("INSERT INTO dokumenty (predpis_id, soubor) VALUES (?, ?)"),
-                       {r.id, document});
-        transaction.commit();
-    } catch (const DbError &e) {
-        showEngineError(messages, e);
-        return {};
-    }
-    return {true, -1, false, {QString::number(r.id)}};
+    // The whole document list is replaced with the row.
+    QVector<Statement> documents{
+        {QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {r.id}}};
+    for (const QString &document : std::as_const(r.documents))
+        documents.append(
+            {QStringLiteral("INSERT INTO dokumenty (predpis_id, soubor) VALUES (?, ?)"),
+             {r.id, document}});
+    return writes(documents, row, {QString::number(r.id)});
 }
 
 bool requireDocumentsFolder(const QString &folder, Messages &messages)

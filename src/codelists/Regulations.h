@@ -37,10 +37,9 @@ std::optional<qint64> freeRegulationId(Database &db);
 // Fields of the regulation editor, for the focus after a refusal.
 enum RegulationField { TypeField, NumberField, TitleField, IssuedField, NoteField };
 
-// "Uložit" of the regulation editor. The regulation row and its document list are written
-// in one transaction; a regulation that requirements name is not deleted.
-SaveResult saveRegulation(Database &db, EditMode mode, const Regulation &old, const Regulation &now,
-                          Messages &messages);
+// "Uložit" of the regulation editor: the regulation row with its whole document list, for
+// commitSave(); a regulation that requirements name is not deleted.
+SavePlan checkRegulation(Database &db, EditMode mode, const Regulation &old, const Regulation &now);
 
 // The document buttons first need the documents folder; without it the user is told where
 // to set it.

@@ -1,10 +1,9 @@
 #pragma once
 
-// The steps every code-list save is made of: counts of what uses an entry, the cascade and
-// the entry's own statement written in one transaction, and the outcomes for the editor.
+// The steps every code-list check is made of: counts of what uses an entry, the cascade and
+// the entry's own statement for the commit, and the refusals.
 
 #include "codelists/CodeList.h"
-#include "core/Messages.h"
 #include "db/Database.h"
 #include "db/RiskState.h"
 
@@ -30,13 +29,6 @@ inline qint64 openRisksUsing(Database &db, const QString &riskField, const QStri
                       riskField + QStringLiteral(" = ? AND ") + OpenRiskCondition, {value});
 }
 
-// A statement of a save, run in the save's transaction.
-struct Statement
-{
-    QString sql;
-    Values values;
-};
-
 inline Statement renameInOpenRisks(const QString &riskField, const QString &from, const QString &to)
 {
     return {QStringLiteral("UPDATE rizika SET %1 = ? WHERE %1 = ? AND %2")
@@ -44,36 +36,33 @@ inline Statement renameInOpenRisks(const QString &riskField, const QString &from
             {to, from}};
 }
 
-// The write-and-close step: the cascade and the entry's own statement in one transaction,
-// kept only when the entry statement changed exactly one row.
-inline SaveResult write(Database &db, Messages &messages, const QVector<Statement> &cascade,
-                        const Statement &entry, const QStringList &activeKey)
+inline SavePlan refused(const QString &title, const QString &text, int focus,
+                        bool selectAll = false)
 {
-    try {
-        Transaction transaction(db);
-        for (const Statement &statement : cascade)
-            db.execute(statement.sql, statement.values);
-        if (db.execute(entry.sql, entry.values) != 1) {
-            showWriteError(messages, 0);
-            return {true, -1, false, {}};
-        }
-        transaction.commit();
-    } catch (const DbError &e) {
-        // The common error trap: the editor stays open, nothing was kept.
-        showEngineError(messages, e);
-        return {};
-    }
-    return {true, -1, false, activeKey};
+    SavePlan plan;
+    plan.prompts << Prompt::refuse(title, text);
+    plan.focus = focus;
+    plan.selectAll = selectAll;
+    return plan;
 }
 
-inline SaveResult stay(int focus, bool selectAll = false)
+inline SavePlan closeUnchanged()
 {
-    return {false, focus, selectAll, {}};
+    SavePlan plan;
+    plan.unchanged = true;
+    return plan;
 }
 
-inline SaveResult closeUnchanged()
+// The cascade and the entry's statement, after the questions that allow them.
+inline SavePlan writes(QVector<Statement> cascade, Statement entry, QStringList activeKey,
+                       QVector<Prompt> asked = {})
 {
-    return {true, -1, false, {}};
+    SavePlan plan;
+    plan.prompts = std::move(asked);
+    plan.cascade = std::move(cascade);
+    plan.entry = std::move(entry);
+    plan.activeKey = std::move(activeKey);
+    return plan;
 }
 
 } // namespace tamvel::codelists

@@ -31,14 +31,17 @@ struct Prompt
     }
 };
 
-// Shows the prompts in order. False at the first refusal or at a question answered No; the
-// prompts after it are not shown.
-inline bool showPrompts(Messages &messages, const QVector<Prompt> &prompts)
+// How the prompts of a save ended: every question answered Yes, one answered No, or a refusal.
+enum class PromptResult { Accepted, Declined, Refused };
+
+// Shows the prompts in order, up to the first refusal or question answered No; the prompts
+// after it are not shown.
+inline PromptResult showPrompts(Messages &messages, const QVector<Prompt> &prompts)
 {
     for (const Prompt &p : prompts) {
         if (p.kind == Prompt::Kind::Ask) {
             if (!messages.ask(p.title, p.text, p.tone))
-                return false;
+                return PromptResult::Declined;
             continue;
         }
         switch (p.tone) {
@@ -53,9 +56,9 @@ inline bool showPrompts(Messages &messages, const QVector<Prompt> &prompts)
             break;
         }
         if (p.kind == Prompt::Kind::Refuse)
-            return false;
+            return PromptResult::Refused;
     }
-    return true;
+    return PromptResult::Accepted;
 }
 
 } // namespace tamvel

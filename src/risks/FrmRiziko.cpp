@@ -647,7 +647,10 @@ void FrmRiziko::save()
     }
     if (m_mode == EditMode::New || m_mode == EditMode::Edit)
         m_value->setText(check.risk.value);
-    if (!showPrompts(m_messages, check.prompts)) {
+    const PromptResult answered = showPrompts(m_messages, check.prompts);
+    if (answered == PromptResult::Declined)
+        return;
+    if (answered == PromptResult::Refused) {
         focusField(check.focus);
         if (check.focus == QStringLiteral("system") && !m_system->text().isEmpty()) {
             m_pages->setCurrentIndex(0);

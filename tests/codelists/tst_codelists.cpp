@@ -1,3 +1,4 @@
+#include "CodeListSaves.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 
@@ -30,10 +31,10 @@ private:
     {
         return *memberByBrowser(QString::fromUtf8(browser));
     }
-    SaveResult save(const char *browser, EditMode mode, const QStringList &old,
-                    const QStringList &now, ScriptedMessages &messages)
+    EditorOutcome save(const char *browser, EditMode mode, const QStringList &old,
+                       const QStringList &now, ScriptedMessages &messages)
     {
-        return member(browser).save(*m_db, mode, old, now, messages);
+        return runPlan(*m_db, member(browser).check(*m_db, mode, old, now), messages);
     }
     qint64 count(const QString &sql, const Values &values = {})
     {
@@ -113,7 +114,7 @@ void TestCodeLists::listingSortsCzechAndHidesOthers()
 void TestCodeLists::newEntriesAreUniqueLetterCaseIncluded()
 {
     ScriptedMessages messages;
-    SaveResult r =
+    EditorOutcome r =
         save("frmPracGrid", EditMode::New, {QString()}, {QStringLiteral(" Lisař ")}, messages);
     QVERIFY(r.close);
     QCOMPARE(r.activeKey, QStringList{QStringLiteral("Lisař")});
@@ -162,8 +163,8 @@ void TestCodeLists::renameReachesOpenRisksAfterYes()
 
     ScriptedMessages yes;
     yes.answers = {true};
-    const SaveResult r = save("frmPracGrid", EditMode::Edit, {QStringLiteral("Svářeč")},
-                              {QStringLiteral("Svařovač")}, yes);
+    const EditorOutcome r = save("frmPracGrid", EditMode::Edit, {QStringLiteral("Svářeč")},
+                                 {QStringLiteral("Svařovač")}, yes);
     QVERIFY(r.close);
     QCOMPARE(r.activeKey, QStringList{QStringLiteral("Svařovač")});
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT pracovnik FROM rizika WHERE id_riziko = 1")),
@@ -247,8 +248,8 @@ void TestCodeLists::failedCascadeLeavesEverythingAsItWas()
 
     ScriptedMessages messages;
     messages.answers = {true};
-    const SaveResult r = save("frmPracGrid", EditMode::Edit, {QStringLiteral("Zámečník")},
-                              {QStringLiteral("Údržbář")}, messages);
+    const EditorOutcome r = save("frmPracGrid", EditMode::Edit, {QStringLiteral("Zámečník")},
+                                 {QStringLiteral("Údržbář")}, messages);
     QVERIFY(!r.close);
     QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
     QVERIFY(messages.lastText().contains(QStringLiteral("(chyba ")));
@@ -279,8 +280,8 @@ void TestCodeLists::scaleValuesAreTenths()
                 .close);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM zavaznost WHERE zavaznost = 0")), 1);
 
-    SaveResult r = save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
-                        {QStringLiteral("Obří"), QStringLiteral("1000")}, messages);
+    EditorOutcome r = save("frmZavaznostGrd", EditMode::New, {QString(), QString()},
+                           {QStringLiteral("Obří"), QStringLiteral("1000")}, messages);
     QVERIFY(!r.close && r.focus == 1);
     QCOMPARE(messages.lastText(),
              QStringLiteral("Hodnota závažnosti nesmí být větší než 999.9 !!!"));
@@ -339,8 +340,8 @@ void TestCodeLists::levelsHaveWholeThresholds()
     QVERIFY(save("frmUrovneGrd", EditMode::New, none,
                  {QStringLiteral("Vysoké"), QStringLiteral("200")}, messages)
                 .close);
-    SaveResult r = save("frmUrovneGrd", EditMode::New, none,
-                        {QStringLiteral("Střední"), QStringLiteral("10,5")}, messages);
+    EditorOutcome r = save("frmUrovneGrd", EditMode::New, none,
+                           {QStringLiteral("Střední"), QStringLiteral("10,5")}, messages);
     QVERIFY(!r.close);
     QCOMPARE(messages.lastText(), QStringLiteral("Hodnota úrovně musí být celé číslo !!!"));
     QCOMPARE(messages.shown.last().title, QStringLiteral("Úroveň rizika"));

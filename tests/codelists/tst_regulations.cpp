@@ -1,3 +1,4 @@
+#include "CodeListSaves.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 
@@ -26,10 +27,17 @@ private slots:
     void requirementsOfClosedRisksAreNotEdited();
 
 private:
-    SaveResult saveType(EditMode mode, const QStringList &old, const QStringList &now,
-                        ScriptedMessages &messages)
+    EditorOutcome saveType(EditMode mode, const QStringList &old, const QStringList &now,
+                           ScriptedMessages &messages)
     {
-        return memberByBrowser(QStringLiteral("frmTypGrd"))->save(*m_db, mode, old, now, messages);
+        return runPlan(*m_db,
+                       memberByBrowser(QStringLiteral("frmTypGrd"))->check(*m_db, mode, old, now),
+                       messages);
+    }
+    EditorOutcome saveRegulation(Database &db, EditMode mode, const Regulation &old,
+                                 const Regulation &now, ScriptedMessages &messages)
+    {
+        return runPlan(db, checkRegulation(db, mode, old, now), messages);
     }
     Regulation regulation(const char *number, const QStringList &documents = {})
     {
@@ -75,7 +83,7 @@ void TestRegulations::typesAreRenamedIntoRegulationsAndKeptWhileUsed()
              QStringLiteral("Tento typ nelze smazat (je použít v aktuálních předpisech) !!! "));
 
     messages.answers = {true};
-    const SaveResult renamed =
+    const EditorOutcome renamed =
         saveType(EditMode::Edit, {QStringLiteral("ZA"), QStringLiteral("Zákon")},
                  {QStringLiteral("ZK"), QStringLiteral("Zákony")}, messages);
     QVERIFY(renamed.close);
@@ -92,7 +100,7 @@ void TestRegulations::regulationsTakeTheFirstFreeNumber()
                       {id, QString::number(id)});
     QCOMPARE(freeRegulationId(*m_db), 3);
     ScriptedMessages messages;
-    const SaveResult r =
+    const EditorOutcome r =
         saveRegulation(*m_db, EditMode::New, {}, regulation("309/2006 Sb."), messages);
     QCOMPARE(r.activeKey, QStringList{QStringLiteral("3")});
     QCOMPARE(freeRegulationId(*m_db), 5);
@@ -107,7 +115,7 @@ void TestRegulations::regulationsTakeTheFirstFreeNumber()
     untyped.type.clear();
     QCOMPARE(saveRegulation(*m_db, EditMode::New, {}, untyped, messages).focus, int(TypeField));
     QCOMPARE(messages.lastText(), QStringLiteral("Položka typ musí být zvolena !!!"));
-    const SaveResult duplicate =
+    const EditorOutcome duplicate =
         saveRegulation(*m_db, EditMode::New, {}, regulation("309/2006 Sb."), messages);
     QVERIFY(!duplicate.close && duplicate.selectAll);
     QCOMPARE(messages.lastText(), QStringLiteral("Tento predpis (číslo) již existuje !"));

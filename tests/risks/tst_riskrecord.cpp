@@ -56,8 +56,14 @@ private:
                  ScriptedMessages &messages, const QString &formula = QStringLiteral("Z*P*F"))
     {
         const RiskSaveCheck check = checkRiskSave(*m_db, mode, opened, now);
-        if (!showPrompts(messages, check.prompts))
+        switch (showPrompts(messages, check.prompts)) {
+        case PromptResult::Declined:
+            return {Outcome::Refused};
+        case PromptResult::Refused:
             return {Outcome::Refused, check.focus};
+        case PromptResult::Accepted:
+            break;
+        }
         if (check.unchanged)
             return {Outcome::Unchanged};
         const RiskCommit done = commitRiskSave(*m_db, mode, opened, check.risk, formula);
