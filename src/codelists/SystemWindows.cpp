@@ -366,7 +366,9 @@ void FrmSystemy::popupItem(const QString &actionName)
         m_mode = EditMode::Delete;
         m_save->setText(QStringLiteral("Vymazat systém: '") + shown + QStringLiteral("'"));
         break;
+    case EditMode::Copy: // no such item in the tree's popup
     case EditMode::View:
+    case EditMode::ViewFromOverview:
         return;
     }
     trackChanges();
@@ -401,7 +403,9 @@ void FrmSystemy::trackChanges()
     case EditMode::Delete:
         m_unsaved = true;
         break;
+    case EditMode::Copy:
     case EditMode::View:
+    case EditMode::ViewFromOverview:
         m_unsaved = false;
         break;
     }
@@ -449,7 +453,9 @@ void FrmSystemy::save()
         result = systems::deleteSystem(m_db, m_loaded.name, m_messages);
         select = m_loaded.parent;
         break;
+    case EditMode::Copy: // no such item in the tree's popup
     case EditMode::View:
+    case EditMode::ViewFromOverview:
         return;
     }
     if (!result.saved()) {

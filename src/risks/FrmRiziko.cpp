@@ -133,6 +133,7 @@ FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &h
         setWindowTitle(QStringLiteral("Riziko"));
         break;
     case EditMode::Edit:
+    case EditMode::Copy:
         setWindowTitle(m_copy ? QStringLiteral("Riziko (Kopie záznamu)")
                               : QStringLiteral("Riziko (Upravit záznam)"));
         break;
@@ -141,6 +142,7 @@ FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &h
         m_save->setText(QStringLiteral("Vymazat"));
         break;
     case EditMode::View:
+    case EditMode::ViewFromOverview:
         setWindowTitle(QStringLiteral("Riziko (Zobrazit záznam)"));
         m_save->hide();
         break;
@@ -162,16 +164,43 @@ FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &h
         m_save->hide();
 }
 
+QGroupBox *FrmRiziko::addPage(const char *caption, const char *frame)
+{
+    auto *box = named(new QGroupBox(this), frame);
+    m_pages->addTab(box, QString::fromUtf8(caption));
+    return box;
+}
+
 void FrmRiziko::buildPages()
 {
-    const auto page = [this](const char *caption, const char *frame) {
-        auto *box = named(new QGroupBox(this), frame);
-        m_pages->addTab(box, QString::fromUtf8(caption));
-        return box;
-    };
+    buildRiskPage();
+    buildMeasuresPage();
+    buildRatingPage();
+    buildCorrectivePage();
+    buildRequirementPage();
+    buildProgrammePage();
+    buildSubTaskPage();
+    buildNotesPage();
 
-    // Riziko
-    QGroupBox *risk = page("Riziko", "fraRiziko");
+    m_save = named(new QPushButton(QStringLiteral("Uložit"), this), "cmdUlozit");
+    m_save->setDefault(true);
+    auto *cancel = named(new QPushButton(QStringLiteral("Storno"), this), "cmdStorno");
+    connect(m_save, &QPushButton::clicked, this, &FrmRiziko::save);
+    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_save);
+    buttons->addWidget(cancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_pages);
+    layout->addLayout(buttons);
+    resize(820, 470);
+}
+
+// The risk itself: system, worker, hazard and what it damages.
+void FrmRiziko::buildRiskPage()
+{
+    QGroupBox *risk = addPage("Riziko", "fraRiziko");
     m_system = lineEdit(risk, "txtSystem", 50);
     m_system->setReadOnly(true);
     m_systemButton = named(new QPushButton(QStringLiteral("..."), risk), "cmdPracovnici");
@@ -201,9 +230,12 @@ void FrmRiziko::buildPages()
         if (!m_filling)
             fillKinds();
     });
+}
 
-    // Přijatá opatření
-    QGroupBox *taken = page("Přijatá opatření", "fraPrijata");
+// Measures taken and the equipment provided.
+void FrmRiziko::buildMeasuresPage()
+{
+    QGroupBox *taken = addPage("Přijatá opatření", "fraPrijata");
     m_measures = lineEdit(taken, "txtBezpecnostniOpatreni", 200);
     m_provided = named(new QListWidget(taken), "lstPoskytnuteOOPP");
     auto *addProvided = named(new QPushButton(QStringLiteral("Přidat"), taken), "cmdPridat");
@@ -220,9 +252,12 @@ void FrmRiziko::buildPages()
     takenForm->addRow(QStringLiteral("Poskytnuté OOPP :"), providedRow);
     connect(addProvided, &QPushButton::clicked, this, [this] { addEquipment(Provided); });
     connect(removeProvided, &QPushButton::clicked, this, [this] { removeEquipment(Provided); });
+}
 
-    // Hodnocení
-    QGroupBox *rating = page("Hodnocení", "fraHodnoceni");
+// The ratings, the formula and the computed value.
+void FrmRiziko::buildRatingPage()
+{
+    QGroupBox *rating = addPage("Hodnocení", "fraHodnoceni");
     m_severity = combo(rating, "cmbZavaznost");
     m_probability = combo(rating, "cmbPravdepodobnost");
     m_frequency = combo(rating, "cmbFrekvence");
@@ -247,9 +282,12 @@ void FrmRiziko::buildPages()
     ratingForm->addRow(QStringLiteral("Úrovně rizika :"), m_levels);
     ratingForm->addRow(QString(), m_breach);
     connect(computeButton, &QPushButton::clicked, this, &FrmRiziko::compute);
+}
 
-    // Nápravná opatření
-    QGroupBox *corrective = page("Nápravná opatření", "fraNapravna");
+// Corrective measures and the equipment missing.
+void FrmRiziko::buildCorrectivePage()
+{
+    QGroupBox *corrective = addPage("Nápravná opatření", "fraNapravna");
     m_corrective = lineEdit(corrective, "txtNapravnaOpatreni", 250);
     m_correctiveResponsible = lineEdit(corrective, "txtNapravnaOpatreniZodpovida", 15);
     m_correctiveDue =
@@ -278,9 +316,12 @@ void FrmRiziko::buildPages()
     correctiveForm->addRow(QStringLiteral("Chybějící OOPP :"), missingRow);
     connect(addMissing, &QPushButton::clicked, this, [this] { addEquipment(Missing); });
     connect(removeMissing, &QPushButton::clicked, this, [this] { removeEquipment(Missing); });
+}
 
-    // Požadavky (the caption ends in a blank)
-    QGroupBox *requirement = page("Požadavky ", "fraPozadavky");
+// The requirement with its regulations.
+void FrmRiziko::buildRequirementPage()
+{
+    QGroupBox *requirement = addPage("Požadavky ", "fraPozadavky");
     m_requirementText = lineEdit(requirement, "txtPozadavek", 1000);
     m_requirementText->setReadOnly(true);
     m_requirementText->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -327,9 +368,12 @@ void FrmRiziko::buildPages()
                 else if (chosen->objectName() == QStringLiteral("mnuRiziPozaVymazat"))
                     setRequirement(0);
             });
+}
 
-    // Programy
-    QGroupBox *programme = page("Programy", "fraProgram");
+// The improvement programme.
+void FrmRiziko::buildProgrammePage()
+{
+    QGroupBox *programme = addPage("Programy", "fraProgram");
     m_goal = lineEdit(programme, "txtCil", 250);
     m_target = lineEdit(programme, "txtCilovaHodnota", 200);
     m_resources = lineEdit(programme, "txtZdroje", 50);
@@ -347,35 +391,27 @@ void FrmRiziko::buildPages()
     programmeForm->addRow(QStringLiteral("Zodpovídá :"), m_programmeResponsible);
     programmeForm->addRow(QStringLiteral("Termín :"), m_programmeDue);
     programmeForm->addRow(QStringLiteral("Splněno :"), m_programmeDone);
+}
 
-    // Dílčí úkoly
-    QGroupBox *tasks = page("Dílčí úkoly", "fraUkoly");
+// The sub-tasks.
+void FrmRiziko::buildSubTaskPage()
+{
+    QGroupBox *tasks = addPage("Dílčí úkoly", "fraUkoly");
     m_subTaskGrid = table(
         tasks, "grdUkoly",
         {QStringLiteral("Dílčí úkol"), QStringLiteral("Termín"), QStringLiteral("Zodpovídá")});
     m_subTaskGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     (new QVBoxLayout(tasks))->addWidget(m_subTaskGrid);
     connect(m_subTaskGrid, &QWidget::customContextMenuRequested, this, &FrmRiziko::subTaskPopup);
+}
 
-    // Poznámky
-    QGroupBox *notes = page("Poznámky", "fraPoznamky");
+// The notes.
+void FrmRiziko::buildNotesPage()
+{
+    QGroupBox *notes = addPage("Poznámky", "fraPoznamky");
     m_notes = lineEdit(notes, "txtPoznamky", 50);
     auto *notesForm = new QFormLayout(notes);
     notesForm->addRow(QStringLiteral("Poznámky :"), m_notes);
-
-    m_save = named(new QPushButton(QStringLiteral("Uložit"), this), "cmdUlozit");
-    m_save->setDefault(true);
-    auto *cancel = named(new QPushButton(QStringLiteral("Storno"), this), "cmdStorno");
-    connect(m_save, &QPushButton::clicked, this, &FrmRiziko::save);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(cancel);
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(m_pages);
-    layout->addLayout(buttons);
-    resize(820, 470);
 }
 
 void FrmRiziko::fillChoices()

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -53,6 +54,15 @@ signals:
 
 private:
     void buildPages();
+    QGroupBox *addPage(const char *caption, const char *frame);
+    void buildRiskPage();
+    void buildMeasuresPage();
+    void buildRatingPage();
+    void buildCorrectivePage();
+    void buildRequirementPage();
+    void buildProgrammePage();
+    void buildSubTaskPage();
+    void buildNotesPage();
     void fillChoices();
     void fillWorkers();
     void fillKinds();
