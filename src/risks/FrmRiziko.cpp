@@ -182,18 +182,13 @@ void FrmRiziko::buildPages()
     buildSubTaskPage();
     buildNotesPage();
 
-    m_save = named(new QPushButton(QStringLiteral("Uložit"), this), "cmdUlozit");
+    const SaveCancelRow buttons = saveCancelRow(this);
+    m_save = buttons.save;
     m_save->setDefault(true);
-    auto *cancel = named(new QPushButton(QStringLiteral("Storno"), this), "cmdStorno");
     connect(m_save, &QPushButton::clicked, this, &FrmRiziko::save);
-    connect(cancel, &QPushButton::clicked, this, &QWidget::close);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_save);
-    buttons->addWidget(cancel);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pages);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     resize(820, 470);
 }
 

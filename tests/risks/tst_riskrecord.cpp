@@ -56,18 +56,26 @@ private:
                  ScriptedMessages &messages, const QString &formula = QStringLiteral("Z*P*F"))
     {
         const RiskSaveCheck check = checkRiskSave(*m_db, mode, opened, now);
+        Outcome result;
         switch (showPrompts(messages, check.prompts)) {
         case PromptResult::Declined:
-            return {Outcome::Refused};
+            return result;
         case PromptResult::Refused:
-            return {Outcome::Refused, check.focus};
+            result.focus = check.focus;
+            return result;
         case PromptResult::Accepted:
             break;
         }
-        if (check.unchanged)
-            return {Outcome::Unchanged};
+        if (check.unchanged) {
+            result.outcome = Outcome::Unchanged;
+            return result;
+        }
         const RiskCommit done = commitRiskSave(*m_db, mode, opened, check.risk, formula);
-        return {Outcome::Saved, QString(), done.id, done.closedNow, done.skippedEquipment};
+        result.outcome = Outcome::Saved;
+        result.id = done.id;
+        result.closedNow = done.closedNow;
+        result.skippedEquipment = done.skippedEquipment;
+        return result;
     }
     qint64 count(const QString &sql, const Values &values = {})
     {

@@ -17,24 +17,30 @@ struct EditorOutcome
 inline EditorOutcome runPlan(tamvel::Database &db, const tamvel::codelists::SavePlan &plan,
                              tamvel::Messages &messages)
 {
+    EditorOutcome stays;
+    EditorOutcome closes;
+    closes.close = true;
     switch (tamvel::showPrompts(messages, plan.prompts)) {
     case tamvel::PromptResult::Declined:
-        return {};
+        return stays;
     case tamvel::PromptResult::Refused:
-        return {false, plan.focus, plan.selectAll, {}};
+        stays.focus = plan.focus;
+        stays.selectAll = plan.selectAll;
+        return stays;
     case tamvel::PromptResult::Accepted:
         break;
     }
     if (plan.unchanged)
-        return {true};
+        return closes;
     try {
         if (!tamvel::codelists::commitSave(db, plan)) {
             tamvel::showWriteError(messages, 0);
-            return {true};
+            return closes;
         }
     } catch (const tamvel::DbError &e) {
         tamvel::showEngineError(messages, e);
-        return {};
+        return stays;
     }
-    return {true, -1, false, plan.activeKey};
+    closes.activeKey = plan.activeKey;
+    return closes;
 }
