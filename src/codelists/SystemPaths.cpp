@@ -146,7 +146,7 @@ std::optional<QString> firstTooLongPath(Database &db)
         db.query(QStringLiteral("SELECT system FROM systemy ORDER BY system COLLATE CS"));
     for (int i = 0; i < rows.size(); ++i) {
         const QString system = rows.at(i, 0).toString();
-        if (pathLength(system, parents) > MaxPathLength)
+        if (isTooLong(path(system, parents)))
             return system;
     }
     return std::nullopt;

@@ -27,6 +27,7 @@ ParentMap loadParents(Database &db);
 QString path(const QString &system, const ParentMap &parents);
 // The length of the trimmed path.
 int pathLength(const QString &system, const ParentMap &parents);
+// A path longer than the 59 characters the tree allows (the field holds 60).
 bool isTooLong(const QString &path);
 
 // Every system below the system, level by level, the system itself not included; a cycle
