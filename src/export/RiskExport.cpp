@@ -578,9 +578,8 @@ ExportResult writeWorkbook(const QString &path, const std::function<void(Workboo
         if (!book.isOpen())
             return {ExportResult::Failed, QStringLiteral("Sešit nelze vytvořit.")};
         fill(book);
-        const QString error = book.close();
-        if (!error.isEmpty())
-            return {ExportResult::Failed, error};
+        if (const Result<void> closed = book.close(); !closed)
+            return {ExportResult::Failed, closed.error()};
     } catch (const ExportCancelled &) {
         return {ExportResult::Cancelled, QString()};
     } catch (const DbError &e) {
@@ -591,8 +590,8 @@ ExportResult writeWorkbook(const QString &path, const std::function<void(Workboo
 
     // The old file goes only now that the new one is complete.
     temporary.setAutoRemove(false);
-    if (const QString error = Workbook::moveIntoPlace(temporary.fileName(), path); !error.isEmpty())
-        return {ExportResult::Failed, error};
+    if (const Result<void> moved = Workbook::moveIntoPlace(temporary.fileName(), path); !moved)
+        return {ExportResult::Failed, moved.error()};
     return {ExportResult::Written, QString()};
 }
 

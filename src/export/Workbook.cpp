@@ -30,13 +30,15 @@ lxw_worksheet *Workbook::addSheet(const QString &name)
     return m_book ? workbook_add_worksheet(m_book, utf8.constData()) : nullptr;
 }
 
-QString Workbook::close()
+Result<void> Workbook::close()
 {
     if (!m_book)
-        return QStringLiteral("Sešit nelze vytvořit.");
+        return Failure{QStringLiteral("Sešit nelze vytvořit.")};
     const lxw_error error = workbook_close(m_book);
     m_book = nullptr;
-    return error == LXW_NO_ERROR ? QString() : QString::fromUtf8(lxw_strerror(error));
+    if (error != LXW_NO_ERROR)
+        return Failure{QString::fromUtf8(lxw_strerror(error))};
+    return {};
 }
 
 void Workbook::writeText(lxw_worksheet *sheet, int row, int column, const QString &text,
@@ -57,7 +59,7 @@ void Workbook::writeNumber(lxw_worksheet *sheet, int row, int column, double val
     worksheet_write_number(sheet, lxw_row_t(row), lxw_col_t(column), value, format);
 }
 
-QString Workbook::moveIntoPlace(const QString &temporary, const QString &target)
+Result<void> Workbook::moveIntoPlace(const QString &temporary, const QString &target)
 {
     // A temporary file is private to its owner; the workbook is a document like others.
     QFile::setPermissions(temporary, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -66,9 +68,9 @@ QString Workbook::moveIntoPlace(const QString &temporary, const QString &target)
                     QFile::encodeName(target).constData()) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         QFile::remove(temporary);
-        return QStringLiteral("Soubor %1 nelze uložit: %2").arg(target, reason);
+        return Failure{QStringLiteral("Soubor %1 nelze uložit: %2").arg(target, reason)};
     }
-    return QString();
+    return {};
 }
 
 void Workbook::fitToPageWidth(lxw_worksheet *sheet)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 
 #include <xlsxwriter.h>
@@ -27,13 +29,12 @@ public:
     lxw_worksheet *addSheet(const QString &name);
     lxw_format *addFormat() { return workbook_add_format(m_book); }
 
-    // Writes the file; an empty string on success, else the library's reason.
-    QString close();
+    // Writes the file; a failure says the library's reason.
+    Result<void> close();
 
     // Puts a finished temporary file in the target's place in one step (an older file is
-    // replaced only now) and gives it the usual permissions of a document; an empty string
-    // on success, else the reason.
-    static QString moveIntoPlace(const QString &temporary, const QString &target);
+    // replaced only now) and gives it the usual permissions of a document.
+    static Result<void> moveIntoPlace(const QString &temporary, const QString &target);
 
     // Prints a sheet one page wide, however many columns it has.
     static void fitToPageWidth(lxw_worksheet *sheet);
