@@ -65,7 +65,6 @@ private slots:
     void singleKeepsItsDecimalForm();
     void numbersIgnoreTheLocale();
     void otherColumnTypesComeFromStoredBytes();
-    void deletedRowsAreSkipped();
     void movedRowsAreFollowed();
     void nestedReadsKeepTheirPlace();
     void encryptedReadsLikePlain();
@@ -304,10 +303,10 @@ void TestLegacyReader::tablesAndLayoutsFollowTheVersion()
                             "dokumenty pozadavky pozadavky_predpisy rizika rizika_uzavrene "
                             "uzivatelske_nastaveni oop_rizika dilci_ukoly")
                  .split(QLatin1Char(' ')));
-    QVERIFY(!file->table(QStringLiteral("MSysObjects")));
     QVERIFY(!file->table(QStringLiteral("neexistuje")));
 
-    // Access names ignore letter case.
+    // Access names ignore letter case. The fixtures keep no column properties (MSysObjects.LvProp
+    // is empty), so no column is Required, not even a key.
     const auto risks = file->table(QStringLiteral("RIZIKA"));
     QVERIFY(risks);
     QCOMPARE(risks->name, QStringLiteral("rizika"));
@@ -336,17 +335,8 @@ void TestLegacyReader::tablesAndLayoutsFollowTheVersion()
 
 void TestLegacyReader::requiredComesFromTheProperties()
 {
-    // These files keep no column properties (MSysObjects.LvProp is empty, mdb-schema prints
-    // no NOT NULL), so nothing is stated Required, not even the key predpisy.predpis_id.
-    const auto file = AccessFile::open(copy(QStringLiteral("legacy-v1.mdb")));
-    QVERIFY2(file, qPrintable(file.error()));
-    const auto rules = file->table(QStringLiteral("predpisy"));
-    QVERIFY(rules);
-    QCOMPARE(rules->primaryKey, QStringList{QStringLiteral("predpis_id")});
-    for (const AccessColumn &c : rules->columns)
-        QVERIFY2(!c.required, qPrintable(c.name));
-
-    // A property blob as Access writes it: a list of names, then a block per column.
+    // The fixtures keep no column properties (see the layouts); a property blob as Access writes
+    // it: a list of names, then a block per column.
     auto le16 = [](int v) { return QByteArray(1, char(v & 0xff)) + QByteArray(1, char(v >> 8)); };
     auto le32 = [&](int v) { return le16(v & 0xffff) + le16(v >> 16); };
     auto name = [&](const QString &s) { return le16(int(s.size() * 2)) + ucs2(s); };
@@ -385,12 +375,8 @@ void TestLegacyReader::requiredComesFromTheProperties()
 void TestLegacyReader::czechTextsAreDecoded()
 {
     for (const char *name : {"legacy-v0.mdb", "legacy-v3.mdb"}) {
-        const QString path = copy(QString::fromUtf8(name));
-        Table users, systems;
-        QVERIFY(readTable(path, "uzivatele", &users));
-        QCOMPARE(users.rows, (Rows{Administrator, Novak, Dvorakova}));
-
-        QVERIFY(readTable(path, "systemy", &systems));
+        Table systems;
+        QVERIFY(readTable(copy(QString::fromUtf8(name)), "systemy", &systems));
         QCOMPARE(systems.rows.size(), 9);
         QVERIFY(systems.rows.contains(
             Row{QStringLiteral("Svařovací pracoviště 1"), QStringLiteral("Svařovna")}));
@@ -477,7 +463,7 @@ void TestLegacyReader::singleKeepsItsDecimalForm()
     QCOMPARE(risks.at(3, "riziko").toDouble(), 0.1);
 }
 
-// Risk 3's value and dates under the C locale, the environment's and a decimal-comma one.
+// Risk 3's value and date under the C locale and a decimal-comma one.
 void TestLegacyReader::numbersIgnoreTheLocale()
 {
     const QString path = copy(QStringLiteral("legacy-v3.mdb"));
@@ -494,14 +480,11 @@ void TestLegacyReader::numbersIgnoreTheLocale()
         qunsetenv("LOCPATH");
     });
 
-    Row inC, inEnvironment, inComma;
+    Row inC, inComma;
     QVERIFY(setlocale(LC_ALL, "C"));
     QVERIFY(riskThree(&inC));
     QCOMPARE(inC[0].toDouble(), 2.5);
     QCOMPARE(inC[1].toDateTime(), QDateTime(QDate(2023, 1, 15), QTime(0, 0), Qt::UTC));
-    setlocale(LC_ALL, "");
-    QVERIFY(riskThree(&inEnvironment));
-    QCOMPARE(inEnvironment, inC);
 
     // An installed decimal-comma locale, else a Czech one built here when the definitions
     // are present.
@@ -572,21 +555,9 @@ void TestLegacyReader::otherColumnTypesComeFromStoredBytes()
     }
 }
 
-void TestLegacyReader::deletedRowsAreSkipped()
-{
-    QByteArray content = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
-    const jet4::Slot slot = jet4::novaksRow(content);
-    QVERIFY(slot.row >= 0);
-    const qsizetype entry = jet4::rowEntry(slot.page, slot.row);
-    jet4::put16(content, entry, jet4::u16(content, entry) | 0x8000);
-
-    Table users;
-    QVERIFY(readTable(write(QStringLiteral("deleted.mdb"), content), "uzivatele", &users));
-    QCOMPARE(users.rows, (Rows{Administrator, Dvorakova}));
-}
-
 // Jet moves a row that grew to a new place and leaves its address at the old one; the new
-// place is marked deleted so that a page scan does not meet the row twice.
+// place is marked deleted so that a page scan does not meet the row twice. Reading the row
+// once also shows that deleted rows are skipped.
 void TestLegacyReader::movedRowsAreFollowed()
 {
     QByteArray content = fixtureBytes(QStringLiteral("legacy-v3.mdb"));
@@ -682,8 +653,6 @@ void TestLegacyReader::hostileFilesAreRefused_data()
     while (garbage.size() < size)
         garbage += char(random.bounded(256));
     QTest::newRow("Jet header, garbage pages") << garbage << damaged;
-    QTest::newRow("Jet header, empty pages")
-        << v3.left(4096) + QByteArray(size - 4096, 0) << damaged;
 
     QByteArray jet3 = v3;
     jet3[0x14] = 0; // claims 2 KiB pages
