@@ -126,7 +126,6 @@ void fillOldRegister(Database &db, int version)
              {1, QDate(2024, 2, 1), QStringLiteral("Novák"), QStringLiteral("školení")});
     exec("INSERT INTO dilci_ukoly VALUES (?, ?, ?, ?)",
          {4, QVariant(), QVariant(), QStringLiteral("revize")});
-    exec("INSERT INTO rizika_uzavrene VALUES (?, ?)", {3, QStringLiteral("Z * P * F")});
     exec("INSERT INTO poskozeni VALUES (?)", {QStringLiteral("ruce")});
     exec("INSERT INTO poskozeni VALUES (?)", {QStringLiteral("oči")});
     // The oldest list had no key: a name twice and a row without one.
