@@ -671,6 +671,8 @@ void TestLegacyReader::hostileFilesAreRefused_data()
     while (garbage.size() < size)
         garbage += char(random.bounded(256));
     QTest::newRow("Jet header, garbage pages") << garbage << damaged;
+    QTest::newRow("Jet header, empty pages")
+        << v3.left(4096) + QByteArray(size - 4096, 0) << damaged;
 
     QByteArray jet3 = v3;
     jet3[0x14] = 0; // claims 2 KiB pages
