@@ -21,7 +21,6 @@ private slots:
     void namesThatReadAsNumbers();
     void newSystemsAreCheckedBeforeAnythingIsWritten();
     void pathsOfSixtyCharactersAreTooLong();
-    void pathRefreshTouchesOpenRisksOnly();
     void renameCascadesIntoOpenRisksAndChildren();
     void renameAsksOnlyWhenRisksUseTheName();
     void moveBelowItselfIsRefused();
@@ -36,20 +35,28 @@ private:
             QStringLiteral("INSERT INTO systemy (system, system_nadrazeny) VALUES (?, ?)"),
             {name, parent});
     }
-    void addStaff(const QString &system, const QString &worker)
+    // Each "parent/system", or "system" for a root.
+    void addSystems(std::initializer_list<const char *> rows)
     {
-        m_db->execute(
-            QStringLiteral("INSERT INTO system_pracovnik (system, pracovnik) VALUES (?, ?)"),
-            {system, worker});
+        for (const char *row : rows) {
+            const QStringList names = s(row).split(QLatin1Char('/'));
+            addSystem(names.last(), names.size() > 1 ? names.first() : QString());
+        }
     }
-    void addRisk(int id, const QString &system, bool closed,
-                 const QString &worker = QStringLiteral("ostatní"),
-                 const QString &path = QStringLiteral("stará/cesta"))
+    void addStaff(const char *system, std::initializer_list<const char *> workers)
+    {
+        for (const char *worker : workers)
+            m_db->execute(
+                QStringLiteral("INSERT INTO system_pracovnik (system, pracovnik) VALUES (?, ?)"),
+                {s(system), s(worker)});
+    }
+    void addRisk(int id, const QString &system, bool closed, const char *worker = "ostatní",
+                 const char *path = "stará/cesta")
     {
         m_db->execute(QStringLiteral("INSERT INTO rizika (id_riziko, system, pracovnik, cesta, "
                                      "opatreni_splneno, napravna_opatreni) VALUES (?,?,?,?,?,?)"),
-                      {id, system, worker, path, closed ? QVariant(QDate(2024, 1, 31)) : QVariant(),
-                       QStringLiteral("původní")});
+                      {id, system, s(worker), s(path),
+                       closed ? QVariant(QDate(2024, 1, 31)) : QVariant(), s("původní")});
     }
     QString riskText(int id, const char *field)
     {
@@ -57,16 +64,7 @@ private:
                                     .arg(QString::fromUtf8(field)),
                                 {id});
     }
-    QString parentOf(const QString &system)
-    {
-        return m_db->scalarText(
-            QStringLiteral("SELECT system_nadrazeny FROM systemy WHERE system = ?"), {system});
-    }
-    QStringList staffOf(const QString &system)
-    {
-        QStringList result = workersOf(*m_db, system);
-        return result;
-    }
+    QStringList staffOf(const char *system) { return workersOf(*m_db, s(system)); }
     // Every row of the tables a save touches, for comparing before and after.
     QStringList dump()
     {
@@ -83,12 +81,15 @@ private:
         }
         return lines;
     }
-    static QStringList names(const std::vector<TreeNode> &nodes)
+    // "A (B, C (D))": the names of the nodes, each with its children in brackets.
+    static QString outline(const std::vector<TreeNode> &nodes)
     {
-        QStringList result;
+        QStringList parts;
         for (const TreeNode &node : nodes)
-            result << node.name;
-        return result;
+            parts << (node.children.empty()
+                          ? node.name
+                          : node.name + s(" (") + outline(node.children) + s(")"));
+        return parts.join(s(", "));
     }
     static QString s(const char *text) { return QString::fromUtf8(text); }
 
@@ -105,28 +106,18 @@ void TestSystems::init()
 
 void TestSystems::treeHasRootsThenChildrenThenUnassigned()
 {
-    addSystem(s("Závod"));
-    addSystem(s("Hala"), s("Závod"));
-    addSystem(s("Chodba"), s("Závod"));
-    addSystem(s("Cvičiště"), s("Závod"));
-    addSystem(s("Lis 2"), s("Hala"));
-    addSystem(s("Administrativa"));
-    // Whose parent row was deleted, with a child of its own.
-    addSystem(s("Sirotek"), s("Smazaný"));
-    addSystem(s("Pod sirotkem"), s("Sirotek"));
-
+    // "Sirotek"'s parent row was deleted; it has a child of its own.
+    addSystems({"Závod", "Závod/Hala", "Závod/Chodba", "Závod/Cvičiště", "Hala/Lis 2",
+                "Administrativa", "Smazaný/Sirotek", "Sirotek/Pod sirotkem"});
     const Tree tree = loadTree(*m_db);
-    QCOMPARE(names(tree), (QStringList{s("Administrativa"), s("Závod"), unassigned()}));
-    QVERIFY(!tree[0].unassigned && tree[2].unassigned);
     // Czech order: "ch" after "h", "č" after "c".
-    QCOMPARE(names(tree[1].children), (QStringList{s("Cvičiště"), s("Hala"), s("Chodba")}));
-    QCOMPARE(names(tree[1].children[1].children), QStringList{s("Lis 2")});
-    QCOMPARE(names(tree[2].children), QStringList{s("Sirotek")});
-    QCOMPARE(names(tree[2].children[0].children), QStringList{s("Pod sirotkem")});
+    QCOMPARE(outline(tree), s("Administrativa, Závod (Cvičiště, Hala (Lis 2), Chodba), "
+                              "nezařazené (Sirotek (Pod sirotkem))"));
+    QVERIFY(!tree[0].unassigned && tree[2].unassigned);
 
     // A sound tree has no "nezařazené" node; an empty one has no node at all.
     QVERIFY(buildTree({}).empty());
-    QCOMPARE(names(buildTree({{s("A"), {}}, {s("B"), s("A")}})), QStringList{s("A")});
+    QCOMPARE(outline(buildTree({{s("A"), {}}, {s("B"), s("A")}})), s("A (B)"));
 }
 
 void TestSystems::damagedTreesEndUnderUnassignedWithoutHanging()
@@ -135,13 +126,8 @@ void TestSystems::damagedTreesEndUnderUnassignedWithoutHanging()
     const QVector<SystemRow> rows{{s("R"), {}},     {s("A"), s("B")}, {s("B"), s("C")},
                                   {s("C"), s("A")}, {s("D"), s("C")}, {s("S"), s("S")},
                                   {s("E"), s("D")}};
-    const Tree tree = buildTree(rows);
-    QCOMPARE(names(tree), (QStringList{s("R"), unassigned()}));
     // Every system of a cycle directly under "nezařazené", what hangs below them under them.
-    QCOMPARE(names(tree[1].children), (QStringList{s("A"), s("B"), s("C"), s("S")}));
-    QCOMPARE(names(tree[1].children[2].children), QStringList{s("D")});
-    QCOMPARE(names(tree[1].children[2].children[0].children), QStringList{s("E")});
-    QVERIFY(tree[1].children[0].children.empty());
+    QCOMPARE(outline(buildTree(rows)), s("R, nezařazené (A, B, C (D (E)), S)"));
 
     // No limit of a thousand systems, and a long chain is no trouble.
     QVector<SystemRow> chain{{s("s0"), {}}};
@@ -173,6 +159,7 @@ void TestSystems::namesThatReadAsNumbers()
 void TestSystems::newSystemsAreCheckedBeforeAnythingIsWritten()
 {
     addSystem(s("Hala"));
+    const QStringList before = dump();
     ScriptedMessages messages;
 
     SaveResult r = saveNew(*m_db, {s("123"), s("Hala"), {}}, messages);
@@ -180,15 +167,12 @@ void TestSystems::newSystemsAreCheckedBeforeAnythingIsWritten()
     QVERIFY(r.focusName);
     QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
     QCOMPARE(messages.lastText(), s("Název systému musí obsahovat alespoň 1 nenumerický znak! "));
-    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy")), 1);
-
     QCOMPARE(saveNew(*m_db, {s("   "), s("Hala"), {}}, messages).outcome, Outcome::Refused);
     QCOMPARE(messages.lastText(), s("Název systému musí být vyplněn!"));
     QCOMPARE(saveNew(*m_db, {s("Hala"), QString(), {}}, messages).outcome, Outcome::Refused);
     QCOMPARE(messages.lastText(), s("Systém 'Hala' již existuje!!!"));
     QCOMPARE(saveNew(*m_db, {s("Sklad"), s("Zbořená"), {}}, messages).outcome, Outcome::Refused);
-    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy")), 1);
-    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM system_pracovnik")), 0);
+    QCOMPARE(dump(), before);
 
     // Digits followed by a letter are a name; the name is trimmed, "ostatní" always staffed.
     messages.shown.clear();
@@ -196,11 +180,11 @@ void TestSystems::newSystemsAreCheckedBeforeAnythingIsWritten()
     QVERIFY(r.saved());
     QCOMPARE(r.system, s("123a"));
     QVERIFY(messages.shown.isEmpty());
-    QCOMPARE(parentOf(s("123a")), s("Hala"));
-    QCOMPARE(staffOf(s("123a")), (QStringList{s("ostatní"), s("Svářeč")}));
+    QCOMPARE(loadSystem(*m_db, s("123a")).parent, s("Hala"));
+    QCOMPARE(staffOf("123a"), (QStringList{s("ostatní"), s("Svářeč")}));
     // A letter-case variant is another name.
     QVERIFY(saveNew(*m_db, {s("hala"), QString(), {}}, messages).saved());
-    QCOMPARE(parentOf(s("hala")), QString());
+    QCOMPARE(loadSystem(*m_db, s("hala")).parent, QString());
 }
 
 void TestSystems::pathsOfSixtyCharactersAreTooLong()
@@ -211,14 +195,11 @@ void TestSystems::pathsOfSixtyCharactersAreTooLong()
     addSystem(QString(26, QLatin1Char('c')), child);
     ScriptedMessages messages;
     // 1 + 1 + 30 + 1 + 26 = 59: fits.
-    QVERIFY(!firstTooLongPath(*m_db));
     QVERIFY(checkPathLengths(*m_db, messages));
     QVERIFY(messages.shown.isEmpty());
 
     const QString grandchild(27, QLatin1Char('c'));
     addSystem(grandchild, child);
-    QCOMPARE(pathLength(grandchild, loadParents(*m_db)), 60);
-    QCOMPARE(firstTooLongPath(*m_db), grandchild);
     QVERIFY(!checkPathLengths(*m_db, messages));
     QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
     QCOMPARE(messages.shown.last().title, s("Systém"));
@@ -234,47 +215,23 @@ void TestSystems::pathsOfSixtyCharactersAreTooLong()
     QCOMPARE(riskText(1, "cesta"), (s("A/") + child + s("/") + longer).left(60));
 }
 
-void TestSystems::pathRefreshTouchesOpenRisksOnly()
-{
-    addSystem(s("Závod"));
-    addSystem(s("Hala"), s("Závod"));
-    addSystem(s("Lis"), s("Hala"));
-    addSystem(s("Sklad"), s("Závod"));
-    addRisk(1, s("Hala"), false);
-    addRisk(2, s("Hala"), true);
-    addRisk(3, s("Lis"), false);
-    addRisk(4, s("Sklad"), false);
-    m_db->execute(QStringLiteral("UPDATE rizika SET program_splneno = '2024-02-01' WHERE "
-                                 "id_riziko = 4"));
-    addRisk(5, s("Sklad"), false);
-
-    QCOMPARE(refreshOpenRiskPaths(*m_db, s("Hala")), 1);
-    QCOMPARE(riskText(1, "cesta"), s("Závod/Hala"));
-    QCOMPARE(riskText(2, "cesta"), s("stará/cesta"));
-    QCOMPARE(riskText(3, "cesta"), s("stará/cesta"));
-
-    QCOMPARE(descendants(s("Závod"), loadParents(*m_db)),
-             (QStringList{s("Hala"), s("Sklad"), s("Lis")}));
-    QCOMPARE(refreshOpenRiskPathsOfBranch(*m_db, s("Závod")), 3);
-    QCOMPARE(riskText(3, "cesta"), s("Závod/Hala/Lis"));
-    // A risk closed by its programme is closed too.
-    QCOMPARE(riskText(4, "cesta"), s("stará/cesta"));
-    QCOMPARE(riskText(5, "cesta"), s("Závod/Sklad"));
-}
-
 void TestSystems::renameCascadesIntoOpenRisksAndChildren()
 {
-    addSystem(s("Závod"));
-    addSystem(s("Hala"), s("Závod"));
-    addSystem(s("Lis"), s("Hala"));
-    addSystem(s("Jeřáb"), s("Lis"));
-    addStaff(s("Hala"), s("ostatní"));
-    addStaff(s("Hala"), s("Svářeč"));
-    addRisk(1, s("Hala"), false, s("Svářeč"));
-    addRisk(2, s("Hala"), true, s("Svářeč"));
+    addSystems({"Závod", "Závod/Hala", "Hala/Lis", "Lis/Jeřáb"});
+    addStaff("Hala", {"ostatní", "Svářeč"});
+    addRisk(1, s("Hala"), false, "Svářeč");
+    addRisk(2, s("Hala"), true, "Svářeč");
     addRisk(3, s("Lis"), false);
-    addRisk(4, s("Lis"), true);
+    addRisk(4, s("Lis"), false);
     addRisk(5, s("Jeřáb"), false);
+    // A risk closed by its programme is closed too.
+    m_db->execute(QStringLiteral("UPDATE rizika SET program_splneno = '2024-02-01' WHERE "
+                                 "id_riziko = 4"));
+
+    // A refresh of one system reaches none below it.
+    QCOMPARE(refreshOpenRiskPaths(*m_db, s("Hala")), 1);
+    QCOMPARE(riskText(1, "cesta"), s("Závod/Hala"));
+    QCOMPARE(riskText(3, "cesta"), s("stará/cesta"));
 
     ScriptedMessages messages;
     messages.answers = {true};
@@ -290,12 +247,11 @@ void TestSystems::renameCascadesIntoOpenRisksAndChildren()
                                     "souhlasit, bude provedena ve všech neuzavřených položkách "
                                     "rizik.)"));
 
-    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy WHERE system = 'Hala'")),
-             0);
-    QCOMPARE(parentOf(s("Hala A")), s("Závod"));
-    QCOMPARE(parentOf(s("Lis")), s("Hala A"));
-    QCOMPARE(staffOf(s("Hala")), QStringList());
-    QCOMPARE(staffOf(s("Hala A")), (QStringList{s("Jeřábník"), s("ostatní"), s("Svářeč")}));
+    QVERIFY(loadSystem(*m_db, s("Hala")).name.isEmpty());
+    QCOMPARE(loadSystem(*m_db, s("Hala A")).parent, s("Závod"));
+    QCOMPARE(loadSystem(*m_db, s("Lis")).parent, s("Hala A"));
+    QCOMPARE(staffOf("Hala"), QStringList());
+    QCOMPARE(staffOf("Hala A"), (QStringList{s("Jeřábník"), s("ostatní"), s("Svářeč")}));
     // Open risks follow the name and the path, also below the system.
     QCOMPARE(riskText(1, "system"), s("Hala A"));
     QCOMPARE(riskText(1, "cesta"), s("Závod/Hala A"));
@@ -322,8 +278,7 @@ void TestSystems::renameCascadesIntoOpenRisksAndChildren()
 
 void TestSystems::renameAsksOnlyWhenRisksUseTheName()
 {
-    addSystem(s("Hala"));
-    addSystem(s("Sklad"));
+    addSystems({"Hala", "Sklad"});
     addRisk(1, s("Sklad"), true);
     ScriptedMessages messages;
 
@@ -331,7 +286,7 @@ void TestSystems::renameAsksOnlyWhenRisksUseTheName()
     QVERIFY(saveChanges(*m_db, loadSystem(*m_db, s("Hala")), {s("Dílna"), QString(), {}}, messages)
                 .saved());
     QVERIFY(messages.shown.isEmpty());
-    QCOMPARE(staffOf(s("Dílna")), QStringList{s("ostatní")});
+    QCOMPARE(staffOf("Dílna"), QStringList{s("ostatní")});
 
     // Only a closed risk: the question comes; No changes nothing.
     const QStringList before = dump();
@@ -349,10 +304,7 @@ void TestSystems::renameAsksOnlyWhenRisksUseTheName()
 
 void TestSystems::moveBelowItselfIsRefused()
 {
-    addSystem(s("Závod"));
-    addSystem(s("Hala"), s("Závod"));
-    addSystem(s("Lis"), s("Hala"));
-    addSystem(s("Sklad"));
+    addSystems({"Závod", "Závod/Hala", "Hala/Lis", "Sklad"});
     addRisk(1, s("Lis"), false);
     ScriptedMessages messages;
     const QStringList before = dump();
@@ -367,7 +319,7 @@ void TestSystems::moveBelowItselfIsRefused()
 
     // A move elsewhere refreshes the paths of the branch.
     QVERIFY(saveChanges(*m_db, hala, {s("Hala"), s("Sklad"), {}}, messages).saved());
-    QCOMPARE(parentOf(s("Hala")), s("Sklad"));
+    QCOMPARE(loadSystem(*m_db, s("Hala")).parent, s("Sklad"));
     QCOMPARE(riskText(1, "cesta"), s("Sklad/Hala/Lis"));
     QVERIFY(saveChanges(*m_db, loadSystem(*m_db, s("Hala")), {s("Hala"), QString(), {}}, messages)
                 .saved());
@@ -378,21 +330,18 @@ void TestSystems::moveBelowItselfIsRefused()
                                  "'Hala'"));
     const SystemData cyclic = loadSystem(*m_db, s("Hala"));
     QVERIFY(saveChanges(*m_db, cyclic, {s("Hala"), s("Lis"), {s("Kovář")}}, messages).saved());
-    QCOMPARE(parentOf(s("Hala")), s("Lis"));
+    QCOMPARE(loadSystem(*m_db, s("Hala")).parent, s("Lis"));
     QVERIFY(saveChanges(*m_db, cyclic, {s("Hala"), QString(), {}}, messages).saved());
-    QCOMPARE(parentOf(s("Hala")), QString());
+    QCOMPARE(loadSystem(*m_db, s("Hala")).parent, QString());
 }
 
 void TestSystems::deleteClosesOpenRisksAfterYes()
 {
-    addSystem(s("Závod"));
-    addSystem(s("Hala"), s("Závod"));
-    addStaff(s("Hala"), s("ostatní"));
-    addStaff(s("Hala"), s("Svářeč"));
-    addRisk(1, s("Hala"), false, s("Svářeč"), s("Závod/Hala"));
+    addSystems({"Závod", "Závod/Hala", "Závod/Sklad"});
+    addStaff("Hala", {"ostatní", "Svářeč"});
+    addRisk(1, s("Hala"), false, "Svářeč", "Závod/Hala");
     addRisk(2, s("Hala"), true);
     addRisk(3, s("Závod"), false);
-    addSystem(s("Sklad"), s("Závod"));
     ScriptedMessages messages;
 
     // A system with systems below is refused.
@@ -411,15 +360,12 @@ void TestSystems::deleteClosesOpenRisksAfterYes()
     messages.answers = {true};
     QVERIFY(deleteSystem(*m_db, s("Hala"), messages).saved());
     QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM systemy")), 2);
-    QCOMPARE(staffOf(s("Hala")), QStringList());
-    QCOMPARE(m_db->scalar(QStringLiteral("SELECT opatreni_splneno FROM rizika WHERE id_riziko = 1"))
-                 .toString(),
-             QDate::currentDate().toString(Qt::ISODate));
+    QCOMPARE(staffOf("Hala"), QStringList());
+    QCOMPARE(riskText(1, "opatreni_splneno"), QDate::currentDate().toString(Qt::ISODate));
     QCOMPARE(riskText(1, "napravna_opatreni"), s("zrušení systému"));
     QCOMPARE(riskText(1, "system"), s("Hala"));
     QCOMPARE(riskText(1, "cesta"), s("Závod/Hala"));
     // The risk closed earlier and another system's risk stay as they were.
-    QCOMPARE(riskText(2, "opatreni_splneno"), s("2024-01-31"));
     QCOMPARE(riskText(2, "napravna_opatreni"), s("původní"));
     QCOMPARE(riskText(3, "napravna_opatreni"), s("původní"));
 
@@ -427,7 +373,6 @@ void TestSystems::deleteClosesOpenRisksAfterYes()
     messages.shown.clear();
     QVERIFY(deleteSystem(*m_db, s("Sklad"), messages).saved());
     QVERIFY(messages.shown.isEmpty());
-    QCOMPARE(riskText(3, "napravna_opatreni"), s("původní"));
     // A system that is gone meanwhile: the write check, nothing kept.
     QCOMPARE(deleteSystem(*m_db, s("Sklad"), messages).outcome, Outcome::Failed);
     QCOMPARE(messages.shown.last().title, s("Nepředpokládaná chyba"));
@@ -445,15 +390,11 @@ void TestSystems::staffingKeepsOthersAndWorkersOfOpenRisks()
     QCOMPARE(possibleWorkers(*m_db, {s("ostatní"), s("Svářeč")}),
              (QStringList{s("Hasič"), s("Chemik")}));
 
-    addSystem(s("Hala"));
-    addSystem(s("Sklad"));
-    addStaff(s("Hala"), s("ostatní"));
-    addStaff(s("Hala"), s("Svářeč"));
-    addStaff(s("Hala"), s("Chemik"));
-    addStaff(s("Hala"), s("Hasič"));
-    addRisk(1, s("Hala"), false, s("Svářeč"));
-    addRisk(2, s("Hala"), true, s("Chemik"));
-    addRisk(3, s("Sklad"), false, s("Hasič"));
+    addSystems({"Hala", "Sklad"});
+    addStaff("Hala", {"ostatní", "Svářeč", "Chemik", "Hasič"});
+    addRisk(1, s("Hala"), false, "Svářeč");
+    addRisk(2, s("Hala"), true, "Chemik");
+    addRisk(3, s("Sklad"), false, "Hasič");
 
     ScriptedMessages messages;
     QVERIFY(!mayRemoveWorker(*m_db, s("Hala"), s("ostatní"), messages));
@@ -463,28 +404,24 @@ void TestSystems::staffingKeepsOthersAndWorkersOfOpenRisks()
     QCOMPARE(messages.shown.last().title, s("Pracovník/činnost"));
     QCOMPARE(messages.lastText(), s("Pracovníka/činnost Svářeč z tohoto systému nelze odebrat (je "
                                     "zavedena v neuzavřených položkách rizik) !!! "));
-    // Closed risks and other systems' risks do not hold a worker.
-    QVERIFY(mayRemoveWorker(*m_db, s("Hala"), s("Chemik"), messages));
-    QVERIFY(mayRemoveWorker(*m_db, s("Hala"), s("Hasič"), messages));
 
-    // The save holds to the same rule and always keeps "ostatní".
+    // The save holds to the same rule and always keeps "ostatní"; closed risks and other
+    // systems' risks hold no worker.
     const SystemData hala = loadSystem(*m_db, s("Hala"));
     messages.shown.clear();
     QCOMPARE(saveChanges(*m_db, hala, {s("Hala"), QString(), {s("Chemik")}}, messages).outcome,
              Outcome::Refused);
     QCOMPARE(messages.shown.size(), 1);
-    QCOMPARE(staffOf(s("Hala")), hala.workers);
+    QCOMPARE(staffOf("Hala"), hala.workers);
     QVERIFY(saveChanges(*m_db, hala, {s("Hala"), QString(), {s("Svářeč")}}, messages).saved());
-    QCOMPARE(staffOf(s("Hala")), (QStringList{s("ostatní"), s("Svářeč")}));
+    QCOMPARE(staffOf("Hala"), (QStringList{s("ostatní"), s("Svářeč")}));
 }
 
 void TestSystems::failedSavesLeaveEveryTableAsItWas()
 {
-    addSystem(s("Závod"));
-    addSystem(s("Hala"), s("Závod"));
-    addSystem(s("Lis"), s("Hala"));
-    addStaff(s("Hala"), s("ostatní"));
-    addStaff(s("Lis"), s("ostatní"));
+    addSystems({"Závod", "Závod/Hala", "Hala/Lis"});
+    addStaff("Hala", {"ostatní"});
+    addStaff("Lis", {"ostatní"});
     addRisk(1, s("Hala"), false);
     addRisk(2, s("Lis"), false);
     const QStringList before = dump();
