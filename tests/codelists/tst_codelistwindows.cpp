@@ -21,6 +21,7 @@
 
 using namespace tamvel;
 using namespace tamvel::codelists;
+using namespace Qt::StringLiterals;
 
 class TestCodeListWindows : public QObject
 {
@@ -42,32 +43,20 @@ static QStringList column(const QTableView *grid, int col = 0)
     return texts;
 }
 
-static void grab(QWidget &widget, const char *name)
-{
-    const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
-    if (folder.isEmpty())
-        return;
-    widget.show();
-    QCoreApplication::processEvents();
-    widget.grab().save(folder + QLatin1Char('/') + QString::fromUtf8(name));
-}
-
 void TestCodeListWindows::sortingTwiceReturnsWithTheHighlightKept()
 {
     QTemporaryDir dir;
     auto db = newDatabase(dir);
     for (const char *name : {"Svářeč", "Chemik", "ostatní", "Hasič", "Čistič"})
-        db->execute(QStringLiteral("INSERT INTO pracovnici VALUES (?)"), {QString::fromUtf8(name)});
+        db->execute(u"INSERT INTO pracovnici VALUES (?)"_s, {QString::fromUtf8(name)});
     ScriptedMessages messages;
     RecordingHost host;
-    FrmCodeListGrid browser(*memberByBrowser(QStringLiteral("frmPracGrid")), *db, messages, host);
-    QCOMPARE(browser.windowTitle(), QStringLiteral("Pracovník/činnost - přehled"));
-    QTableView *grid = browser.findChild<QTableView *>(QStringLiteral("grdPrac"));
+    FrmCodeListGrid browser(*memberByBrowser(u"frmPracGrid"_s), *db, messages, host);
+    QTableView *grid = browser.findChild<QTableView *>(u"grdPrac"_s);
     QVERIFY(grid);
     const QStringList first = column(grid);
-    QCOMPARE(first, (QStringList{QStringLiteral("Čistič"), QStringLiteral("Hasič"),
-                                 QStringLiteral("Chemik"), QStringLiteral("Svářeč")}));
-    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Pracovnici"));
+    QCOMPARE(first, (QStringList{u"Čistič"_s, u"Hasič"_s, u"Chemik"_s, u"Svářeč"_s}));
+    QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), u"Pracovnici"_s);
     QCOMPARE(grid->currentIndex().row(), 0);
 
     // Highlight "Chemik", sort twice: the order comes back and "Chemik" stays highlighted.
@@ -75,19 +64,18 @@ void TestCodeListWindows::sortingTwiceReturnsWithTheHighlightKept()
     grid->horizontalHeader()->sectionClicked(0);
     QVERIFY(!browser.ascending());
     QCOMPARE(grid->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
-    QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("Chemik"));
+    QCOMPARE(grid->currentIndex().data().toString(), u"Chemik"_s);
     QCOMPARE(grid->currentIndex().row(), 1);
     grid->horizontalHeader()->sectionClicked(0);
     QCOMPARE(column(grid), first);
-    QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("Chemik"));
-    QCOMPARE(browser.activeEntry(), QStringList{QStringLiteral("Chemik")});
+    QCOMPARE(grid->currentIndex().data().toString(), u"Chemik"_s);
+    QCOMPARE(browser.activeEntry(), QStringList{u"Chemik"_s});
 
     // A refill after a change elsewhere keeps it too.
-    db->execute(QStringLiteral("INSERT INTO pracovnici VALUES ('Automechanik')"));
+    db->execute(u"INSERT INTO pracovnici VALUES ('Automechanik')"_s);
     browser.activated();
     QCOMPARE(grid->model()->rowCount(), 5);
-    QCOMPARE(grid->currentIndex().data().toString(), QStringLiteral("Chemik"));
-    grab(browser, "browser.png");
+    QCOMPARE(grid->currentIndex().data().toString(), u"Chemik"_s);
 }
 
 void TestCodeListWindows::popupOpensTheEditorInItsMode()
@@ -96,45 +84,44 @@ void TestCodeListWindows::popupOpensTheEditorInItsMode()
     auto db = newDatabase(dir);
     ScriptedMessages messages;
     RecordingHost host;
-    FrmCodeListGrid browser(*memberByBrowser(QStringLiteral("frmOOPGrd")), *db, messages, host);
+    FrmCodeListGrid browser(*memberByBrowser(u"frmOOPGrd"_s), *db, messages, host);
     QVERIFY(browser.isEmpty());
 
     // An empty grid: the popup is asked to offer only "&Nový"; the other modes open nothing.
-    host.chosen = QStringLiteral("Upravit");
+    host.chosen = u"Upravit"_s;
     emit browser.grid()->customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(host.emptyGrids, QList<bool>{true});
     QVERIFY(host.editors.isEmpty());
 
-    host.chosen = QStringLiteral("Novy");
+    host.chosen = u"Novy"_s;
     emit browser.grid()->customContextMenuRequested(QPoint(5, 5));
-    QCOMPARE(host.mode, QStringLiteral("novy"));
+    QCOMPARE(host.mode, u"novy"_s);
     QCOMPARE(host.editors.size(), 1);
     auto *editor = qobject_cast<CodeListEditor *>(host.editors.last());
-    QCOMPARE(editor->objectName(), QStringLiteral("frmOOP"));
-    qobject_cast<QLineEdit *>(editor->input(0))->setText(QStringLiteral("Přilba"));
+    QCOMPARE(editor->objectName(), u"frmOOP"_s);
+    qobject_cast<QLineEdit *>(editor->input(0))->setText(u"Přilba"_s);
     editor->save();
     QVERIFY(messages.shown.isEmpty());
     browser.activated();
-    QCOMPARE(column(browser.grid()), QStringList{QStringLiteral("Přilba")});
-    QCOMPARE(browser.activeEntry(), QStringList{QStringLiteral("Přilba")});
+    QCOMPARE(column(browser.grid()), QStringList{u"Přilba"_s});
+    QCOMPARE(browser.activeEntry(), QStringList{u"Přilba"_s});
 
-    host.chosen = QStringLiteral("Export");
+    host.chosen = u"Export"_s;
     emit browser.grid()->customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(host.emptyGrids.last(), false);
-    QCOMPARE(host.extras, QStringList{QStringLiteral("mnuOopGrdExport")});
+    QCOMPARE(host.extras, QStringList{u"mnuOopGrdExport"_s});
 }
 
 void TestCodeListWindows::editorsFollowTheirMode()
 {
     QTemporaryDir dir;
     auto db = newDatabase(dir);
-    db->execute(QStringLiteral("INSERT INTO pracovnici VALUES ('Lakýrník')"));
-    db->execute(QStringLiteral("INSERT INTO nebezpeci_kategorie VALUES ('Chemické')"));
-    db->execute(
-        QStringLiteral("INSERT INTO nebezpeci_kategorie_druh VALUES ('Výpary', 'Chemické')"));
+    db->execute(u"INSERT INTO pracovnici VALUES ('Lakýrník')"_s);
+    db->execute(u"INSERT INTO nebezpeci_kategorie VALUES ('Chemické')"_s);
+    db->execute(u"INSERT INTO nebezpeci_kategorie_druh VALUES ('Výpary', 'Chemické')"_s);
     ScriptedMessages messages;
-    const CodeList &workers = *memberByBrowser(QStringLiteral("frmPracGrid"));
-    const QStringList key{QStringLiteral("Lakýrník")};
+    const CodeList &workers = *memberByBrowser(u"frmPracGrid"_s);
+    const QStringList key{u"Lakýrník"_s};
 
     const struct
     {
@@ -151,83 +138,77 @@ void TestCodeListWindows::editorsFollowTheirMode()
     for (const auto &c : cases) {
         CodeListEditor editor(workers, c.mode, key, *db, messages, nullptr);
         QCOMPARE(editor.windowTitle(), QString::fromUtf8(c.caption));
-        auto *text = editor.findChild<QLineEdit *>(QStringLiteral("txtPrac"));
+        auto *text = editor.findChild<QLineEdit *>(u"txtPrac"_s);
         QCOMPARE(text->text(), c.mode == EditMode::New ? QString() : key.first());
         QCOMPARE(text->isReadOnly(), c.locked);
-        auto *save = editor.findChild<QPushButton *>(QStringLiteral("cmdUlozit"));
+        auto *save = editor.findChild<QPushButton *>(u"cmdUlozit"_s);
         QCOMPARE(save->isVisibleTo(&editor), c.button != nullptr);
         if (c.button)
             QCOMPARE(save->text(), QString::fromUtf8(c.button));
-        if (c.mode == EditMode::Edit)
-            grab(editor, "editor.png");
     }
 
     // The kinds editor offers the categories and shows the pair; scale values filter keys.
-    const CodeList &kinds = *memberByBrowser(QStringLiteral("frmNebezpeciDruhGrd"));
-    CodeListEditor kind(kinds, EditMode::Edit,
-                        {QStringLiteral("Výpary"), QStringLiteral("Chemické")}, *db, messages,
+    const CodeList &kinds = *memberByBrowser(u"frmNebezpeciDruhGrd"_s);
+    CodeListEditor kind(kinds, EditMode::Edit, {u"Výpary"_s, u"Chemické"_s}, *db, messages,
                         nullptr);
-    auto *combo = kind.findChild<QComboBox *>(QStringLiteral("cmbKategorie"));
-    QCOMPARE(combo->currentText(), QStringLiteral("Chemické"));
-    QCOMPARE(kind.findChild<QLineEdit *>(QStringLiteral("txtDruh"))->text(),
-             QStringLiteral("Výpary"));
+    auto *combo = kind.findChild<QComboBox *>(u"cmbKategorie"_s);
+    QCOMPARE(combo->currentText(), u"Chemické"_s);
+    QCOMPARE(kind.findChild<QLineEdit *>(u"txtDruh"_s)->text(), u"Výpary"_s);
 
-    CodeListEditor scale(*memberByBrowser(QStringLiteral("frmZavaznostGrd")), EditMode::New, {},
-                         *db, messages, nullptr);
-    auto *value = scale.findChild<QLineEdit *>(QStringLiteral("txtZavaznostHodnota"));
-    QTest::keyClicks(value, QStringLiteral("1a2,5b"));
-    QCOMPARE(value->text(), QStringLiteral("12,5"));
-    CodeListEditor level(*memberByBrowser(QStringLiteral("frmUrovneGrd")), EditMode::New, {}, *db,
-                         messages, nullptr);
-    auto *threshold = level.findChild<QLineEdit *>(QStringLiteral("txtUrovenHodnota"));
-    QTest::keyClicks(threshold, QStringLiteral("7x0,5"));
-    QCOMPARE(threshold->text(), QStringLiteral("705"));
+    CodeListEditor scale(*memberByBrowser(u"frmZavaznostGrd"_s), EditMode::New, {}, *db, messages,
+                         nullptr);
+    auto *value = scale.findChild<QLineEdit *>(u"txtZavaznostHodnota"_s);
+    QTest::keyClicks(value, u"1a2,5b"_s);
+    QCOMPARE(value->text(), u"12,5"_s);
+    CodeListEditor level(*memberByBrowser(u"frmUrovneGrd"_s), EditMode::New, {}, *db, messages,
+                         nullptr);
+    auto *threshold = level.findChild<QLineEdit *>(u"txtUrovenHodnota"_s);
+    QTest::keyClicks(threshold, u"7x0,5"_s);
+    QCOMPARE(threshold->text(), u"705"_s);
 }
 
 void TestCodeListWindows::requirementCatalogueNavigatesAndLinks()
 {
     QTemporaryDir dir;
     auto db = newDatabase(dir);
-    db->execute(QStringLiteral("INSERT INTO predpisy VALUES (5, 'Zákon', '262/2006', 'Zákoník "
-                               "práce', '2006-04-21', '')"));
+    db->execute(
+        u"INSERT INTO predpisy VALUES (5, 'Zákon', '262/2006', 'Zákoník práce', '2006-04-21', "
+        "'')"_s);
     ScriptedMessages messages;
     RecordingHost host;
     FrmPozadavky catalogue(*db, messages, host);
-    const auto label = [&] {
-        return catalogue.findChild<QLabel *>(QStringLiteral("lblPocet"))->text();
-    };
+    const auto label = [&] { return catalogue.findChild<QLabel *>(u"lblPocet"_s)->text(); };
     const auto part = [&](int i) {
-        return catalogue.findChild<QLineEdit *>(QStringLiteral("txtPozadavek%1").arg(i));
+        return catalogue.findChild<QLineEdit *>(u"txtPozadavek%1"_s.arg(i));
     };
-    QCOMPARE(label(), QStringLiteral("(0/0)"));
+    QCOMPARE(label(), u"(0/0)"_s);
     QVERIFY(part(1)->isReadOnly());
 
     // "Nový", two parts, a regulation from the picker, "Uložit".
     catalogue.newOrSave();
     QCOMPARE(catalogue.state(), FrmPozadavky::State::New);
-    QCOMPARE(catalogue.findChild<QPushButton *>(QStringLiteral("cmdPoza1"))->text(),
-             QStringLiteral("Uložit"));
-    part(1)->setText(QStringLiteral("Používat chrániče sluchu"));
+    QCOMPARE(catalogue.findChild<QPushButton *>(u"cmdPoza1"_s)->text(), u"Uložit"_s);
+    part(1)->setText(u"Používat chrániče sluchu"_s);
     catalogue.pickRegulation();
     auto *picker = qobject_cast<FrmCodeListGrid *>(host.editors.last());
-    QCOMPARE(picker->windowTitle(), QStringLiteral("Předpisy - přehled"));
-    host.chosen = QStringLiteral("Pridat");
+    QCOMPARE(picker->windowTitle(), u"Předpisy - přehled"_s);
+    host.chosen = u"Pridat"_s;
     emit picker->grid()->customContextMenuRequested(QPoint(5, 5));
     emit picker->grid()->customContextMenuRequested(QPoint(5, 5)); // the same one again
-    auto *grid = catalogue.findChild<QTableWidget *>(QStringLiteral("grdPredpis"));
+    auto *grid = catalogue.findChild<QTableWidget *>(u"grdPredpis"_s);
     QCOMPARE(grid->rowCount(), 1);
-    QCOMPARE(grid->item(0, 0)->text(), QStringLiteral("262/2006"));
+    QCOMPARE(grid->item(0, 0)->text(), u"262/2006"_s);
     catalogue.newOrSave();
     QCOMPARE(catalogue.state(), FrmPozadavky::State::Browsing);
-    QCOMPARE(label(), QStringLiteral("(1/1)"));
-    QCOMPARE(db->scalarInt(QStringLiteral("SELECT predpis_id FROM pozadavky_predpisy")), 5);
+    QCOMPARE(label(), u"(1/1)"_s);
+    QCOMPARE(db->scalarInt(u"SELECT predpis_id FROM pozadavky_predpisy"_s), 5);
 
-    db->execute(QStringLiteral("INSERT INTO pozadavky VALUES (2, 'Druhý', '', '', '')"));
+    db->execute(u"INSERT INTO pozadavky VALUES (2, 'Druhý', '', '', '')"_s);
     catalogue.activated();
-    QCOMPARE(label(), QStringLiteral("(1/2)"));
-    catalogue.findChild<QScrollBar *>(QStringLiteral("hscPozadavky"))->setValue(2);
-    QCOMPARE(label(), QStringLiteral("(2/2)"));
-    QCOMPARE(part(1)->text(), QStringLiteral("Druhý"));
+    QCOMPARE(label(), u"(1/2)"_s);
+    catalogue.findChild<QScrollBar *>(u"hscPozadavky"_s)->setValue(2);
+    QCOMPARE(label(), u"(2/2)"_s);
+    QCOMPARE(part(1)->text(), u"Druhý"_s);
     QCOMPARE(grid->rowCount(), 0);
 }
 
@@ -235,26 +216,25 @@ void TestCodeListWindows::regulationEditorChecksItsDate()
 {
     QTemporaryDir dir;
     auto db = newDatabase(dir);
-    db->execute(QStringLiteral("INSERT INTO typ VALUES ('Zákon', 'ZA')"));
+    db->execute(u"INSERT INTO typ VALUES ('Zákon', 'ZA')"_s);
     ScriptedMessages messages;
     FrmPredpis editor(EditMode::New, 0, *db, messages, QString(), nullptr);
-    QCOMPARE(editor.windowTitle(), QStringLiteral("Předpisy (Nový záznam)"));
-    editor.findChild<QComboBox *>(QStringLiteral("cmbTyp"))->setCurrentIndex(0);
-    editor.findChild<QLineEdit *>(QStringLiteral("txtCislo"))->setText(QStringLiteral("1/2000"));
-    auto *issued = editor.findChild<QLineEdit *>(QStringLiteral("medVydano"));
-    QCOMPARE(issued->displayText(), QStringLiteral("__.__.____"));
-    issued->setText(QStringLiteral("31.02.2024"));
+    QCOMPARE(editor.windowTitle(), u"Předpisy (Nový záznam)"_s);
+    editor.findChild<QComboBox *>(u"cmbTyp"_s)->setCurrentIndex(0);
+    editor.findChild<QLineEdit *>(u"txtCislo"_s)->setText(u"1/2000"_s);
+    auto *issued = editor.findChild<QLineEdit *>(u"medVydano"_s);
+    QCOMPARE(issued->displayText(), u"__.__.____"_s);
+    issued->setText(u"31.02.2024"_s);
     editor.save();
-    QCOMPARE(messages.lastText(), QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
-    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM predpisy")), 0);
-    issued->setText(QStringLiteral("29.02.2024"));
+    QCOMPARE(messages.lastText(), u"Zadejte datum ve tvaru DD.MM.RRRR !"_s);
+    QCOMPARE(db->scalarInt(u"SELECT count(*) FROM predpisy"_s), 0);
+    issued->setText(u"29.02.2024"_s);
     editor.save();
-    QCOMPARE(db->scalarText(QStringLiteral("SELECT vydano FROM predpisy")),
-             QStringLiteral("2024-02-29"));
+    QCOMPARE(db->scalarText(u"SELECT vydano FROM predpisy"_s), u"2024-02-29"_s);
 
     // Without a documents folder the document buttons only say where to set it.
-    editor.findChild<QPushButton *>(QStringLiteral("cmdZobrazit"))->click();
-    QCOMPARE(messages.lastText(), QStringLiteral("Není nastavena cesta k dokumentům!"));
+    editor.findChild<QPushButton *>(u"cmdZobrazit"_s)->click();
+    QCOMPARE(messages.lastText(), u"Není nastavena cesta k dokumentům!"_s);
 }
 
 QTEST_MAIN(TestCodeListWindows)
