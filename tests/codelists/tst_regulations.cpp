@@ -11,6 +11,7 @@
 
 using namespace tamvel;
 using namespace tamvel::codelists;
+using namespace Qt::StringLiterals;
 
 class TestRegulations : public QObject
 {
@@ -20,8 +21,7 @@ private slots:
     void init();
     void typesAreRenamedIntoRegulationsAndKeptWhileUsed();
     void regulationsTakeTheFirstFreeNumber();
-    void regulationSaveReplacesItsDocuments();
-    void regulationNamedByARequirementIsKept();
+    void regulationSaveReplacesItsDocumentsAndDeleteTakesThem();
     void documentsComeFromTheDocumentsFolder();
     void emptyCatalogueAndDuplicateRequirements();
     void requirementsOfClosedRisksAreNotEdited();
@@ -30,21 +30,20 @@ private:
     EditorOutcome saveType(EditMode mode, const QStringList &old, const QStringList &now,
                            ScriptedMessages &messages)
     {
-        return runPlan(*m_db,
-                       memberByBrowser(QStringLiteral("frmTypGrd"))->check(*m_db, mode, old, now),
+        return runPlan(*m_db, memberByBrowser(u"frmTypGrd"_s)->check(*m_db, mode, old, now),
                        messages);
     }
-    EditorOutcome saveRegulation(Database &db, EditMode mode, const Regulation &old,
-                                 const Regulation &now, ScriptedMessages &messages)
+    EditorOutcome saveRegulation(EditMode mode, const Regulation &old, const Regulation &now,
+                                 ScriptedMessages &messages)
     {
-        return runPlan(db, checkRegulation(db, mode, old, now), messages);
+        return runPlan(*m_db, checkRegulation(*m_db, mode, old, now), messages);
     }
     Regulation regulation(const char *number, const QStringList &documents = {})
     {
         Regulation r;
-        r.type = QStringLiteral("Zákon");
+        r.type = u"Zákon"_s;
         r.number = QString::fromUtf8(number);
-        r.title = QStringLiteral("Název ") + r.number;
+        r.title = u"Název "_s + r.number;
         r.issued = QDate(2006, 4, 21);
         r.documents = documents;
         return r;
@@ -59,109 +58,94 @@ private:
 void TestRegulations::init()
 {
     m_db.reset();
-    m_db = newDatabase(m_dir, QStringLiteral("r%1.mdb").arg(++m_counter));
-    m_db->execute(QStringLiteral("INSERT INTO typ VALUES ('Zákon', 'ZA')"));
+    m_db = newDatabase(m_dir, u"r%1.mdb"_s.arg(++m_counter));
+    m_db->execute(u"INSERT INTO typ VALUES ('Zákon', 'ZA')"_s);
 }
 
 void TestRegulations::typesAreRenamedIntoRegulationsAndKeptWhileUsed()
 {
     ScriptedMessages messages;
-    QVERIFY(saveRegulation(*m_db, EditMode::New, {}, regulation("262/2006 Sb."), messages).close);
+    QVERIFY(saveRegulation(EditMode::New, {}, regulation("262/2006 Sb."), messages).close);
 
-    QVERIFY(!saveType(EditMode::New, {QString(), QString()},
-                      {QStringLiteral("ZA"), QStringLiteral("x")}, messages)
-                 .close);
-    QCOMPARE(messages.lastText(), QStringLiteral("Tato zkratka již existuje !"));
-    QCOMPARE(messages.shown.last().title, QStringLiteral("Zkratka"));
-    saveType(EditMode::New, {QString(), QString()}, {QStringLiteral("NV"), QString()}, messages);
-    QCOMPARE(messages.lastText(), QStringLiteral("Typ předpisu musí být vyplněn !"));
+    QVERIFY(!saveType(EditMode::New, {QString(), QString()}, {u"ZA"_s, u"x"_s}, messages).close);
+    QCOMPARE(messages.lastText(), u"Tato zkratka již existuje !"_s);
+    QCOMPARE(messages.shown.last().title, u"Zkratka"_s);
+    saveType(EditMode::New, {QString(), QString()}, {u"NV"_s, QString()}, messages);
+    QCOMPARE(messages.lastText(), u"Typ předpisu musí být vyplněn !"_s);
 
-    QVERIFY(!saveType(EditMode::Delete, {QStringLiteral("ZA"), QStringLiteral("Zákon")},
-                      {QStringLiteral("ZA"), QStringLiteral("Zákon")}, messages)
-                 .close);
+    QVERIFY(
+        !saveType(EditMode::Delete, {u"ZA"_s, u"Zákon"_s}, {u"ZA"_s, u"Zákon"_s}, messages).close);
     QCOMPARE(messages.lastText(),
-             QStringLiteral("Tento typ nelze smazat (je použít v aktuálních předpisech) !!! "));
+             u"Tento typ nelze smazat (je použít v aktuálních předpisech) !!! "_s);
 
     messages.answers = {true};
     const EditorOutcome renamed =
-        saveType(EditMode::Edit, {QStringLiteral("ZA"), QStringLiteral("Zákon")},
-                 {QStringLiteral("ZK"), QStringLiteral("Zákony")}, messages);
+        saveType(EditMode::Edit, {u"ZA"_s, u"Zákon"_s}, {u"ZK"_s, u"Zákony"_s}, messages);
     QVERIFY(renamed.close);
-    QCOMPARE(renamed.activeKey, QStringList{QStringLiteral("ZK")});
-    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT typ FROM predpisy")),
-             QStringLiteral("Zákony"));
-    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT zkratka FROM typ")), QStringLiteral("ZK"));
+    QCOMPARE(renamed.activeKey, QStringList{u"ZK"_s});
+    QCOMPARE(m_db->scalarText(u"SELECT typ FROM predpisy"_s), u"Zákony"_s);
+    QCOMPARE(m_db->scalarText(u"SELECT zkratka FROM typ"_s), u"ZK"_s);
 }
 
 void TestRegulations::regulationsTakeTheFirstFreeNumber()
 {
     for (int id : {1, 2, 4})
-        m_db->execute(QStringLiteral("INSERT INTO predpisy VALUES (?, 'Zákon', ?, 'x', NULL, '')"),
+        m_db->execute(u"INSERT INTO predpisy VALUES (?, 'Zákon', ?, 'x', NULL, '')"_s,
                       {id, QString::number(id)});
-    QCOMPARE(freeRegulationId(*m_db), 3);
     ScriptedMessages messages;
-    const EditorOutcome r =
-        saveRegulation(*m_db, EditMode::New, {}, regulation("309/2006 Sb."), messages);
-    QCOMPARE(r.activeKey, QStringList{QStringLiteral("3")});
+    const EditorOutcome r = saveRegulation(EditMode::New, {}, regulation("309/2006 Sb."), messages);
+    QCOMPARE(r.activeKey, QStringList{u"3"_s});
     QCOMPARE(freeRegulationId(*m_db), 5);
-    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT vydano FROM predpisy WHERE predpis_id = 3")),
-             QStringLiteral("2006-04-21"));
+    QCOMPARE(m_db->scalarText(u"SELECT vydano FROM predpisy WHERE predpis_id = 3"_s),
+             u"2006-04-21"_s);
 
     // Required number and type, unique number.
-    QCOMPARE(saveRegulation(*m_db, EditMode::New, {}, regulation("  "), messages).focus,
-             int(NumberField));
-    QCOMPARE(messages.lastText(), QStringLiteral("Číslo musí být vyplněno !!!"));
+    QCOMPARE(saveRegulation(EditMode::New, {}, regulation("  "), messages).focus, int(NumberField));
+    QCOMPARE(messages.lastText(), u"Číslo musí být vyplněno !!!"_s);
     Regulation untyped = regulation("1/2000");
     untyped.type.clear();
-    QCOMPARE(saveRegulation(*m_db, EditMode::New, {}, untyped, messages).focus, int(TypeField));
-    QCOMPARE(messages.lastText(), QStringLiteral("Položka typ musí být zvolena !!!"));
+    QCOMPARE(saveRegulation(EditMode::New, {}, untyped, messages).focus, int(TypeField));
+    QCOMPARE(messages.lastText(), u"Položka typ musí být zvolena !!!"_s);
     const EditorOutcome duplicate =
-        saveRegulation(*m_db, EditMode::New, {}, regulation("309/2006 Sb."), messages);
+        saveRegulation(EditMode::New, {}, regulation("309/2006 Sb."), messages);
     QVERIFY(!duplicate.close && duplicate.selectAll);
-    QCOMPARE(messages.lastText(), QStringLiteral("Tento predpis (číslo) již existuje !"));
+    QCOMPARE(messages.lastText(), u"Tento predpis (číslo) již existuje !"_s);
 }
 
-void TestRegulations::regulationSaveReplacesItsDocuments()
+void TestRegulations::regulationSaveReplacesItsDocumentsAndDeleteTakesThem()
 {
     ScriptedMessages messages;
-    saveRegulation(*m_db, EditMode::New, {},
-                   regulation("1/2020", {QStringLiteral("a.pdf"), QStringLiteral("b.doc")}),
-                   messages);
+    saveRegulation(EditMode::New, {}, regulation("1/2020", {u"a.pdf"_s, u"b.doc"_s}), messages);
     const Regulation stored = *loadRegulation(*m_db, 1);
-    QCOMPARE(stored.documents, (QStringList{QStringLiteral("a.pdf"), QStringLiteral("b.doc")}));
+    QCOMPARE(stored.documents, (QStringList{u"a.pdf"_s, u"b.doc"_s}));
 
     // Nothing changed: closes and writes nothing.
-    QVERIFY(saveRegulation(*m_db, EditMode::Edit, stored, stored, messages).close);
+    QVERIFY(saveRegulation(EditMode::Edit, stored, stored, messages).close);
 
     Regulation changed = stored;
-    changed.documents = {QStringLiteral("c.xlsx")};
+    changed.documents = {u"c.xlsx"_s};
     changed.issued = QDate();
-    QVERIFY(saveRegulation(*m_db, EditMode::Edit, stored, changed, messages).close);
+    QVERIFY(saveRegulation(EditMode::Edit, stored, changed, messages).close);
     const Regulation again = *loadRegulation(*m_db, 1);
-    QCOMPARE(again.documents, QStringList{QStringLiteral("c.xlsx")});
+    QCOMPARE(again.documents, QStringList{u"c.xlsx"_s});
     QVERIFY(!again.issued.isValid());
     QVERIFY(messages.shown.isEmpty());
 
-    // Deleting takes its documents along.
-    QVERIFY(saveRegulation(*m_db, EditMode::Delete, again, again, messages).close);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM predpisy")), 0);
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM dokumenty")), 0);
-}
-
-void TestRegulations::regulationNamedByARequirementIsKept()
-{
-    ScriptedMessages messages;
-    saveRegulation(*m_db, EditMode::New, {}, regulation("1/2020", {QStringLiteral("a.pdf")}),
-                   messages);
+    // Requirements keep seeing their regulations: a named one stays with its documents.
     Requirement requirement;
-    requirement.parts = {QStringLiteral("Nosit přilbu"), QString(), QString(), QString()};
+    requirement.parts = {u"Nosit přilbu"_s, QString(), QString(), QString()};
     requirement.regulations = {1};
     QCOMPARE(saveRequirement(*m_db, requirement, messages), 1);
-    const Regulation stored = *loadRegulation(*m_db, 1);
-    QVERIFY(!saveRegulation(*m_db, EditMode::Delete, stored, stored, messages).close);
+    QVERIFY(!saveRegulation(EditMode::Delete, again, again, messages).close);
     QCOMPARE(messages.lastText(),
-             QStringLiteral("Tento předpis nelze smazat (je uveden u požadavků č. 1) !!! "));
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM dokumenty")), 1);
+             u"Tento předpis nelze smazat (je uveden u požadavků č. 1) !!! "_s);
+    QCOMPARE(count(u"SELECT count(*) FROM dokumenty"_s), 1);
+
+    // Once free, deleting takes its documents along.
+    m_db->execute(u"DELETE FROM pozadavky_predpisy"_s);
+    QVERIFY(saveRegulation(EditMode::Delete, again, again, messages).close);
+    QCOMPARE(count(u"SELECT count(*) FROM predpisy"_s), 0);
+    QCOMPARE(count(u"SELECT count(*) FROM dokumenty"_s), 0);
 }
 
 void TestRegulations::documentsComeFromTheDocumentsFolder()
@@ -169,92 +153,88 @@ void TestRegulations::documentsComeFromTheDocumentsFolder()
     QTemporaryDir documents;
     QTemporaryDir elsewhere;
     ScriptedMessages messages;
-    QVERIFY(!requireDocumentsFolder(QStringLiteral("  "), messages));
-    QCOMPARE(messages.lastText(), QStringLiteral("Není nastavena cesta k dokumentům!"));
-    QCOMPARE(messages.shown.last().title, QStringLiteral("Dokumenty"));
+    QVERIFY(!requireDocumentsFolder(u"  "_s, messages));
+    QCOMPARE(messages.lastText(), u"Není nastavena cesta k dokumentům!"_s);
+    QCOMPARE(messages.shown.last().title, u"Dokumenty"_s);
     QVERIFY(requireDocumentsFolder(documents.path(), messages));
 
-    QCOMPARE(documentToAdd(elsewhere.filePath(QStringLiteral("zakon.pdf")), documents.path(), {},
-                           messages),
+    QCOMPARE(documentToAdd(elsewhere.filePath(u"zakon.pdf"_s), documents.path(), {}, messages),
              QString());
-    QCOMPARE(messages.lastText(), QStringLiteral("Zvolen chybný adresář"));
-    QCOMPARE(messages.shown.last().title, QStringLiteral("Chybný adresář"));
-    QCOMPARE(documentToAdd(documents.filePath(QStringLiteral("zakon.pdf")), documents.path(), {},
+    QCOMPARE(messages.lastText(), u"Zvolen chybný adresář"_s);
+    QCOMPARE(messages.shown.last().title, u"Chybný adresář"_s);
+    QCOMPARE(documentToAdd(documents.filePath(u"zakon.pdf"_s), documents.path(), {}, messages),
+             u"zakon.pdf"_s);
+    QCOMPARE(documentToAdd(documents.filePath(u"zakon.pdf"_s), documents.path(), {u"zakon.pdf"_s},
                            messages),
-             QStringLiteral("zakon.pdf"));
-    QCOMPARE(documentToAdd(documents.filePath(QStringLiteral("zakon.pdf")), documents.path(),
-                           {QStringLiteral("zakon.pdf")}, messages),
              QString());
 
-    QCOMPARE(documentToOpen(documents.path(), QStringLiteral("smazany.pdf"), messages), QString());
-    QCOMPARE(messages.lastText(), QStringLiteral("Soubor nelze najít! Překontrolujte cestu ve "
-                                                 "volbě Nastavení, Dokumenty"));
-    QFile file(documents.filePath(QStringLiteral("zakon.pdf")));
+    QCOMPARE(documentToOpen(documents.path(), u"smazany.pdf"_s, messages), QString());
+    QCOMPARE(messages.lastText(),
+             u"Soubor nelze najít! Překontrolujte cestu ve volbě Nastavení, Dokumenty"_s);
+    QFile file(documents.filePath(u"zakon.pdf"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    QCOMPARE(documentToOpen(documents.path(), QStringLiteral("zakon.pdf"), messages),
-             documents.filePath(QStringLiteral("zakon.pdf")));
+    QCOMPARE(documentToOpen(documents.path(), u"zakon.pdf"_s, messages),
+             documents.filePath(u"zakon.pdf"_s));
 }
 
 void TestRegulations::emptyCatalogueAndDuplicateRequirements()
 {
-    QVERIFY(requirementIds(*m_db).isEmpty());
-    QCOMPARE(freeRequirementId(*m_db), 1);
     ScriptedMessages messages;
     Requirement empty;
-    empty.parts = {QStringLiteral(" "), QString(), QString(), QString()};
+    empty.parts = {u" "_s, QString(), QString(), QString()};
     QVERIFY(!saveRequirement(*m_db, empty, messages));
-    QCOMPARE(messages.lastText(), QStringLiteral("Požadavek musí být vyplněn!!!"));
-    QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
+    QCOMPARE(messages.lastText(), u"Požadavek musí být vyplněn!!!"_s);
+    QCOMPARE(messages.shown.last().kind, u"fail"_s);
 
     Requirement first;
-    first.parts = {QStringLiteral("A"), QStringLiteral("B"), QString(), QString()};
+    first.parts = {u"A"_s, u"B"_s, QString(), QString()};
     first.regulations = {7, 7, 3};
     QCOMPARE(saveRequirement(*m_db, first, messages), 1);
     QCOMPARE(loadRequirement(*m_db, 1)->regulations.size(), 2);
     QVERIFY(!saveRequirement(*m_db, first, messages));
-    QCOMPARE(messages.lastText(), QStringLiteral("Tento požadavek již existuje"));
+    QCOMPARE(messages.lastText(), u"Tento požadavek již existuje"_s);
     // The same text in another order of parts is another requirement.
     Requirement swapped;
-    swapped.parts = {QStringLiteral("B"), QStringLiteral("A"), QString(), QString()};
+    swapped.parts = {u"B"_s, u"A"_s, QString(), QString()};
     QCOMPARE(saveRequirement(*m_db, swapped, messages), 2);
-    QCOMPARE(requirementText(loadRequirement(*m_db, 2)->parts), QStringLiteral("BA"));
+    QCOMPARE(requirementText(loadRequirement(*m_db, 2)->parts), u"BA"_s);
 }
 
 void TestRegulations::requirementsOfClosedRisksAreNotEdited()
 {
     ScriptedMessages messages;
     Requirement requirement;
-    requirement.parts = {QStringLiteral("Chrániče sluchu"), QString(), QString(), QString()};
+    requirement.parts = {u"Chrániče sluchu"_s, QString(), QString(), QString()};
     QCOMPARE(saveRequirement(*m_db, requirement, messages), 1);
-    m_db->execute(QStringLiteral("INSERT INTO rizika (id_riziko, pozadavek_id, opatreni_splneno) "
-                                 "VALUES (1, 1, '2024-02-01')"));
+    m_db->execute(u"INSERT INTO rizika (id_riziko, pozadavek_id, opatreni_splneno) VALUES (1, 1, "
+                  "'2024-02-01')"_s);
 
     requirement.id = 1;
-    requirement.parts[0] = QStringLiteral("Chrániče sluchu nad 85 dB");
+    requirement.parts[0] = u"Chrániče sluchu nad 85 dB"_s;
     QVERIFY(!saveRequirement(*m_db, requirement, messages));
-    QCOMPARE(messages.lastText(), QStringLiteral("Tento požadavek nelze upravovat (je zavedena v "
-                                                 "uzavřených položkách rizik) !!! "));
+    QCOMPARE(messages.lastText(),
+             u"Tento požadavek nelze upravovat (je zavedena v uzavřených položkách rizik) !!! "_s);
 
     // No open risk uses it: it can be deleted after the question.
     messages.answers = {true};
     QVERIFY(deleteRequirement(*m_db, 1, messages));
-    QCOMPARE(messages.lastText(), QStringLiteral("Opravdu chcete vymazat tento požadavek? "));
+    QCOMPARE(messages.lastText(), u"Opravdu chcete vymazat tento požadavek? "_s);
     QVERIFY(requirementIds(*m_db).isEmpty());
 
     // An open risk blocks the deletion and asks before a change.
     requirement.id = 0;
     QCOMPARE(saveRequirement(*m_db, requirement, messages), 1);
-    m_db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = NULL"));
+    m_db->execute(u"UPDATE rizika SET opatreni_splneno = NULL"_s);
     QVERIFY(!deleteRequirement(*m_db, 1, messages));
-    QCOMPARE(messages.lastText(), QStringLiteral("Tento požadavek nelze smazat (je zavedena v "
-                                                 "odpovídajících položkách rizik) !!! "));
+    QCOMPARE(messages.lastText(),
+             u"Tento požadavek nelze smazat (je zavedena v odpovídajících položkách rizik) !!! "_s);
     requirement.id = 1;
-    requirement.parts[0] = QStringLiteral("Nové znění");
+    requirement.parts[0] = u"Nové znění"_s;
     ScriptedMessages no;
     QVERIFY(!saveRequirement(*m_db, requirement, no));
-    QCOMPARE(no.shown.last().kind, QStringLiteral("ask"));
-    QCOMPARE(loadRequirement(*m_db, 1)->parts.first(), QStringLiteral("Chrániče sluchu nad 85 dB"));
+    QCOMPARE(no.shown.last().kind, u"ask"_s);
+    QCOMPARE(loadRequirement(*m_db, 1)->parts.first(), u"Chrániče sluchu nad 85 dB"_s);
 }
 
 QTEST_GUILESS_MAIN(TestRegulations)
