@@ -7,7 +7,6 @@
 #include "risks/RiskGrid.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,13 +55,6 @@ QString adminDefault(Database &db)
                                         "uzivatel = 'administrator' AND polozka = 'default'"));
 }
 
-void grab(QWidget &window, const char *file)
-{
-    window.show();
-    QDir().mkpath(QStringLiteral("/tmp/columnsets"));
-    window.grab().save(QStringLiteral("/tmp/columnsets/") + QString::fromLatin1(file));
-}
-
 } // namespace
 
 class TestColumnSetDialogs : public QObject
@@ -88,7 +80,6 @@ void TestColumnSetDialogs::fieldSelectionShowsAtOnceInCatalogueOrder()
     auto *chosen = child<QListWidget>(dialog, "lstDo");
     QCOMPARE(texts(chosen), QStringList({s("Systém"), s("Riziko"), s("Cílová hodnota")}));
     QCOMPARE(child<QListWidget>(dialog, "lstOd")->count(), 27);
-    grab(dialog, "frmRizikaNastaveni.png");
     click(dialog, "cmdUlozit");
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.columnSet(), s("Systém#1200#Riziko#1065#Cílová hodnota#1850#"));
@@ -175,7 +166,6 @@ void TestColumnSetDialogs::namedSetButtonsFollowTheName()
     QCOMPARE(enabled(), QList<bool>({false, false, false}));
     name->setCurrentIndex(name->findText(s("moje")));
     QCOMPARE(enabled(), QList<bool>({true, true, true}));
-    grab(dialog, "frmRizikaNastaveniUloz.png");
 }
 
 void TestColumnSetDialogs::namedSetSavesRestoresAndDeletes()

@@ -8,7 +8,6 @@
 #include "ui/DateField.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
@@ -31,8 +30,6 @@ private slots:
     void showsTheRiskOfTheHighlightedSubTask();
     void refillKeepsTheHighlightedSubTask();
     void detailShowsTheSubTaskReadOnly();
-    void largeRegisterStaysFast();
-    void screenshot();
 
 private:
     void risk(qint64 id, const QStringList &fields);
@@ -264,39 +261,6 @@ void TestFrmDilci::detailShowsTheSubTaskReadOnly()
     QVERIFY(m_host.mode.isEmpty());
     QVERIFY(!window.findChild<FrmDilciUkol *>());
     QVERIFY(!window.openDetail());
-}
-
-void TestFrmDilci::largeRegisterStaysFast()
-{
-    // A register file to measure on, e.g. from "tamvel --demo-database F --risks 200000".
-    const QString path = qEnvironmentVariable("TAMVEL_REGISTER");
-    if (path.isEmpty())
-        QSKIP("TAMVEL_REGISTER is not set");
-    auto db = Database::open(path);
-    QElapsedTimer timer;
-    timer.start();
-    FrmDilci window(*db, m_messages, m_host);
-    const qint64 opened = timer.restart();
-    window.grid()->setCurrentIndex(window.grid()->model()->index(1000, 0));
-    window.sortBy(1);
-    const qint64 sorted = timer.restart();
-    window.grid()->setCurrentIndex(window.grid()->model()->index(5, 0));
-    const qint64 selected = timer.elapsed();
-    qInfo("%d sub-tasks: opened in %lld ms, sorted by date in %lld ms, selected in %lld ms",
-          window.grid()->model()->rowCount(), opened, sorted, selected);
-    QVERIFY(m_messages.shown.isEmpty());
-}
-
-void TestFrmDilci::screenshot()
-{
-    const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
-    if (folder.isEmpty())
-        QSKIP("TAMVEL_SCREENSHOTS is not set");
-    FrmDilci window(*m_db, m_messages, m_host);
-    window.show();
-    window.grid()->setCurrentIndex(window.grid()->model()->index(2, 0));
-    QCoreApplication::processEvents();
-    QVERIFY(window.grab().save(folder + QStringLiteral("/frmdilci.png")));
 }
 
 QTEST_MAIN(TestFrmDilci)

@@ -45,16 +45,6 @@ private:
     }
 };
 
-static void grab(QWidget &widget, const QString &name)
-{
-    const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
-    if (folder.isEmpty())
-        return;
-    widget.show();
-    QCoreApplication::processEvents();
-    widget.grab().save(folder + QLatin1Char('/') + name);
-}
-
 void TestFrmRiziko::init()
 {
     m_db.reset();
@@ -114,10 +104,6 @@ void TestFrmRiziko::pagesInputsAndModes()
     QCOMPARE(editor->record().fields(), stored.fields());
     auto *worker = editor->findChild<QComboBox *>(QStringLiteral("cmbPracovnik"));
     QVERIFY(!worker->isEditable());
-    for (int i = 0; i < pages->count(); ++i) {
-        pages->setCurrentIndex(i);
-        grab(*editor, QStringLiteral("riziko-%1.png").arg(i + 1));
-    }
 
     auto copy = open("kopie", 1);
     QCOMPARE(copy->windowTitle(), QStringLiteral("Riziko (Kopie záznamu)"));

@@ -183,10 +183,6 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
              QColor(0xC0, 0xC0, 0xC0));
     QVERIFY(
         !overview.findChild<QPushButton *>(QStringLiteral("cmdZrusit"))->isVisibleTo(&overview));
-    if (const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS"); !folder.isEmpty()) {
-        overview.resize(900, 420);
-        overview.grab().save(folder + QStringLiteral("/overview.png"));
-    }
 
     // An empty register: the popup is told so, export is off.
     db->execute(QStringLiteral("DELETE FROM rizika"));
