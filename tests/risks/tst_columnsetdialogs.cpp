@@ -48,13 +48,6 @@ void click(const QWidget &window, const char *name)
     button->click();
 }
 
-// The shared row that a new database holds.
-QString adminDefault(Database &db)
-{
-    return db.scalarText(QStringLiteral("SELECT hodnota1 FROM uzivatelske_nastaveni WHERE "
-                                        "uzivatel = 'administrator' AND polozka = 'default'"));
-}
-
 } // namespace
 
 class TestColumnSetDialogs : public QObject
@@ -192,12 +185,6 @@ void TestColumnSetDialogs::namedSetSavesRestoresAndDeletes()
         click(dialog, "cmdObnovit");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(dialog.restoredColumnSet(), layout);
-    }
-    {
-        FrmRizikaNastaveniUloz dialog(*db, s("novák"), layout, messages);
-        child<QComboBox>(dialog, "cmbNastaveni")->setEditText(s("default"));
-        click(dialog, "cmdObnovit");
-        QCOMPARE(dialog.restoredColumnSet(), adminDefault(*db));
     }
     {
         FrmRizikaNastaveniUloz dialog(*db, s("novák"), layout, messages);
