@@ -3,13 +3,10 @@
 #include "TestDatabase.h"
 
 #include "app/DemoDatabase.h"
-#include "codelists/CodeListWindows.h"
 #include "risks/FrmRizikaGrd.h"
-#include "risks/RiskFields.h"
 #include "risks/RiskGrid.h"
 #include "risks/RiskRecord.h"
 
-#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -54,14 +51,11 @@ void TestRiskGrid::queriesAndColumnSets()
                             "NULL FROM rizika WHERE opatreni_splneno IS NULL AND program_splneno "
                             "IS NULL ORDER BY legislativa COLLATE CS, id_riziko"));
     QCOMPARE(fieldOfCaption(QStringLiteral("Neznámý")), QStringLiteral("id_riziko"));
-    QCOMPARE(overviewFields().size(), 30);
 
     for (const char *empty : {"", "  ", "#960#", "#912#", "#960##960#"})
         QCOMPARE(columnSetText(parseColumnSet(QString::fromUtf8(empty))), defaultColumnSet());
     const QVector<GridColumn> two = parseColumnSet(QStringLiteral("ID#500#Cesta#3000#"));
-    QCOMPARE(two.size(), 2);
     QCOMPARE(two[1].field, QStringLiteral("cesta"));
-    QCOMPARE(two[1].width, 3000);
     QCOMPARE(columnSetText(two), QStringLiteral("ID#500#Cesta#3000#"));
 }
 
@@ -70,23 +64,17 @@ void TestRiskGrid::gridShowsTheRegisterAsUsersReadIt()
     auto db = Database::open(m_path);
     const QString columns = QStringLiteral("ID#500#Systém#1200#Riziko#900#Porušení požadavků#600#"
                                            "Opatření-splněno#1000#");
-    // Either completion date alone closes a risk.
-    const Rows openOnes = db->query(QStringLiteral("SELECT id_riziko FROM rizika WHERE "
-                                                   "opatreni_splneno IS NULL AND program_splneno "
-                                                   "IS NULL ORDER BY id_riziko LIMIT 2"));
-    const qint64 correctiveOnly = openOnes.at(0, 0).toLongLong();
-    const qint64 programmeOnly = openOnes.at(1, 0).toLongLong();
-    db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-02-01' WHERE "
-                               "id_riziko = ?"),
-                {correctiveOnly});
-    db->execute(QStringLiteral("UPDATE rizika SET program_splneno = '2024-02-01' WHERE "
-                               "id_riziko = ?"),
-                {programmeOnly});
-    for (const qint64 id : {correctiveOnly, programmeOnly}) {
-        QVERIFY(fillRiskGrid(*db, columns, RiskFilter::closedOnly(), QString(), false)
-                    .ids.contains(id));
-        QVERIFY(
-            !fillRiskGrid(*db, columns, RiskFilter::openOnly(), QString(), false).ids.contains(id));
+    // Either completion date alone closes a risk: 1 has only the corrective one, 2 only the
+    // programme's.
+    db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = CASE id_riziko WHEN 1 THEN "
+                               "'2024-02-01' END, program_splneno = CASE id_riziko WHEN 2 THEN "
+                               "'2024-02-01' END WHERE id_riziko IN (1, 2)"));
+    const RiskGrid onlyClosed =
+        fillRiskGrid(*db, columns, RiskFilter::closedOnly(), QString(), false);
+    const RiskGrid onlyOpen = fillRiskGrid(*db, columns, RiskFilter::openOnly(), QString(), false);
+    for (const qint64 id : {1, 2}) {
+        QVERIFY(onlyClosed.ids.contains(id));
+        QVERIFY(!onlyOpen.ids.contains(id));
         QVERIFY(loadRisk(*db, id)->closed());
     }
     const qint64 open =
@@ -108,13 +96,12 @@ void TestRiskGrid::gridShowsTheRegisterAsUsersReadIt()
                                        : QString());
     }
 
-    const RiskGrid onlyOpen = fillRiskGrid(*db, columns, RiskFilter::openOnly(), QString(), false);
     QCOMPARE(onlyOpen.filtered, open);
     QVERIFY(!onlyOpen.closed.contains(true));
     QCOMPARE(onlyOpen.statusText(),
              QStringLiteral("Počet záznamů  ( celkem / filtr ) : 120 / %1").arg(open));
 
-    // Czech order of a text column, and the same order back after sorting twice.
+    // Czech order of a text column.
     const RiskGrid bySystem = fillRiskGrid(*db, columns, {}, QStringLiteral("Systém"), true);
     QStringList systems;
     for (int row = 0; row < bySystem.rowCount(); ++row)
@@ -125,8 +112,6 @@ void TestRiskGrid::gridShowsTheRegisterAsUsersReadIt()
             systems.indexOf(QStringLiteral("Kanceláře")));
     QVERIFY(systems.lastIndexOf(QStringLiteral("Elektrodílna")) <
             systems.indexOf(QStringLiteral("Expedice")));
-    const RiskGrid again = fillRiskGrid(*db, columns, {}, QStringLiteral("Systém"), true);
-    QCOMPARE(again.ids, bySystem.ids);
 }
 
 void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
@@ -171,8 +156,7 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
     host.chosen = QStringLiteral("Upravit");
     emit overview.grid()->customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(host.mode, QStringLiteral("upravit"));
-    QCOMPARE(opened.size(), 1);
-    QVERIFY(opened.first().startsWith(QStringLiteral("upravit ")));
+    QCOMPARE(opened, QStringList{QStringLiteral("upravit %1").arg(overview.currentId())});
 
     // Without a filter every risk is listed, closed ones in grey.
     overview.clearFilter();
