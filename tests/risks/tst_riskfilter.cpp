@@ -26,20 +26,17 @@ private slots:
     void valueListsAndTheWindow();
 
 private:
-    qint64 count(const RiskFilter &f)
+    qint64 count(const QString &where, const Values &values = {})
     {
-        return m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE ") + f.condition,
-                               f.values);
+        return m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE ") + where,
+                               values);
     }
+    qint64 count(const RiskFilter &f) { return count(f.condition, f.values); }
     static FilterRow row(const char *caption, const char *op, const QString &value,
                          const char *joiner = "And")
     {
-        FilterRow r;
-        r.caption = QString::fromUtf8(caption);
-        r.comparison = QString::fromUtf8(op);
-        r.value = value;
-        r.joiner = QString::fromUtf8(joiner);
-        return r;
+        return {0, QString::fromUtf8(caption), QString::fromUtf8(op), value,
+                0, QString::fromUtf8(joiner)};
     }
 
     QTemporaryDir m_dir;
@@ -61,8 +58,7 @@ void TestRiskFilter::comparisonsBecomeBoundConditions()
     const RiskFilter high = *compileFilter(*m_db, choice, messages);
     QCOMPARE(high.condition, QStringLiteral("riziko > ?"));
     QCOMPARE(high.description, QStringLiteral("riziko > 70"));
-    QCOMPARE(count(high), m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE "
-                                                         "riziko > 70")));
+    QCOMPARE(count(high), count(QStringLiteral("riziko > 70")));
 
     // Two systems joined by Or, open risks only.
     choice = FilterChoice();
@@ -70,16 +66,12 @@ void TestRiskFilter::comparisonsBecomeBoundConditions()
     choice.rows[1] = row("Systém", "=", QStringLiteral("Svařovna"));
     choice.onlyOpen = true;
     const RiskFilter two = *compileFilter(*m_db, choice, messages);
-    QCOMPARE(two.condition, QStringLiteral("(coalesce(system, '') = ? OR coalesce(system, '') = "
-                                           "?) AND (opatreni_splneno IS NULL AND program_splneno "
-                                           "IS NULL)"));
     QCOMPARE(two.description,
              QStringLiteral("Pouze neuzavřená rizika a zároveň ...\r\nsystem = 'Lisovna' Or "
                             "system = 'Svařovna'"));
-    QCOMPARE(count(two),
-             m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE system IN "
-                                            "('Lisovna', 'Svařovna') AND opatreni_splneno IS "
-                                            "NULL AND program_splneno IS NULL")));
+    QCOMPARE(count(two), count(QStringLiteral("system IN ('Lisovna', 'Svařovna') AND "
+                                              "opatreni_splneno IS NULL AND program_splneno IS "
+                                              "NULL")));
     QVERIFY(messages.shown.isEmpty());
 
     // Only the closing state, dates and missing dates.
@@ -93,9 +85,8 @@ void TestRiskFilter::comparisonsBecomeBoundConditions()
     const RiskFilter dated = *compileFilter(*m_db, choice, messages);
     QCOMPARE(dated.description,
              QStringLiteral("opatreni_splneno = null And program_termin >= #01/01/2026#"));
-    QCOMPARE(count(dated),
-             m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika WHERE opatreni_splneno "
-                                            "IS NULL AND program_termin >= '2026-01-01'")));
+    QCOMPARE(count(dated), count(QStringLiteral("opatreni_splneno IS NULL AND program_termin >= "
+                                                "'2026-01-01'")));
 }
 
 void TestRiskFilter::valuesAreOnlyValues()
@@ -108,7 +99,6 @@ void TestRiskFilter::valuesAreOnlyValues()
     choice.rows[0] = row("Poznámky", "=", QStringLiteral("O'Neil) Or (1=1 Systém"));
     const RiskFilter f = *compileFilter(*m_db, choice, messages);
     QCOMPARE(count(f), 1);
-    QCOMPARE(m_db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")), 200);
 
     // "nevyplněno" on a text: no text and an empty text alike, and everything else for "<>".
     m_db->execute(QStringLiteral("UPDATE rizika SET zdroje = NULL WHERE id_riziko = 3"));
