@@ -37,8 +37,7 @@ class TestColumnSets : public QObject
 private slots:
     void init();
     void chosenCaptionsInCatalogueOrderAtDefaultWidths();
-    void thirtyColumnsStoredInThreePiecesAndRestored();
-    void blankOnAPieceBorderSurvives();
+    void setsAreStoredInThreePiecesAndRestoredWhole();
     void tooLongSetIsRefusedAndNothingWritten();
     void overwriteAsksAndKeepsTheOldRowOnNoOrFailure();
     void defaultIsSharedButNeitherSavedNorDeleted();
@@ -90,7 +89,7 @@ void TestColumnSets::chosenCaptionsInCatalogueOrderAtDefaultWidths()
                "Závažnost#1485#Pravděpodobnost#2085#Frekvence#1500#Riziko#1065#"));
 }
 
-void TestColumnSets::thirtyColumnsStoredInThreePiecesAndRestored()
+void TestColumnSets::setsAreStoredInThreePiecesAndRestoredWhole()
 {
     const QString set = thirtyColumns();
     QVERIFY(set.size() > 2 * ColumnSetPieceLength && set.size() <= ColumnSetMaxLength);
@@ -104,15 +103,12 @@ void TestColumnSets::thirtyColumnsStoredInThreePiecesAndRestored()
     QCOMPARE(store.restore(name), std::optional<QString>(set));
     QCOMPARE(store.restore(s(" široký ")), std::optional<QString>(set));
     QCOMPARE(store.restore(s("jiný")), std::nullopt);
-}
 
-void TestColumnSets::blankOnAPieceBorderSurvives()
-{
-    QString set = s("ID#8#").repeated(47) + s("ID#80#");
-    set += s("Kategorie nebezpečí#2400#");
-    QCOMPARE(set.at(ColumnSetPieceLength), QLatin1Char(' '));
-    QCOMPARE(novaksSets().save(s("hranice"), set, m_messages), ColumnSetStore::Saved::Written);
-    QCOMPARE(novaksSets().restore(s("hranice")), std::optional<QString>(set));
+    // The blank of a caption on a piece border survives.
+    const QString border = s("ID#8#").repeated(47) + s("ID#80#Kategorie nebezpečí#2400#");
+    QCOMPARE(border.at(ColumnSetPieceLength), QLatin1Char(' '));
+    QCOMPARE(store.save(s("hranice"), border, m_messages), ColumnSetStore::Saved::Written);
+    QCOMPARE(store.restore(s("hranice")), std::optional<QString>(border));
 }
 
 void TestColumnSets::tooLongSetIsRefusedAndNothingWritten()
