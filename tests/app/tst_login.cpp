@@ -20,8 +20,7 @@ class TestLogin : public QObject
 private slots:
     void init();
     void namesAndPasswordsAreTrimmed();
-    void failedAttemptsAskAgainWithTheLastLogin();
-    void stornoCancelsTheLogin();
+    void failedAttemptsAskAgainUntilStorno();
     void missingDatabaseStopsTheLogin();
     void foreignStructureVersionOnlyWarns();
     void unopenableFileLeavesTheSessionAsItWas();
@@ -45,13 +44,22 @@ void TestLogin::init()
     settings::setLastLogin(QString());
 }
 
-// A started session whose current database is path.
+// A started session whose current database is path, with a scripted login dialog.
 struct StartedSession : Session
 {
+    ScriptedLogin login;
+    ScriptedMessages messages;
+
     explicit StartedSession(const QString &path)
     {
         startUp();
         databasePath = path;
+    }
+    // The dialog answers once with name and password, then Storno.
+    bool logInAs(const QString &name, const QString &password = QString())
+    {
+        login.add(name, password);
+        return logIn(*this, login, messages);
     }
 };
 
@@ -63,11 +71,8 @@ void TestLogin::namesAndPasswordsAreTrimmed()
 
     // The built-in account: a stored blank matches an empty password box.
     StartedSession session(m_path);
-    ScriptedLogin login;
-    login.add(QStringLiteral("  Administrator "), QString());
-    ScriptedMessages messages;
-    QVERIFY(logIn(session, login, messages));
-    QVERIFY(messages.shown.isEmpty());
+    QVERIFY(session.logInAs(QStringLiteral("  Administrator ")));
+    QVERIFY(session.messages.shown.isEmpty());
     QVERIFY(session.loggedIn);
     QCOMPARE(session.userName, QStringLiteral("Administrator"));
     QVERIFY(session.database() != nullptr);
@@ -75,72 +80,53 @@ void TestLogin::namesAndPasswordsAreTrimmed()
 
     // A password typed with blanks around it matches the stored one without them.
     StartedSession second(m_path);
-    ScriptedLogin again;
-    again.add(QStringLiteral("Novák"), QStringLiteral("  tajné  "));
-    QVERIFY(logIn(second, again, messages));
+    QVERIFY(second.logInAs(QStringLiteral("Novák"), QStringLiteral("  tajné  ")));
     QCOMPARE(second.password, QStringLiteral("tajné"));
     QCOMPARE(settings::lastLogin(), QStringLiteral("Novák"));
-    QCOMPARE(again.prefilled, QStringList{QStringLiteral("Administrator")});
+    QCOMPARE(second.login.prefilled, QStringList{QStringLiteral("Administrator")});
 }
 
-void TestLogin::failedAttemptsAskAgainWithTheLastLogin()
+void TestLogin::failedAttemptsAskAgainUntilStorno()
 {
     settings::setLastLogin(QStringLiteral("Novák"));
     StartedSession session(m_path);
-    ScriptedLogin login;
-    login.add(QStringLiteral("Administrator"), QStringLiteral("špatné"));
-    login.add(QStringLiteral("administrator"), QString()); // letter case counts
-    login.add(QStringLiteral("Administrator"), QString());
-    ScriptedMessages messages;
-    QVERIFY(logIn(session, login, messages));
-
-    QCOMPARE(messages.shown.size(), 2);
-    QCOMPARE(messages.shown[0].kind, QStringLiteral("fail"));
-    QCOMPARE(messages.shown[0].title, WrongPasswordTitle);
-    QCOMPARE(messages.shown[0].text, QStringLiteral("Chybně zadané heslo !"));
-    QCOMPARE(messages.shown[1].title, QStringLiteral("Přihlášení do Tamvel"));
-    QCOMPARE(messages.shown[1].text, QStringLiteral("Chybně zadané jméno !"));
-    // Each fresh dialog shows the last successful login, not the name just tried.
-    QCOMPARE(login.prefilled, QStringList(3, QStringLiteral("Novák")));
-    QCOMPARE(settings::lastLogin(), QStringLiteral("Administrator"));
-}
-
-void TestLogin::stornoCancelsTheLogin()
-{
-    StartedSession session(m_path);
-    ScriptedLogin login;
-    login.add(QStringLiteral("Administrator"), QStringLiteral("x"));
-    ScriptedMessages messages;
-    QVERIFY(!logIn(session, login, messages)); // wrong password, then Storno
+    // wrong password, then Storno
+    QVERIFY(!session.logInAs(QStringLiteral("Administrator"), QStringLiteral("špatné")));
     QVERIFY(session.loginCancelled);
     QVERIFY(!session.loggedIn);
     QVERIFY(session.database() == nullptr);
-    QCOMPARE(login.prefilled.size(), 2);
 
     // The next attempt clears the flag again.
-    login.add(QStringLiteral("Administrator"), QString());
-    QVERIFY(logIn(session, login, messages));
+    session.login.add(QStringLiteral("administrator"), QString()); // letter case counts
+    QVERIFY(session.logInAs(QStringLiteral("Administrator")));
     QVERIFY(!session.loginCancelled);
+
+    const QList<ScriptedMessages::Shown> &shown = session.messages.shown;
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(shown[0].kind, QStringLiteral("fail"));
+    QCOMPARE(shown[0].title, WrongPasswordTitle);
+    QCOMPARE(shown[0].text, QStringLiteral("Chybně zadané heslo !"));
+    QCOMPARE(shown[1].title, QStringLiteral("Přihlášení do Tamvel"));
+    QCOMPARE(shown[1].text, QStringLiteral("Chybně zadané jméno !"));
+    // Each fresh dialog shows the last successful login, not the name just tried.
+    QCOMPARE(session.login.prefilled, QStringList(4, QStringLiteral("Novák")));
+    QCOMPARE(settings::lastLogin(), QStringLiteral("Administrator"));
 }
 
 void TestLogin::missingDatabaseStopsTheLogin()
 {
     const QString missing = m_dir.filePath(QStringLiteral("neni.mdb"));
     StartedSession session(missing);
-    ScriptedLogin login;
-    login.add(QStringLiteral("Administrator"), QString());
-    login.add(QStringLiteral("Administrator"), QString());
-    ScriptedMessages messages;
-    QVERIFY(!logIn(session, login, messages));
-    QCOMPARE(messages.kinds(), QStringList{QStringLiteral("fail")});
-    QCOMPARE(messages.lastText(),
+    QVERIFY(!session.logInAs(QStringLiteral("Administrator")));
+    QCOMPARE(session.messages.kinds(), QStringList{QStringLiteral("fail")});
+    QCOMPARE(session.messages.lastText(),
              QStringLiteral("Databáze  '%1'  nenalezena ! Zvolte databázi.").arg(missing));
     QVERIFY(!QFileInfo::exists(missing));
     QVERIFY(!session.loggedIn);
 
     session.databasePath.clear();
-    QVERIFY(!logIn(session, login, messages));
-    QCOMPARE(messages.lastText(),
+    QVERIFY(!session.logInAs(QStringLiteral("Administrator")));
+    QCOMPARE(session.messages.lastText(),
              QStringLiteral("Nebyla zvolena odpovídající databáze ! Zvolte databázi."));
     QVERIFY(!session.loggedIn);
 }
@@ -150,11 +136,12 @@ void TestLogin::foreignStructureVersionOnlyWarns()
     const QString update = QStringLiteral(
         "UPDATE uzivatelske_nastaveni SET hodnota1 = ? WHERE uzivatel = 'administrator' AND "
         "typ = 'rizika' AND polozka = 'verze'");
+    // A login that goes on after the warning; messages gets what it showed.
     const auto loginWith = [&](ScriptedMessages &messages) {
         StartedSession session(m_path);
-        ScriptedLogin login;
-        login.add(QStringLiteral("Administrator"), QString());
-        return logIn(session, login, messages) && session.loggedIn;
+        const bool in = session.logInAs(QStringLiteral("Administrator")) && session.loggedIn;
+        messages = session.messages;
+        return in;
     };
 
     Database::open(m_path)->execute(update, {QStringLiteral("2")});
@@ -187,10 +174,7 @@ void TestLogin::foreignStructureVersionOnlyWarns()
 void TestLogin::unopenableFileLeavesTheSessionAsItWas()
 {
     StartedSession session(m_path);
-    ScriptedLogin login;
-    login.add(QStringLiteral("Administrator"), QString());
-    ScriptedMessages messages;
-    QVERIFY(logIn(session, login, messages));
+    QVERIFY(session.logInAs(QStringLiteral("Administrator")));
     Database *first = session.database();
 
     const QString text = m_dir.filePath(QStringLiteral("poznamky.mdb"));
@@ -201,11 +185,10 @@ void TestLogin::unopenableFileLeavesTheSessionAsItWas()
     }
     const QByteArray before = fileBytes(text);
     session.databasePath = text;
-    login.add(QStringLiteral("Administrator"), QString());
-    QVERIFY(!logIn(session, login, messages));
-    QCOMPARE(messages.shown.last().kind, QStringLiteral("fail"));
-    QVERIFY(messages.lastText().contains(text));
-    QVERIFY(messages.lastText().contains(QStringLiteral("(chyba 26)")));
+    QVERIFY(!session.logInAs(QStringLiteral("Administrator")));
+    QCOMPARE(session.messages.kinds(), QStringList{QStringLiteral("fail")});
+    QVERIFY(session.messages.lastText().contains(text));
+    QVERIFY(session.messages.lastText().contains(QStringLiteral("(chyba 26)")));
     QCOMPARE(fileBytes(text), before);
     // The earlier login and its database are untouched.
     QVERIFY(session.loggedIn);
@@ -216,8 +199,12 @@ void TestLogin::windowSizeIsOneRowPerUser()
 {
     auto db = Database::open(m_path);
     const QString user = QStringLiteral("Administrator");
-    QCOMPARE(loadWindowSize(*db, user).height, WindowSize::DefaultHeight);
-    QCOMPARE(loadWindowSize(*db, user).width, WindowSize::DefaultWidth);
+    const auto sizeOf = [&](const QString &name) {
+        const WindowSize size = loadWindowSize(*db, name);
+        return QSize(size.width, size.height);
+    };
+    const QSize standard(WindowSize::DefaultWidth, WindowSize::DefaultHeight);
+    QCOMPARE(sizeOf(user), standard);
 
     for (int i = 1; i <= 3; ++i)
         saveWindowSize(*db, user, WindowSize{6000 + i, 9000 + i});
@@ -226,17 +213,14 @@ void TestLogin::windowSizeIsOneRowPerUser()
                                           "uzivatel = ? AND typ = 'MDITamvel'"),
                            {user}),
              1);
-    const WindowSize restored = loadWindowSize(*db, user);
-    QCOMPARE(restored.height, 6003);
-    QCOMPARE(restored.width, 9003);
-    QCOMPARE(loadWindowSize(*db, QStringLiteral("Novák")).width, 7000);
+    QCOMPARE(sizeOf(user), QSize(9003, 6003));
+    QCOMPARE(sizeOf(QStringLiteral("Novák")), QSize(7000, 5000));
 
     // A damaged row gives the default size.
     db->execute(QStringLiteral("UPDATE uzivatelske_nastaveni SET hodnota1 = 'x', hodnota2 = '' "
                                "WHERE uzivatel = ? AND typ = 'MDITamvel'"),
                 {user});
-    QCOMPARE(loadWindowSize(*db, user).height, WindowSize::DefaultHeight);
-    QCOMPARE(loadWindowSize(*db, user).width, WindowSize::DefaultWidth);
+    QCOMPARE(sizeOf(user), standard);
 }
 
 void TestLogin::startUpForgetsAVanishedDatabase()
