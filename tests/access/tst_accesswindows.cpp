@@ -26,7 +26,7 @@ private slots:
     void init();
     void administratorBoxRulesTheOthers();
     void rightsReachTheMenusAtTheNextTick();
-    void emptyNewPasswordLogsInWithAnEmptyBox();
+    void passwordDialogEmptiesTheSessionPassword();
     void userListRefusesTheLoggedInUser();
 
 private:
@@ -134,12 +134,9 @@ void TestAccessWindows::rightsReachTheMenusAtTheNextTick()
     QVERIFY(visible("mnuAdmiVymaz") && enabled("mnuSkup") && enabled("mnuCiseOchr"));
 }
 
-void TestAccessWindows::emptyNewPasswordLogsInWithAnEmptyBox()
+void TestAccessWindows::passwordDialogEmptiesTheSessionPassword()
 {
-    {
-        auto db = Database::open(m_path);
-        db->execute(QStringLiteral("UPDATE uzivatele SET heslo = 'tajne'"));
-    }
+    Database::open(m_path)->execute(QStringLiteral("UPDATE uzivatele SET heslo = 'tajne'"));
     Session session;
     session.startUp();
     ScriptedMessages messages;
@@ -152,14 +149,8 @@ void TestAccessWindows::emptyNewPasswordLogsInWithAnEmptyBox()
     dialog.findChild<QPushButton *>(QStringLiteral("cmdOk"))->click();
     QCOMPARE(messages.lastText(), QStringLiteral("Heslo bylo úspěšně změněno !"));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    // Stored as one blank, which an empty box matches (tst_access, tst_login).
     QCOMPARE(session.password, QString());
-
-    Session next;
-    next.startUp();
-    login.add(QStringLiteral("Administrator"), QString());
-    QVERIFY(logIn(next, login, messages));
-    QCOMPARE(Database::open(m_path)->scalarText(QStringLiteral("SELECT heslo FROM uzivatele")),
-             QStringLiteral(" "));
 }
 
 void TestAccessWindows::userListRefusesTheLoggedInUser()
