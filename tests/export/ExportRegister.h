@@ -39,15 +39,12 @@ struct ExportRegister
                     {ids[1]});
         db->execute(QStringLiteral("DELETE FROM dilci_ukoly WHERE id_riziko = ?"), {first});
         db->execute(QStringLiteral("DELETE FROM oop_rizika WHERE id_riziko = ?"), {first});
-        const QString task = QStringLiteral(
-            "INSERT INTO dilci_ukoly (id_riziko, termin, zodpovida, ukol) VALUES (?, ?, ?, ?)");
-        db->execute(task, {first, QDate(2024, 6, 1), QStringLiteral("Novák"),
-                           QStringLiteral("Druhý úkol")});
-        db->execute(task, {first, QDate(2024, 1, 15), QStringLiteral("Dvořák"),
-                           QStringLiteral("První úkol")});
-        const QString equipment = QStringLiteral(
-            "INSERT INTO oop_rizika (id_riziko, oop, oop_poskytnuto) VALUES (?, ?, ?)");
-        db->execute(equipment, {first, QStringLiteral("Rukavice"), QStringLiteral("a")});
-        db->execute(equipment, {first, QStringLiteral("Brýle"), QStringLiteral("n")});
+        db->execute(QStringLiteral("INSERT INTO dilci_ukoly (id_riziko, termin, zodpovida, ukol) "
+                                   "VALUES (?, '2024-06-01', 'Novák', 'Druhý úkol'), "
+                                   "(?, '2024-01-15', 'Dvořák', 'První úkol')"),
+                    {first, first});
+        db->execute(QStringLiteral("INSERT INTO oop_rizika (id_riziko, oop, oop_poskytnuto) "
+                                   "VALUES (?, 'Rukavice', 'a'), (?, 'Brýle', 'n')"),
+                    {first, first});
     }
 };

@@ -22,7 +22,6 @@ public:
                 m_sheets << xml.attributes().value(QLatin1String("name")).toString();
     }
 
-    bool ok() const { return !m_sheets.isEmpty(); }
     const QStringList &sheets() const { return m_sheets; }
 
     struct Sheet
@@ -34,6 +33,14 @@ public:
         QString at(int column, int row) const
         {
             return cells.value(QChar(QLatin1Char('A' + column)) + QString::number(row));
+        }
+        // The first `columns` cells of row r joined by "|": a whole row in one comparison.
+        QString row(int r, int columns) const
+        {
+            QStringList texts;
+            for (int c = 0; c < columns; ++c)
+                texts << at(c, r);
+            return texts.join(QLatin1Char('|'));
         }
         // The first row whose column A reads `text`, counting from `from`; 0 when none.
         int rowOf(const QString &text, int from = 1) const
@@ -47,11 +54,9 @@ public:
 
     Sheet sheet(const QString &name) const
     {
-        Sheet result;
-        const int index = int(m_sheets.indexOf(name));
-        if (index < 0)
-            return result;
-        QXmlStreamReader xml(part(QStringLiteral("xl/worksheets/sheet%1.xml").arg(index + 1)));
+        Sheet result; // empty for a missing sheet: there is no "sheet0.xml"
+        QXmlStreamReader xml(
+            part(QStringLiteral("xl/worksheets/sheet%1.xml").arg(m_sheets.indexOf(name) + 1)));
         QString ref;
         QString type;
         while (!xml.atEnd()) {
@@ -83,22 +88,17 @@ public:
     }
 
 private:
+    // Each <si> item is one string, its <t> runs joined.
     void readSharedStrings()
     {
         QXmlStreamReader xml(part(QStringLiteral("xl/sharedStrings.xml")));
-        QString current;
-        bool inItem = false;
         while (!xml.atEnd()) {
-            xml.readNext();
-            if (xml.isStartElement() && xml.name() == QLatin1String("si")) {
-                inItem = true;
-                current.clear();
-            } else if (xml.isStartElement() && xml.name() == QLatin1String("t") && inItem) {
-                current += xml.readElementText();
-            } else if (xml.isEndElement() && xml.name() == QLatin1String("si")) {
-                m_strings << current;
-                inItem = false;
-            }
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("si"))
+                m_strings << QString();
+            else if (xml.name() == QLatin1String("t") && !m_strings.isEmpty())
+                m_strings.last() += xml.readElementText();
         }
     }
 
