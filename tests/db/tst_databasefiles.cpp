@@ -29,19 +29,16 @@ static qint64 count(Database &db, const QString &table)
     return db.scalarInt(QStringLiteral("SELECT count(*) FROM ") + table);
 }
 
-// One risk with equipment, a sub-task and a closing record, plus a code-list row.
+// One risk with equipment, a sub-task and a closing record.
 static void addRisk(Database &db, int id)
 {
-    db.execute(QStringLiteral("INSERT INTO rizika (id_riziko, system) VALUES (?, ?)"),
-               {id, QStringLiteral("Lisovna")});
-    db.execute(QStringLiteral("INSERT INTO oop_rizika (id_riziko, oop, oop_poskytnuto) VALUES "
-                              "(?, ?, ?)"),
-               {id, QStringLiteral("Brýle"), QStringLiteral("a")});
-    db.execute(QStringLiteral("INSERT INTO dilci_ukoly (id_riziko, termin, zodpovida, ukol) "
-                              "VALUES (?, ?, ?, ?)"),
-               {id, QDate(2024, 5, 1), QStringLiteral("Novák"), QStringLiteral("Školení")});
-    db.execute(QStringLiteral("INSERT INTO rizika_uzavrene (id_riziko, algoritmus) VALUES (?, ?)"),
-               {id, QStringLiteral("Z*P*F")});
+    for (const char *sql :
+         {"INSERT INTO rizika (id_riziko, system) VALUES (?, 'Lisovna')",
+          "INSERT INTO oop_rizika (id_riziko, oop, oop_poskytnuto) VALUES (?, 'Brýle', 'a')",
+          "INSERT INTO dilci_ukoly (id_riziko, termin, zodpovida, ukol) VALUES (?, '2024-05-01', "
+          "'Novák', 'Školení')",
+          "INSERT INTO rizika_uzavrene (id_riziko, algoritmus) VALUES (?, 'Z*P*F')"})
+        db.execute(QString::fromUtf8(sql), {id});
 }
 
 void TestDatabaseFiles::namesFollowTheMdbRule()
@@ -186,7 +183,6 @@ void TestDatabaseFiles::clearRisksAsksTwiceAndDeletesAllFourTables()
 {
     QTemporaryDir dir;
     auto db = newDatabase(dir);
-    const QString title = QStringLiteral("Vymazání tabulky rizik");
     const QString success = QStringLiteral("Vymazání záznamů přehledu rizik úspěšně dokončeno.");
 
     // An empty register: both questions, then success.
@@ -200,7 +196,7 @@ void TestDatabaseFiles::clearRisksAsksTwiceAndDeletesAllFourTables()
     QCOMPARE(empty.shown[1].text,
              QStringLiteral("Potvrzením této volby dojde k nevratnému vymazání všech záznamů "
                             "tabulky rizik. Chcete pokračovat?"));
-    QCOMPARE(empty.shown[2].title, title);
+    QCOMPARE(empty.shown[2].title, QStringLiteral("Vymazání tabulky rizik"));
     QCOMPARE(empty.shown[2].text, success);
 
     addRisk(*db, 1);
