@@ -2,7 +2,6 @@
 #include "XlsxReader.h"
 #include "export/EquipmentExport.h"
 
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace tamvel;
@@ -35,12 +34,6 @@ class TestEquipmentExport : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
-            QSKIP("reading workbooks back needs the unzip tool");
-    }
-
     void systemsGiveTheirWorkersOnce()
     {
         EquipmentRegister reg;

@@ -8,7 +8,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -70,8 +69,6 @@ private slots:
 
     void workersRouteExports()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
-            QSKIP("reading workbooks back needs the unzip tool");
         Fixture f;
         f.child<QRadioButton>("optPracovnici")->setChecked(true);
         f.tam()->click();
@@ -93,8 +90,7 @@ private slots:
         QCOMPARE(f.messages.lastText(),
                  QStringLiteral("Přejete si prohlédnout vytvořený export nyní?"));
         const auto s = XlsxReader(path).sheet(QStringLiteral("OOPP"));
-        QCOMPARE(s.at(QStringLiteral("A4")), QStringLiteral("Lakýrník"));
-        QCOMPARE(s.at(QStringLiteral("B4")), QStringLiteral("Respirátor"));
+        QCOMPARE(s.row(4, 3), QStringLiteral("Lakýrník|Respirátor|"));
         QTRY_VERIFY(f.window.isNull());
     }
 

@@ -4,7 +4,6 @@
 #include "export/RiskExport.h"
 
 #include <QFile>
-#include <QStandardPaths>
 #include <QTest>
 
 using namespace tamvel;
@@ -103,12 +102,6 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
-            QSKIP("reading workbooks back needs the unzip tool");
-    }
-
     void plainSheetsHoldTheRecordsInListOrder()
     {
         ExportRegister reg;
@@ -144,12 +137,11 @@ private slots:
         QCOMPARE(regulations.row(1, 6),
                  QStringLiteral("Riziko ID|Typ|Číslo|Název|Vydáno|Poznámka"));
         QCOMPARE(regulations.at(QStringLiteral("A2")), QString::number(reg.first));
-        const Rows first = reg.db->query(
-            QStringLiteral("SELECT p.cislo FROM pozadavky_predpisy pp JOIN predpisy p ON "
-                           "p.predpis_id = pp.predpis_id WHERE pp.pozadavek_id = ? "
-                           "ORDER BY pp.predpis_id"),
-            {reg.requirement});
-        QCOMPARE(regulations.at(QStringLiteral("C2")), first.text(0, QStringLiteral("cislo")));
+        QCOMPARE(regulations.at(QStringLiteral("C2")),
+                 reg.db->scalarText(QStringLiteral("SELECT p.cislo FROM pozadavky_predpisy pp "
+                                                   "JOIN predpisy p USING (predpis_id) WHERE "
+                                                   "pp.pozadavek_id = ? ORDER BY predpis_id"),
+                                    {reg.requirement}));
 
         // Only the chosen sheets are written.
         QCOMPARE(writeRiskExport(*reg.db, reg.ids, plain(false, false, true, false), path).outcome,
