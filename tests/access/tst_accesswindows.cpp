@@ -82,12 +82,9 @@ void TestAccessWindows::administratorBoxRulesTheOthers()
 
 void TestAccessWindows::rightsReachTheMenusAtTheNextTick()
 {
-    {
-        auto db = Database::open(m_path);
-        db->execute(QStringLiteral("INSERT INTO skupiny VALUES ('mistri', ?)"),
-                    {QStringLiteral("0        100")});
-        db->execute(QStringLiteral("INSERT INTO uzivatele VALUES ('Mistr', ' ', 'mistri')"));
-    }
+    auto db = Database::open(m_path);
+    db->execute(QStringLiteral("INSERT INTO skupiny VALUES ('mistri', '0        100')"));
+    db->execute(QStringLiteral("INSERT INTO uzivatele VALUES ('Mistr', ' ', 'mistri')"));
     Session session;
     session.startUp();
     ScriptedMessages messages;
@@ -118,9 +115,8 @@ void TestAccessWindows::rightsReachTheMenusAtTheNextTick()
     QCOMPARE(timer->interval(), 10000);
 
     // An administrator elsewhere grants severity and printing, and takes the overview away.
-    Database::open(m_path)->execute(
-        QStringLiteral("UPDATE skupiny SET prava = ? WHERE skupina = 'mistri'"),
-        {QStringLiteral("0        001       10000")});
+    db->execute(QStringLiteral("UPDATE skupiny SET prava = '0        001       10000' WHERE "
+                               "skupina = 'mistri'"));
     QVERIFY(enabled("mnuRiziPreh"));
     timer->setInterval(20);
     QTRY_VERIFY(enabled("mnuHodnZava"));
@@ -128,8 +124,7 @@ void TestAccessWindows::rightsReachTheMenusAtTheNextTick()
     QVERIFY(session.printRight);
 
     // Made administrator: everything, and the two administrator items appear.
-    Database::open(m_path)->execute(
-        QStringLiteral("UPDATE skupiny SET prava = '1' WHERE skupina = 'mistri'"));
+    db->execute(QStringLiteral("UPDATE skupiny SET prava = '1' WHERE skupina = 'mistri'"));
     QTRY_VERIFY(visible("mnuNastKopi"));
     QVERIFY(visible("mnuAdmiVymaz") && enabled("mnuSkup") && enabled("mnuCiseOchr"));
 }

@@ -372,8 +372,7 @@ void TestMDITamvel::conversionItemsRunTheStepsInOrder()
 
 void TestMDITamvel::accessFileIsBroughtOverBeforeTheLogin()
 {
-    const QString old =
-        m_dir.filePath(QStringLiteral("stary-%1.mdb").arg(QDateTime::currentMSecsSinceEpoch()));
+    const QString old = m_dir.filePath(QStringLiteral("stary.mdb"));
     QVERIFY(QFile::copy(QStringLiteral(TAMVEL_LEGACY_FIXTURES "/legacy-v2.mdb"), old));
     const QByteArray original = fileBytes(old);
 
@@ -388,15 +387,14 @@ void TestMDITamvel::accessFileIsBroughtOverBeforeTheLogin()
 
     // Přihlášení offers it again; the new file is proposed beside the old one, selected,
     // and logged into.
-    const QString target = QFileInfo(old).absolutePath() + QStringLiteral("/prevedena.mdb");
+    const QString target = m_dir.filePath(QStringLiteral("prevedena.mdb"));
     f.messages.shown.clear();
     f.messages.answers = {true};
-    f.files.answers << QFileInfo(old).absolutePath() + QStringLiteral("/prevedena");
+    f.files.answers << m_dir.filePath(QStringLiteral("prevedena"));
     f.login.add(QStringLiteral("Novák"), QStringLiteral("tajne1"));
     f.window->action(QStringLiteral("mnuNastPrih"))->trigger();
     QCOMPARE(f.files.titles, QStringList{QStringLiteral("Nová databáze Tamvel")});
-    QCOMPARE(f.files.proposedNames,
-             QStringList{QFileInfo(old).completeBaseName() + QStringLiteral("_tamvel.mdb")});
+    QCOMPARE(f.files.proposedNames, QStringList{QStringLiteral("stary_tamvel.mdb")});
     QCOMPARE(f.messages.kinds(), QStringList({QStringLiteral("ask"), QStringLiteral("inform")}));
     QVERIFY(f.messages.lastText().contains(QStringLiteral("Nalezená struktura: x.2.x.")));
     QCOMPARE(settings::databasePath(), target);

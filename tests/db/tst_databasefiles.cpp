@@ -43,10 +43,11 @@ static void addRisk(Database &db, int id)
 
 void TestDatabaseFiles::namesFollowTheMdbRule()
 {
-    // Paths and upper-case names are checked where a database is chosen (tst_login).
     QCOMPARE(files::withMdbExtension(QStringLiteral("abc")), QStringLiteral("abc"));
     QCOMPARE(files::withMdbExtension(QStringLiteral("abcd")), QStringLiteral("abcd.mdb"));
     QCOMPARE(files::withMdbExtension(QStringLiteral("x.mdb")), QStringLiteral("x.mdb"));
+    QCOMPARE(files::withMdbExtension(QStringLiteral("/x/STARA.MDB")),
+             QStringLiteral("/x/STARA.MDB"));
 }
 
 void TestDatabaseFiles::createAsksBeforeReplacingAndRefusesFilesInUse()
