@@ -184,24 +184,15 @@ void TestSchema::engineEnforcesTypesSizesRequiredAndKeys()
     };
 
     // Two levels may share a name but not a threshold.
-    const QString level = QStringLiteral(
-        "INSERT INTO urovne_rizika (limitni_uroven_rizika, riziko_od) VALUES (?, ?)");
-    db->execute(level, {QStringLiteral("Vysoké"), 200});
-    db->execute(level, {QStringLiteral("Vysoké"), 400});
-    QVERIFY(refused(level, {QStringLiteral("Jiné"), 200}));
+    db->execute(QStringLiteral("INSERT INTO urovne_rizika (limitni_uroven_rizika, riziko_od) "
+                               "VALUES ('Vysoké', 200), ('Vysoké', 400)"));
+    QVERIFY(refused(QStringLiteral("INSERT INTO urovne_rizika VALUES (?, ?)"),
+                    {QStringLiteral("Jiné"), 200}));
 
-    // Tables without a key take duplicate rows.
-    const QString document =
-        QStringLiteral("INSERT INTO dokumenty (predpis_id, soubor) VALUES (?, ?)");
-    db->execute(document, {1, QStringLiteral("a.pdf")});
-    db->execute(document, {1, QStringLiteral("a.pdf")});
-    const QString subTask =
-        QStringLiteral("INSERT INTO dilci_ukoly (id_riziko, termin, zodpovida, ukol) VALUES "
-                       "(?, ?, ?, ?)");
-    db->execute(subTask, {1, QDate(2024, 1, 1), QStringLiteral("Novák"), QStringLiteral("Úkol")});
-    db->execute(subTask, {1, QDate(2024, 1, 1), QStringLiteral("Novák"), QStringLiteral("Úkol")});
-    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM dokumenty")), 2);
-    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM dilci_ukoly")), 2);
+    // Tables without a key take duplicate rows (a refused row would throw).
+    db->execute(QStringLiteral("INSERT INTO dokumenty VALUES (1, 'a.pdf'), (1, 'a.pdf')"));
+    db->execute(QStringLiteral("INSERT INTO dilci_ukoly VALUES (1, '2024-01-01', 'Novák', 'Úkol'), "
+                               "(1, '2024-01-01', 'Novák', 'Úkol')"));
 
     // Sizes count characters: 60 Czech letters fit `cesta`, 61 do not.
     const QString risk = QStringLiteral("INSERT INTO rizika (id_riziko, cesta) VALUES (?, ?)");
