@@ -111,7 +111,6 @@ void TestAccess::refusedDeletionsChangeNothing()
     addUser(*db, QStringLiteral("Novák"), QString(), QStringLiteral("admin"), setup);
     const QStringList usersBefore = userEntries(*db);
     const QStringList groupsBefore = groups(*db);
-    const QString userTitle = QStringLiteral("Uživatel");
 
     ScriptedMessages messages;
     messages.answers = {true, true, true, true};
@@ -124,7 +123,7 @@ void TestAccess::refusedDeletionsChangeNothing()
                         messages));
     QCOMPARE(messages.lastText(), QStringLiteral("Nelze smazat uživatele 'administrator' !"));
     QCOMPARE(messages.kinds(), QStringList(3, QStringLiteral("warn")));
-    QCOMPARE(messages.shown[0].title, userTitle);
+    QCOMPARE(messages.shown[0].title, QStringLiteral("Uživatel"));
 
     QVERIFY(!removeGroup(*db, QStringLiteral(" admin "), messages));
     QCOMPARE(messages.lastText(), QStringLiteral("Nelze odebrat skupinu 'admin' !"));
