@@ -2,6 +2,7 @@
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 #include "TestSettings.h"
+#include "WindowCheck.h"
 
 #include "access/Access.h"
 #include "app/FrmAbout.h"
@@ -169,6 +170,8 @@ void TestMDITamvel::menusFollowTheLoginState()
     for (const char *shown : {"mnuRizi", "mnuHodn", "mnuCise", "mnuAdmi", "mnuNastDoku"})
         QVERIFY2(f.visible(shown), shown);
     QVERIFY(!f.visible("mnuNastKone"));
+    const QStringList misplaced = misplacedControls(*f.window, QStringLiteral("mditamvel"));
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
 
     // Every activation refreshes the in-memory copy of the active formula.
     QCOMPARE(f.session.activeFormula, QString());

@@ -1,6 +1,7 @@
 #include "RecordingHost.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
+#include "WindowCheck.h"
 
 #include "codelists/CodeListWindows.h"
 #include "codelists/RegulationWindows.h"
@@ -145,12 +146,16 @@ void TestCodeListWindows::editorsFollowTheirMode()
         QCOMPARE(save->isVisibleTo(&editor), c.button != nullptr);
         if (c.button)
             QCOMPARE(save->text(), QString::fromUtf8(c.button));
+        const QStringList misplaced = misplacedControls(editor, u"prac-"_s + modeWord(c.mode));
+        QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(u'\n')));
     }
 
     // The kinds editor offers the categories and shows the pair; scale values filter keys.
     const CodeList &kinds = *memberByBrowser(u"frmNebezpeciDruhGrd"_s);
     CodeListEditor kind(kinds, EditMode::Edit, {u"Výpary"_s, u"Chemické"_s}, *db, messages,
                         nullptr);
+    const QStringList misplaced = misplacedControls(kind, u"druh"_s);
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(u'\n')));
     auto *combo = kind.findChild<QComboBox *>(u"cmbKategorie"_s);
     QCOMPARE(combo->currentText(), u"Chemické"_s);
     QCOMPARE(kind.findChild<QLineEdit *>(u"txtDruh"_s)->text(), u"Výpary"_s);
@@ -220,6 +225,8 @@ void TestCodeListWindows::regulationEditorChecksItsDate()
     ScriptedMessages messages;
     FrmPredpis editor(EditMode::New, 0, *db, messages, QString(), nullptr);
     QCOMPARE(editor.windowTitle(), u"Předpisy (Nový záznam)"_s);
+    const QStringList misplaced = misplacedControls(editor, u"predpis"_s);
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(u'\n')));
     editor.findChild<QComboBox *>(u"cmbTyp"_s)->setCurrentIndex(0);
     editor.findChild<QLineEdit *>(u"txtCislo"_s)->setText(u"1/2000"_s);
     auto *issued = editor.findChild<QLineEdit *>(u"medVydano"_s);

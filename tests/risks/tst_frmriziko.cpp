@@ -1,6 +1,7 @@
 #include "RecordingHost.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
+#include "WindowCheck.h"
 
 #include "app/DemoDatabase.h"
 #include "risks/FrmRiziko.h"
@@ -102,6 +103,11 @@ void TestFrmRiziko::pagesInputsAndModes()
         QCOMPARE(pages->tabText(i), QString::fromUtf8(pageInputs[i].first));
         for (const QString &name : QString::fromUtf8(pageInputs[i].second).split(QLatin1Char(' ')))
             QVERIFY2(pages->widget(i)->findChild<QWidget *>(name), qPrintable(name));
+        // At the size it opens, every control of the page is inside the window.
+        pages->setCurrentIndex(i);
+        const QStringList misplaced =
+            misplacedControls(*editor, QStringLiteral("riziko-%1").arg(i + 1));
+        QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
     }
     for (const char *name : {"cmdUlozit", "cmdStorno"})
         QVERIFY2(editor->findChild<QPushButton *>(QString::fromUtf8(name)), name);
