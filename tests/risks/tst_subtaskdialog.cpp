@@ -22,11 +22,11 @@ class TestSubTaskDialog : public QObject
 private slots:
     void eachModeShowsItsCaptionButtonAndLocking_data();
     void eachModeShowsItsCaptionButtonAndLocking();
-    void newSubTaskIsAddedAndTheDialogCloses();
-    void refusalsKeepTheDialogOpenAndTheListUnchanged();
+    void newSubTaskIsAddedTrimmedAndTheDialogCloses();
+    void refusalsTellWhyAndPointAtTheField_data();
+    void refusalsTellWhyAndPointAtTheField();
     void deadlineRefusesAnImpossibleDate();
     void deleteRemovesTheShownRowAndStornoNothing();
-    void screenshot();
 };
 
 static const QVector<SubTask> Two{
@@ -54,6 +54,17 @@ static void type(QWidget &dialog, const char *name, const QString &text)
     edit->setCursorPosition(0);
     QTest::keyClicks(edit, text);
 }
+
+// Each message as "kind|title|text".
+static QStringList described(const ScriptedMessages &messages)
+{
+    QStringList result;
+    for (const ScriptedMessages::Shown &s : messages.shown)
+        result << QStringList{s.kind, s.title, s.text}.join(u'|');
+    return result;
+}
+
+static const QString BadDate = QStringLiteral("warn|Datum|Zadejte datum ve tvaru DD.MM.RRRR !");
 
 void TestSubTaskDialog::eachModeShowsItsCaptionButtonAndLocking_data()
 {
@@ -91,87 +102,98 @@ void TestSubTaskDialog::eachModeShowsItsCaptionButtonAndLocking()
     if (!button.isEmpty())
         QCOMPARE(save->text(), button);
     QCOMPARE(child<QPushButton>(dialog, "cmdStorno")->text(), QStringLiteral("Storno"));
-    QCOMPARE(child<QLineEdit>(dialog, "txtUkol")->isReadOnly(), locked);
-    QCOMPARE(child<QLineEdit>(dialog, "medDilciTermin")->isReadOnly(), locked);
-    QCOMPARE(child<QLineEdit>(dialog, "txtZodpovida")->isReadOnly(), locked);
+    auto *task = child<QLineEdit>(dialog, "txtUkol");
+    auto *deadline = child<QLineEdit>(dialog, "medDilciTermin");
+    auto *responsible = child<QLineEdit>(dialog, "txtZodpovida");
+    QCOMPARE(task->isReadOnly(), locked);
+    QCOMPARE(deadline->isReadOnly(), locked);
+    QCOMPARE(responsible->isReadOnly(), locked);
     QCOMPARE(child<QToolButton>(dialog, "cmdDilciKalendar")->isEnabled(), !locked);
-    QCOMPARE(child<QLineEdit>(dialog, "txtUkol")->maxLength(), 250);
-    QCOMPARE(child<QLineEdit>(dialog, "txtZodpovida")->maxLength(), 50);
+    QCOMPARE(task->maxLength(), 250);
+    QCOMPARE(responsible->maxLength(), 50);
 
     // Every mode but "novy" shows the selected row, the deadline as "dd.mm.yyyy".
     const bool shows = mode != EditMode::New;
-    QCOMPARE(child<QLineEdit>(dialog, "txtUkol")->text(), shows ? Two[1].task : QString());
-    QCOMPARE(child<QLineEdit>(dialog, "medDilciTermin")->text(),
-             shows ? QStringLiteral("30.06.2024") : QStringLiteral(".."));
-    QCOMPARE(child<QLineEdit>(dialog, "txtZodpovida")->text(),
-             shows ? Two[1].responsible : QString());
-    QCOMPARE(child<QLineEdit>(dialog, "medDilciTermin")->displayText(),
+    QCOMPARE(task->text(), shows ? Two[1].task : QString());
+    QCOMPARE(deadline->displayText(),
              shows ? QStringLiteral("30.06.2024") : QStringLiteral("__.__.____"));
+    QCOMPARE(responsible->text(), shows ? Two[1].responsible : QString());
+    if (const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS"); !folder.isEmpty())
+        dialog.grab().save(folder + QStringLiteral("/frmdilciukol_%1.png").arg(modeWord(mode)));
 }
 
-void TestSubTaskDialog::newSubTaskIsAddedAndTheDialogCloses()
+void TestSubTaskDialog::newSubTaskIsAddedTrimmedAndTheDialogCloses()
 {
     QVector<SubTask> list = Two;
     ScriptedMessages messages;
     FrmDilciUkol dialog(EditMode::New, list, 0, messages);
     dialog.show();
     QSignalSpy saved(&dialog, &FrmDilciUkol::saved);
-    type(dialog, "txtUkol", QStringLiteral("Měření hluku"));
+    type(dialog, "txtUkol", QStringLiteral(" Měření hluku  "));
     type(dialog, "medDilciTermin", QStringLiteral("01122025"));
-    type(dialog, "txtZodpovida", QStringLiteral("Černý"));
+    type(dialog, "txtZodpovida", QStringLiteral("Černý "));
     QTest::mouseClick(child<QPushButton>(dialog, "cmdUlozit"), Qt::LeftButton);
     QVERIFY(messages.shown.isEmpty());
     QCOMPARE(saved.count(), 1);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(list.size(), 3);
-    QCOMPARE(list[2].task, QStringLiteral("Měření hluku"));
-    QCOMPARE(list[2].deadline, QDate(2025, 12, 1));
-    QCOMPARE(list[2].responsible, QStringLiteral("Černý"));
+    QCOMPARE(list, (Two + QVector<SubTask>{{QStringLiteral("Měření hluku"), QDate(2025, 12, 1),
+                                            QStringLiteral("Černý")}}));
 }
 
-void TestSubTaskDialog::refusalsKeepTheDialogOpenAndTheListUnchanged()
+void TestSubTaskDialog::refusalsTellWhyAndPointAtTheField_data()
 {
-    struct Case
-    {
-        EditMode mode;
-        QString task, deadline, responsible, title, text;
+    QTest::addColumn<QString>("task");
+    QTest::addColumn<QString>("deadline"); // the digits typed
+    QTest::addColumn<QString>("responsible");
+    QTest::addColumn<QString>("message"); // kind|title|text
+    QTest::addColumn<QString>("focus");
+    const auto row = [](const char *name, const QString &task, const char *deadline,
+                        const QString &responsible, const QString &message, const char *focus) {
+        QTest::newRow(name) << task << QString::fromUtf8(deadline) << responsible << message
+                            << QString::fromUtf8(focus);
     };
-    const QList<Case> cases{
-        {EditMode::New, Two[0].task, QStringLiteral("05032024"), Two[0].responsible,
-         QStringLiteral("Duplicita"), QStringLiteral("Duplicitní dílčí úkol")},
-        {EditMode::New, QStringLiteral("Úkol"), QString(), QStringLiteral("Novák"),
-         QStringLiteral("Termín"), QStringLiteral("Nutno zadat Termín")},
-        {EditMode::Edit, QStringLiteral("  "), QStringLiteral("05032024"), QStringLiteral("Novák"),
-         QStringLiteral("Úkol"), QStringLiteral("Nutno zadat úkol")},
-        {EditMode::Edit, Two[0].task, QStringLiteral("05032024"), Two[0].responsible,
-         QStringLiteral("Duplicita"), QStringLiteral("Duplicitní dílčí úkol")},
-    };
-    for (const Case &c : cases) {
+    const QString task = QStringLiteral("Úkol");
+    const QString novak = QStringLiteral("Novák");
+    // In the order of the checks: each row passes the ones before it.
+    row("all empty: task first", QString(), "", QString(),
+        QStringLiteral("warn|Úkol|Nutno zadat úkol"), "txtUkol");
+    row("task only blanks", QStringLiteral("   "), "05032024", novak,
+        QStringLiteral("warn|Úkol|Nutno zadat úkol"), "txtUkol");
+    row("responsible before deadline", task, "", QStringLiteral(" "),
+        QStringLiteral("warn|Zodpovídá|Nutno zadat pole Zodpovídá"), "txtZodpovida");
+    row("deadline the empty mask", task, "", novak,
+        QStringLiteral("warn|Termín|Nutno zadat Termín"), "medDilciTermin");
+    row("deadline 31.02.2024", task, "31022024", novak, BadDate, "medDilciTermin");
+    row("deadline half typed", task, "050320", novak, BadDate, "medDilciTermin");
+    row("duplicate of the other row", Two[0].task, "05032024", Two[0].responsible,
+        QStringLiteral("fail|Duplicita|Duplicitní dílčí úkol"), "txtUkol");
+}
+
+void TestSubTaskDialog::refusalsTellWhyAndPointAtTheField()
+{
+    QFETCH(QString, task);
+    QFETCH(QString, deadline);
+    QFETCH(QString, responsible);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    // A new row and an edit of the second row are checked alike.
+    for (EditMode mode : {EditMode::New, EditMode::Edit}) {
         QVector<SubTask> list = Two;
         ScriptedMessages messages;
-        FrmDilciUkol dialog(c.mode, list, 1, messages);
+        FrmDilciUkol dialog(mode, list, 1, messages);
         dialog.show();
-        type(dialog, "txtUkol", c.task);
-        type(dialog, "medDilciTermin", c.deadline);
-        type(dialog, "txtZodpovida", c.responsible);
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        type(dialog, "txtUkol", task);
+        type(dialog, "medDilciTermin", deadline);
+        type(dialog, "txtZodpovida", responsible);
         QTest::mouseClick(child<QPushButton>(dialog, "cmdUlozit"), Qt::LeftButton);
-        QCOMPARE(messages.shown.size(), 1);
-        QCOMPARE(messages.shown[0].title, c.title);
-        QCOMPARE(messages.shown[0].text, c.text);
+        QCOMPARE(described(messages), QStringList{message});
+        QCOMPARE(QApplication::focusWidget()->objectName(), focus);
         QVERIFY(dialog.isVisible());
         QCOMPARE(list, Two);
     }
-
-    // Saving an edited row unchanged is accepted.
-    QVector<SubTask> list = Two;
-    ScriptedMessages messages;
-    FrmDilciUkol dialog(EditMode::Edit, list, 0, messages);
-    dialog.show();
-    QTest::mouseClick(child<QPushButton>(dialog, "cmdUlozit"), Qt::LeftButton);
-    QVERIFY(messages.shown.isEmpty());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(list, Two);
 }
 
 void TestSubTaskDialog::deadlineRefusesAnImpossibleDate()
@@ -183,22 +205,19 @@ void TestSubTaskDialog::deadlineRefusesAnImpossibleDate()
     type(dialog, "medDilciTermin", QStringLiteral("31022024"));
     // Leaving the field (here by Enter) checks it at once.
     QTest::keyClick(child<QLineEdit>(dialog, "medDilciTermin"), Qt::Key_Return);
-    QCOMPARE(messages.shown.size(), 1);
-    QCOMPARE(messages.shown[0].kind, QStringLiteral("warn"));
-    QCOMPARE(messages.shown[0].title, QStringLiteral("Datum"));
-    QCOMPARE(messages.shown[0].text, QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
+    QCOMPARE(described(messages), QStringList{BadDate});
     QVERIFY(!dialog.deadlineField()->date());
     // Saving anyway is refused with the same message.
     dialog.save();
-    QCOMPARE(messages.shown.size(), 2);
-    QCOMPARE(messages.shown[1].text, QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
+    QCOMPARE(described(messages), (QStringList{BadDate, BadDate}));
     QVERIFY(dialog.isVisible());
     QCOMPARE(list, Two);
-    // 29.02.2024 is a real day.
+    // 29.02.2024 is a real day; only the edited row changes.
     type(dialog, "medDilciTermin", QStringLiteral("29022024"));
     dialog.save();
     QCOMPARE(messages.shown.size(), 2);
-    QCOMPARE(list[0].deadline, QDate(2024, 2, 29));
+    QCOMPARE(list,
+             (QVector<SubTask>{{Two[0].task, QDate(2024, 2, 29), Two[0].responsible}, Two[1]}));
 }
 
 void TestSubTaskDialog::deleteRemovesTheShownRowAndStornoNothing()
@@ -220,22 +239,6 @@ void TestSubTaskDialog::deleteRemovesTheShownRowAndStornoNothing()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(list, QVector<SubTask>{Two[1]});
     QVERIFY(messages.shown.isEmpty());
-}
-
-void TestSubTaskDialog::screenshot()
-{
-    const QString folder = qEnvironmentVariable("TAMVEL_SCREENSHOTS");
-    if (folder.isEmpty())
-        QSKIP("TAMVEL_SCREENSHOTS is not set");
-    QVector<SubTask> list = Two;
-    ScriptedMessages messages;
-    for (EditMode mode : {EditMode::Edit, EditMode::ViewFromOverview}) {
-        FrmDilciUkol dialog(mode, list, 0, messages);
-        dialog.show();
-        QCoreApplication::processEvents();
-        QVERIFY(dialog.grab().save(
-            folder + QStringLiteral("/frmdilciukol_%1.png").arg(modeWord(mode))));
-    }
 }
 
 QTEST_MAIN(TestSubTaskDialog)
