@@ -8,29 +8,18 @@
 
 using namespace tamvel;
 
-// The value, with the notices shown as the editor shows them.
-static std::optional<double> evaluated(Database &db, Messages &messages, const QString &severity,
-                                       const QString &probability, const QString &frequency)
-{
-    const Evaluation e = evaluateRatings(db, severity, probability, frequency);
-    showPrompts(messages, e.notices);
-    return e.value;
-}
-
 class TestRiskValue : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void activeFormulaAndRatingsGiveTheValue();
-    void evaluationMessagesComeInOrder();
+    void activeFormulaIsTheOneMarkedRow();
+    void evaluation_data();
+    void evaluation();
     void recomputationTouchesOpenRisksOnly();
     void recomputationReportsEachKindOnce();
     void recomputationWithoutWorkOrFormula();
-    void slotsAreReadInStoredOrder();
-    void savingRefusesBadSlots();
-    void savingRewritesTheTableAndRecomputes();
-    void repeatedTextIsStoredOnceFromTheFirstSlot();
+    void savingRepeatedTextsOrWithoutAMark();
     void failedSaveChangesNothing();
 };
 
@@ -80,7 +69,7 @@ static FormulaSlots slotsOf(const QStringList &texts, int active)
     return result;
 }
 
-void TestRiskValue::activeFormulaAndRatingsGiveTheValue()
+void TestRiskValue::activeFormulaIsTheOneMarkedRow()
 {
     RiskRegister r;
     QCOMPARE(loadActiveFormula(*r.db), QString());
@@ -88,66 +77,64 @@ void TestRiskValue::activeFormulaAndRatingsGiveTheValue()
     QCOMPARE(loadActiveFormula(*r.db), QString());
     r.formula(QStringLiteral("Z * P * F"), true);
     QCOMPARE(loadActiveFormula(*r.db), QStringLiteral("Z * P * F"));
-
-    r.scale("zavaznost", QStringLiteral("Smrt"), 300);
-    r.scale("zavaznost", QStringLiteral("Lehký"), 25);
-    r.scale("pravdepodobnost", QStringLiteral("Jistá"), 200);
-    r.scale("frekvence", QStringLiteral("Trvale"), 70);
-    ScriptedMessages messages;
-    const auto value = [&](const char *z, const char *f) {
-        return evaluated(*r.db, messages, QString::fromUtf8(z), QStringLiteral("Jistá"),
-                         QString::fromUtf8(f));
-    };
-    // An empty frequency counts as 0 without a message.
-    QCOMPARE(value("Smrt", ""), std::optional(0.0));
-    QCOMPARE(value("Smrt", "  "), std::optional(0.0));
-    QCOMPARE(value("Smrt", "Trvale"), std::optional(30.0 * 20 * 7));
-    // A stored 25 takes part as 2.5.
-    r.db->execute(QStringLiteral("UPDATE algoritmy SET algoritmus = ? WHERE aktivni = 1"),
-                  {QStringLiteral("Z*2")});
-    QCOMPARE(value("Lehký", ""), std::optional(5.0));
-    // A failed evaluation gives no value and no message.
-    r.db->execute(QStringLiteral("UPDATE algoritmy SET algoritmus = ? WHERE aktivni = 1"),
-                  {QStringLiteral("Z/F")});
-    QVERIFY(!value("Lehký", ""));
-    QVERIFY(messages.shown.isEmpty());
-
     r.formula(QStringLiteral("Z+P"), true);
     QCOMPARE(loadActiveFormula(*r.db), QString()); // two marked rows: none is active
 }
 
-void TestRiskValue::evaluationMessagesComeInOrder()
+void TestRiskValue::evaluation_data()
 {
+    QTest::addColumn<QStringList>("active"); // the formulas marked active
+    QTest::addColumn<QString>("severity");
+    QTest::addColumn<QString>("probability");
+    QTest::addColumn<QString>("frequency");
+    QTest::addColumn<QVariant>("value"); // invalid: none
+    QTest::addColumn<QStringList>("messages");
+    const auto row = [](const char *name, const char *formula, const QString &severity,
+                        const QString &probability, const QString &frequency, const QVariant &value,
+                        const QStringList &messages = {}) {
+        const QStringList active = QString::fromUtf8(formula).split(u';', Qt::SkipEmptyParts);
+        QTest::newRow(name) << active << severity << probability << frequency << value << messages;
+    };
+    const QString empty;
+    row("stored tenths", "Z * P * F", Severe, Likely, Daily, 3 * 6 * 2.5);
+    // An empty frequency counts as 0 without a message.
+    row("empty frequency", "Z + P + F", Severe, Likely, empty, 9.0);
+    row("blank frequency", "Z + P + F", Severe, Likely, QStringLiteral("  "), 9.0);
+    row("failed evaluation tells nothing", "Z/F", Severe, Likely, empty, QVariant());
+    // The editor's texts are used unchanged: blanks around a description do not match.
+    row("each scale mismatched, in order", "Z + P + F + 1", QStringLiteral(" ") + Severe,
+        QStringLiteral("zcela možná"), QStringLiteral("Denně"), 1.0,
+        {shown("fail", "Nesoulad", mismatch("závažnosti")),
+         shown("fail", "Nesoulad", mismatch("pravděpodobnosti")),
+         shown("fail", "Nesoulad", mismatch("frekvence"))});
+    row("empty probability mismatched", "Z + P + F + 1", Severe, empty, Daily, 3 + 2.5 + 1,
+        {shown("fail", "Nesoulad", mismatch("pravděpodobnosti"))});
+    // The lookups come first, then the missing formula.
+    row("no active formula", "", QStringLiteral("?"), Likely, Daily, QVariant(),
+        {shown("fail", "Nesoulad", mismatch("závažnosti")), NoFormula});
+    row("two active formulas", "Z+P;Z-P", Severe, Likely, Daily, QVariant(), {NoFormula});
+}
+
+void TestRiskValue::evaluation()
+{
+    QFETCH(QStringList, active);
+    QFETCH(QString, severity);
+    QFETCH(QString, probability);
+    QFETCH(QString, frequency);
+    QFETCH(QVariant, value);
+    QFETCH(QStringList, messages);
     RiskRegister r;
     fillScales(r);
-    r.formula(QStringLiteral("Z + P + F + 1"), true);
-
-    // The editor's texts are used unchanged: blanks around a description do not match.
-    ScriptedMessages messages;
-    QCOMPARE(evaluated(*r.db, messages, QStringLiteral(" ") + Severe, QStringLiteral("zcela možná"),
-                       QStringLiteral("Denně")),
-             std::optional(1.0));
-    QCOMPARE(described(messages),
-             (QStringList{shown("fail", "Nesoulad", mismatch("závažnosti")),
-                          shown("fail", "Nesoulad", mismatch("pravděpodobnosti")),
-                          shown("fail", "Nesoulad", mismatch("frekvence"))}));
-
-    ScriptedMessages one;
-    QCOMPARE(evaluated(*r.db, one, Severe, QString(), Daily), std::optional(3 + 2.5 + 1));
-    QCOMPARE(described(one), QStringList{shown("fail", "Nesoulad", mismatch("pravděpodobnosti"))});
-
-    // The lookups come first, then the missing formula.
-    r.db->execute(QStringLiteral("UPDATE algoritmy SET aktivni = 0"));
-    ScriptedMessages none;
-    QVERIFY(!evaluated(*r.db, none, QStringLiteral("?"), Likely, Daily));
-    QCOMPARE(described(none),
-             (QStringList{shown("fail", "Nesoulad", mismatch("závažnosti")), NoFormula}));
-
-    r.formula(QStringLiteral("Z+P"), true);
-    r.formula(QStringLiteral("Z-P"), true);
-    ScriptedMessages two;
-    QVERIFY(!evaluated(*r.db, two, Severe, Likely, Daily));
-    QCOMPARE(described(two), QStringList{NoFormula});
+    for (const QString &formula : active)
+        r.formula(formula, true);
+    const Evaluation e = evaluateRatings(*r.db, severity, probability, frequency);
+    QCOMPARE(e.value.has_value(), value.isValid());
+    if (e.value)
+        QCOMPARE(*e.value, value.toDouble());
+    // The notices shown as the editor shows them.
+    ScriptedMessages shownNotices;
+    showPrompts(shownNotices, e.notices);
+    QCOMPARE(described(shownNotices), messages);
 }
 
 void TestRiskValue::recomputationTouchesOpenRisksOnly()
@@ -174,10 +161,6 @@ void TestRiskValue::recomputationTouchesOpenRisksOnly()
              QStringList{shown("warn", "Přepočet rizik",
                                QStringLiteral("Hodnotu rizika nelze vypočítat (např. dělení "
                                               "nulou), ponechána původní hodnota: riziko 4"))});
-
-    // Nothing is left to change.
-    ScriptedMessages again;
-    QCOMPARE(recomputeOpenRisks(*r.db, again).updated, 0);
     QCOMPARE(r.db->transactionDepth(), 0);
 }
 
@@ -245,107 +228,36 @@ void TestRiskValue::recomputationWithoutWorkOrFormula()
     QCOMPARE((QVariantList{r.value(1), r.value(2), r.value(3)}), (QVariantList{5.0, 6.0, 7.0}));
 }
 
-void TestRiskValue::slotsAreReadInStoredOrder()
-{
-    RiskRegister r;
-    QCOMPARE(loadFormulaSlots(*r.db)[0].text, QString());
-    const QStringList texts = {QStringLiteral("Z*P*F"), QStringLiteral("Z+P"), QStringLiteral("A"),
-                               QStringLiteral("Z"),     QStringLiteral("P"),   QStringLiteral("F")};
-    for (int i = 0; i < texts.size(); ++i)
-        r.formula(texts[i], i == 1 || i == 5);
-    const FormulaSlots read = loadFormulaSlots(*r.db);
-    for (int i = 0; i < FormulaSlotCount; ++i) {
-        QCOMPARE(read[size_t(i)].text, texts[i]);
-        QCOMPARE(read[size_t(i)].active, i == 1);
-    }
-}
-
-void TestRiskValue::savingRefusesBadSlots()
-{
-    RiskRegister r;
-    r.formula(QStringLiteral("Z*P*F"), true);
-    const Stored before = r.formulas();
-
-    // The first failing slot stops the saving.
-    ScriptedMessages messages;
-    SaveOutcome outcome = saveFormulas(
-        *r.db, messages,
-        slotsOf({QStringLiteral("Z*P"), QStringLiteral("Z*p"), QStringLiteral("ZP")}, 1));
-    QCOMPARE(outcome.status, SaveOutcome::CheckFailed);
-    QCOMPARE(outcome.slot, 2);
-    QCOMPARE(outcome.failure, CheckFailure::IllegalCharacter);
-    QCOMPARE(described(messages),
-             QStringList{shown("fail", "Chybný vzorec",
-                               QStringLiteral("Nepovolený znak 'p' v algoritmu č.2"))});
-
-    ScriptedMessages brackets;
-    outcome = saveFormulas(*r.db, brackets,
-                           slotsOf({QStringLiteral("Z"), QString(), QStringLiteral("((Z)))")}, 1));
-    QCOMPARE(outcome.slot, 3);
-    QCOMPARE(outcome.failure, CheckFailure::Parentheses);
-    QCOMPARE(brackets.lastText(), QStringLiteral("Nesouhlasí počet závorek v algoritmu č.3"));
-
-    // An empty marked slot.
-    ScriptedMessages empty;
-    outcome =
-        saveFormulas(*r.db, empty, slotsOf({QStringLiteral("Z*P"), QStringLiteral("   ")}, 2));
-    QCOMPARE(outcome.status, SaveOutcome::ActiveSlotEmpty);
-    QCOMPARE(described(empty),
-             QStringList{
-                 shown("warn", "Algorimus", QStringLiteral("Není zvolen algoritmus výpočtu !!!"))});
-    QCOMPARE(r.formulas(), before);
-}
-
-void TestRiskValue::savingRewritesTheTableAndRecomputes()
+// Storing the typed texts, closing the gaps and recomputing are checked in tst_frmvypocet.
+void TestRiskValue::savingRepeatedTextsOrWithoutAMark()
 {
     RiskRegister r;
     fillScales(r);
     r.formula(QStringLiteral("Z*P*F"), true);
-    r.formula(QStringLiteral("Z"), false);
     r.risk(1, Severe, Likely, Daily, 45.0);
-    r.risk(2, Severe, Likely, Daily, 45.0, RiskRegister::MeasureDone);
+    const QString product = QStringLiteral("Z*P");
 
+    // A repeated text is stored once, from its first slot.
     ScriptedMessages messages;
     SaveOutcome outcome = saveFormulas(
-        *r.db, messages, slotsOf({QStringLiteral(" Z*P "), QString(), QStringLiteral("Z+P")}, 3));
+        *r.db, messages, slotsOf({product, QStringLiteral("Z+P"), QString(), product}, 1));
     QCOMPARE(outcome.status, SaveOutcome::Saved);
+    QCOMPARE(r.formulas(), (Stored{{product, 1.0}, {QStringLiteral("Z+P"), 0.0}}));
+    QCOMPARE(r.value(1), QVariant(18.0));
     QVERIFY(messages.shown.isEmpty());
-    // Texts as typed, gaps closed; the next opening shows them in slots 1 and 2.
-    QCOMPARE(r.formulas(), (Stored{{QStringLiteral(" Z*P "), 0.0}, {QStringLiteral("Z+P"), 1.0}}));
-    const FormulaSlots reopened = loadFormulaSlots(*r.db);
-    QCOMPARE(reopened[1].text, QStringLiteral("Z+P"));
-    QVERIFY(reopened[1].active && !reopened[0].active);
-    QCOMPARE(loadActiveFormula(*r.db), QStringLiteral("Z+P"));
-    QCOMPARE(outcome.recomputed.updated, 1);
-    QCOMPARE((QVariantList{r.value(1), r.value(2)}), (QVariantList{9.0, 45.0}));
 
-    // No slot marked: stored without an active formula; the open risks keep their values.
-    ScriptedMessages none;
-    outcome = saveFormulas(*r.db, none, slotsOf({QStringLiteral("Z")}, 0));
+    // The marked slot repeats an earlier one: stored without an active formula; the open
+    // risks keep their values.
+    outcome = saveFormulas(*r.db, messages, slotsOf({product, product}, 2));
     QCOMPARE(outcome.status, SaveOutcome::Saved);
     QVERIFY(outcome.recomputed.noActiveFormula);
+    QCOMPARE(r.formulas(), (Stored{{product, 0.0}}));
+    QCOMPARE(described(messages), QStringList{NoFormula});
+    QCOMPARE(r.value(1), QVariant(18.0));
+    // So with no slot marked.
+    QCOMPARE(saveFormulas(*r.db, messages, slotsOf({QStringLiteral("Z")}, 0)).status,
+             SaveOutcome::Saved);
     QCOMPARE(r.formulas(), (Stored{{QStringLiteral("Z"), 0.0}}));
-    QCOMPARE(described(none), QStringList{NoFormula});
-    QCOMPARE(r.value(1), QVariant(9.0));
-}
-
-void TestRiskValue::repeatedTextIsStoredOnceFromTheFirstSlot()
-{
-    RiskRegister r;
-    ScriptedMessages messages;
-    SaveOutcome outcome = saveFormulas(
-        *r.db, messages,
-        slotsOf({QStringLiteral("Z*P"), QStringLiteral("Z+P"), QString(), QStringLiteral("Z*P")},
-                1));
-    QCOMPARE(outcome.status, SaveOutcome::Saved);
-    QCOMPARE(r.formulas(), (Stored{{QStringLiteral("Z*P"), 1.0}, {QStringLiteral("Z+P"), 0.0}}));
-
-    // The repeated slot was the marked one: its row is not stored, so nothing is active.
-    outcome =
-        saveFormulas(*r.db, messages, slotsOf({QStringLiteral("Z*P"), QStringLiteral("Z*P")}, 2));
-    QCOMPARE(outcome.status, SaveOutcome::Saved);
-    QCOMPARE(r.formulas(), (Stored{{QStringLiteral("Z*P"), 0.0}}));
-    QVERIFY(messages.shown.isEmpty()); // no open risks, no message
 }
 
 void TestRiskValue::failedSaveChangesNothing()
