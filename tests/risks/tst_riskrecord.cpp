@@ -227,15 +227,9 @@ void TestRiskRecord::unchangedOrNotesOnlyEdits()
     ScriptedMessages messages;
     save(EditMode::New, {}, sample(), messages);
     // A twin written behind the editor's back: only a change of the seven fields checks.
-    m_db->execute(QStringLiteral("INSERT INTO rizika SELECT 2, system, pracovnik, "
-                                 "nebezpeci_kategorie, nebezpeci_zdroj, nebezpeci_druh, "
-                                 "poskozeni_cast_tela, poskozeni_charakter, bezpecnostni_opatreni, "
-                                 "zavaznost_popis, pravdepodobnost_popis, frekvence_popis, riziko, "
-                                 "napravna_opatreni, opatreni_zodpovida, opatreni_termin, "
-                                 "opatreni_splneno, pozadavek_id, cil, cilova_hodnota, zdroje, "
-                                 "program_zodpovida, program_termin, program_splneno, poznamky, "
-                                 "oopp_poskytnute, oopp_chybejici, pozadavek, dilci_ukoly, cesta, "
-                                 "legislativa FROM rizika WHERE id_riziko = 1"));
+    m_db->execute(QStringLiteral("CREATE TEMP TABLE twin AS SELECT * FROM rizika"));
+    m_db->execute(QStringLiteral("UPDATE twin SET id_riziko = 2"));
+    m_db->execute(QStringLiteral("INSERT INTO rizika SELECT * FROM twin"));
     const RiskRecord opened = *loadRisk(*m_db, 1);
 
     RiskRecord same = opened;
@@ -272,13 +266,6 @@ void TestRiskRecord::closingAsksAndRecordsTheFormula()
     QVERIFY(r.closedNow);
     QVERIFY(loadRisk(*m_db, 1)->closed());
     QCOMPARE(closingFormula(*m_db, 1), QStringLiteral("Z*P*F"));
-
-    // The open copy the editor offers next: the same fields without the dates, a new id.
-    RiskRecord copy = done;
-    copy.programmeDone = QDate();
-    const Outcome again = save(EditMode::New, {}, copy, yes);
-    QCOMPARE(again.id, 2);
-    QVERIFY(!loadRisk(*m_db, 2)->closed());
 }
 
 void TestRiskRecord::attachmentsAndSummaryFields()
@@ -297,9 +284,6 @@ void TestRiskRecord::attachmentsAndSummaryFields()
     QCOMPARE(saved.skippedEquipment, QStringList{QStringLiteral("Ochranné brýle")});
     QVERIFY(skippedEquipmentNotice(saved.skippedEquipment)
                 .text.endsWith(QStringLiteral(": Ochranné brýle")));
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM oop_rizika WHERE oop = 'Ochranné brýle' "
-                                  "AND oop_poskytnuto = 'a'")),
-             1);
     QCOMPARE(
         m_db->scalarText(QStringLiteral("SELECT oopp_poskytnute || oopp_chybejici || "
                                         "dilci_ukoly || pozadavek || legislativa FROM rizika")),
@@ -307,7 +291,7 @@ void TestRiskRecord::attachmentsAndSummaryFields()
 
     // Sub-tasks come and go with the risk's save.
     RiskRecord opened = *loadRisk(*m_db, 1);
-    QCOMPARE(opened.equipment.size(), 3);
+    QCOMPARE(opened.equipment, r.equipment.first(3));
     RiskRecord withTask = opened;
     withTask.subTasks = {
         {QStringLiteral("Proškolit obsluhu"), QDate(2025, 3, 1), QStringLiteral("J. Novák")}};
@@ -351,9 +335,6 @@ void TestRiskRecord::failedSaveChangesNothing()
     r.equipment = {{QStringLiteral("Pracovní rukavice"), Provided}};
     save(EditMode::New, {}, r, messages);
     const RiskRecord opened = *loadRisk(*m_db, 1);
-    const QByteArray before = m_db->scalarText(QStringLiteral("SELECT group_concat(oop) FROM "
-                                                              "oop_rizika"))
-                                  .toUtf8();
 
     // The closing record is the last statement; a formula too long for it makes it fail.
     RiskRecord changed = opened;
@@ -368,8 +349,6 @@ void TestRiskRecord::failedSaveChangesNothing()
     const RiskRecord after = *loadRisk(*m_db, 1);
     QCOMPARE(after.fields(), opened.fields());
     QCOMPARE(after.equipment, opened.equipment);
-    QCOMPARE(m_db->scalarText(QStringLiteral("SELECT group_concat(oop) FROM oop_rizika")).toUtf8(),
-             before);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika_uzavrene")), 0);
     QCOMPARE(m_db->transactionDepth(), 0);
 }
