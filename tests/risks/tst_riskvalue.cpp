@@ -79,6 +79,14 @@ void TestRiskValue::activeFormulaIsTheOneMarkedRow()
     QCOMPARE(loadActiveFormula(*r.db), QStringLiteral("Z * P * F"));
     r.formula(QStringLiteral("Z+P"), true);
     QCOMPARE(loadActiveFormula(*r.db), QString()); // two marked rows: none is active
+
+    // The editor's slots hold the first five rows in stored order, marks included.
+    for (const char *text : {"Z", "P", "F"})
+        r.formula(QString::fromUtf8(text), text[0] == 'F');
+    const FormulaSlots read = loadFormulaSlots(*r.db);
+    QCOMPARE(read[4].text, QStringLiteral("P"));
+    for (int i = 0; i < FormulaSlotCount; ++i)
+        QCOMPARE(read[size_t(i)].active, i == 1 || i == 2);
 }
 
 void TestRiskValue::evaluation_data()
