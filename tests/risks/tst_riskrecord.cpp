@@ -20,10 +20,9 @@ private slots:
     void everyFieldInItsColumn();
     void duplicatesAreRefusedOnlyInTheSameClosingState();
     void unchangedOrNotesOnlyEdits();
-    void closingAsksAndRecordsTheFormula();
     void attachmentsAndSummaryFields();
     void copiesAndDeletes();
-    void failedSaveChangesNothing();
+    void closingAsksAndRecordsTheFormula();
 
 private:
     // A valid risk of the demo register's code lists.
@@ -47,35 +46,21 @@ private:
     {
         enum Kind { Refused, Unchanged, Saved };
         Kind outcome = Refused;
-        QString focus;
-        qint64 id = 0;
-        bool closedNow = false;
-        QStringList skippedEquipment;
+        QString focus; // after a refusal
+        RiskCommit commit;
     };
     Outcome save(EditMode mode, const RiskRecord &opened, const RiskRecord &now,
                  ScriptedMessages &messages, const QString &formula = QStringLiteral("Z*P*F"))
     {
         const RiskSaveCheck check = checkRiskSave(*m_db, mode, opened, now);
-        Outcome result;
-        switch (showPrompts(messages, check.prompts)) {
-        case PromptResult::Declined:
-            return result;
-        case PromptResult::Refused:
-            result.focus = check.focus;
-            return result;
-        case PromptResult::Accepted:
-            break;
-        }
-        if (check.unchanged) {
-            result.outcome = Outcome::Unchanged;
-            return result;
-        }
-        const RiskCommit done = commitRiskSave(*m_db, mode, opened, check.risk, formula);
-        result.outcome = Outcome::Saved;
-        result.id = done.id;
-        result.closedNow = done.closedNow;
-        result.skippedEquipment = done.skippedEquipment;
-        return result;
+        const PromptResult answer = showPrompts(messages, check.prompts);
+        if (answer != PromptResult::Accepted)
+            return {
+                Outcome::Refused, answer == PromptResult::Refused ? check.focus : QString(), {}};
+        if (check.unchanged)
+            return {Outcome::Unchanged, QString(), {}};
+        return {Outcome::Saved, QString(),
+                commitRiskSave(*m_db, mode, opened, check.risk, formula)};
     }
     qint64 count(const QString &sql, const Values &values = {})
     {
@@ -151,7 +136,7 @@ void TestRiskRecord::everyFieldInItsColumn()
     r.programmeDone = QDate(2025, 1, 5);
     r.notes = QStringLiteral("Poznámka");
     r.breach = true;
-    QCOMPARE(save(EditMode::New, {}, r, messages).id, 1);
+    QCOMPARE(save(EditMode::New, {}, r, messages).commit.id, 1);
     const Rows row = m_db->query(QStringLiteral("SELECT * FROM rizika WHERE id_riziko = 1"));
     const std::pair<const char *, QVariant> stored[] = {
         {"system", r.system},
@@ -192,7 +177,7 @@ void TestRiskRecord::everyFieldInItsColumn()
 
     RiskRecord second = sample();
     second.source = QStringLiteral("Stříhání plechu");
-    QCOMPARE(save(EditMode::New, {}, second, messages).id, 2);
+    QCOMPARE(save(EditMode::New, {}, second, messages).commit.id, 2);
     QCOMPARE(m_db->scalarText(QStringLiteral("SELECT cesta FROM rizika WHERE id_riziko = 2")),
              QStringLiteral("Strojírny Hradec a.s./Lisovna/Lis CKW 400"));
     QCOMPARE(valueText(4.5), QStringLiteral("4,5"));
@@ -211,12 +196,12 @@ void TestRiskRecord::duplicatesAreRefusedOnlyInTheSameClosingState()
 
     // The first one closed: the same seven fields in an open risk are accepted.
     m_db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-05-01'"));
-    QCOMPARE(save(EditMode::New, {}, sample(), messages).id, 2);
+    QCOMPARE(save(EditMode::New, {}, sample(), messages).commit.id, 2);
     // ...and so is one closed on other dates, but not on the same ones.
     RiskRecord closedAlike = sample();
     closedAlike.correctiveDone = QDate(2024, 5, 2);
     messages.answers = {true, false};
-    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).id, 3);
+    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).commit.id, 3);
     closedAlike.correctiveDone = QDate(2024, 5, 1);
     messages.answers = {true};
     QCOMPARE(save(EditMode::New, {}, closedAlike, messages).outcome, Outcome::Refused);
@@ -245,29 +230,6 @@ void TestRiskRecord::unchangedOrNotesOnlyEdits()
     QCOMPARE(loadRisk(*m_db, 1)->notes, QStringLiteral("Prověřeno při auditu"));
 }
 
-void TestRiskRecord::closingAsksAndRecordsTheFormula()
-{
-    ScriptedMessages messages;
-    save(EditMode::New, {}, sample(), messages);
-    const RiskRecord opened = *loadRisk(*m_db, 1);
-    RiskRecord done = opened;
-    done.programmeDone = QDate(2025, 6, 30);
-
-    ScriptedMessages no;
-    QCOMPARE(save(EditMode::Edit, opened, done, no).outcome, Outcome::Refused);
-    QCOMPARE(no.shown.last().title, QStringLiteral("Uzavření rizika"));
-    QVERIFY(!loadRisk(*m_db, 1)->closed());
-    QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika_uzavrene")), 0);
-
-    ScriptedMessages yes;
-    yes.answers = {true};
-    const Outcome r = save(EditMode::Edit, opened, done, yes);
-    QCOMPARE(r.outcome, Outcome::Saved);
-    QVERIFY(r.closedNow);
-    QVERIFY(loadRisk(*m_db, 1)->closed());
-    QCOMPARE(closingFormula(*m_db, 1), QStringLiteral("Z*P*F"));
-}
-
 void TestRiskRecord::attachmentsAndSummaryFields()
 {
     ScriptedMessages messages;
@@ -281,8 +243,8 @@ void TestRiskRecord::attachmentsAndSummaryFields()
     const Outcome saved = save(EditMode::New, {}, r, messages);
     QCOMPARE(saved.outcome, Outcome::Saved);
     // Provided and missing at once: the first line is kept and the user is told.
-    QCOMPARE(saved.skippedEquipment, QStringList{QStringLiteral("Ochranné brýle")});
-    QVERIFY(skippedEquipmentNotice(saved.skippedEquipment)
+    QCOMPARE(saved.commit.skippedEquipment, QStringList{QStringLiteral("Ochranné brýle")});
+    QVERIFY(skippedEquipmentNotice(saved.commit.skippedEquipment)
                 .text.endsWith(QStringLiteral(": Ochranné brýle")));
     QCOMPARE(
         m_db->scalarText(QStringLiteral("SELECT oopp_poskytnute || oopp_chybejici || "
@@ -314,7 +276,7 @@ void TestRiskRecord::copiesAndDeletes()
     QCOMPARE(save(EditMode::New, {}, copy, messages).outcome, Outcome::Refused);
     copy.worker = QStringLiteral("Seřizovač");
     const Outcome saved = save(EditMode::New, {}, copy, messages);
-    QCOMPARE(saved.id, 2);
+    QCOMPARE(saved.commit.id, 2);
     const RiskRecord stored = *loadRisk(*m_db, 2);
     QCOMPARE(stored.equipment, r.equipment);
     QCOMPARE(stored.subTasks, r.subTasks);
@@ -328,29 +290,41 @@ void TestRiskRecord::copiesAndDeletes()
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM oop_rizika")), 1);
 }
 
-void TestRiskRecord::failedSaveChangesNothing()
+void TestRiskRecord::closingAsksAndRecordsTheFormula()
 {
     ScriptedMessages messages;
     RiskRecord r = sample();
     r.equipment = {{QStringLiteral("Pracovní rukavice"), Provided}};
     save(EditMode::New, {}, r, messages);
     const RiskRecord opened = *loadRisk(*m_db, 1);
-
-    // The closing record is the last statement; a formula too long for it makes it fail.
     RiskRecord changed = opened;
     changed.equipment = {{QStringLiteral("Ochranné brýle"), Missing}};
     changed.notes = QStringLiteral("Změněno");
     changed.correctiveDone = QDate(2025, 2, 2);
+
+    ScriptedMessages no;
+    QCOMPARE(save(EditMode::Edit, opened, changed, no).outcome, Outcome::Refused);
+    QCOMPARE(no.shown.last().title, QStringLiteral("Uzavření rizika"));
+    // The closing record is the last statement; a formula too long for it makes it fail.
     ScriptedMessages yes;
-    yes.answers = {true};
+    yes.answers = {true, true};
     QVERIFY_THROWS_EXCEPTION(
         DbError, save(EditMode::Edit, opened, changed, yes, QString(151, QLatin1Char('Z'))));
-
+    // Neither the answer No nor the failed save changed anything.
     const RiskRecord after = *loadRisk(*m_db, 1);
     QCOMPARE(after.fields(), opened.fields());
     QCOMPARE(after.equipment, opened.equipment);
     QCOMPARE(count(QStringLiteral("SELECT count(*) FROM rizika_uzavrene")), 0);
     QCOMPARE(m_db->transactionDepth(), 0);
+
+    // Either completion date closes the risk.
+    changed.correctiveDone = QDate();
+    changed.programmeDone = QDate(2025, 6, 30);
+    const Outcome closed = save(EditMode::Edit, opened, changed, yes);
+    QCOMPARE(closed.outcome, Outcome::Saved);
+    QVERIFY(closed.commit.closedNow);
+    QVERIFY(loadRisk(*m_db, 1)->closed());
+    QCOMPARE(closingFormula(*m_db, 1), QStringLiteral("Z*P*F"));
 }
 
 QTEST_GUILESS_MAIN(TestRiskRecord)
