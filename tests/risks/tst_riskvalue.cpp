@@ -18,7 +18,6 @@ private slots:
     void evaluation();
     void recomputationTouchesOpenRisksOnly();
     void recomputationReportsEachKindOnce();
-    void recomputationWithoutWorkOrFormula();
     void savingRepeatedTextsOrWithoutAMark();
     void failedSaveChangesNothing();
 };
@@ -149,17 +148,33 @@ void TestRiskValue::recomputationTouchesOpenRisksOnly()
 {
     RiskRegister r;
     fillScales(r);
-    r.formula(QStringLiteral("Z * P / F"), true);
-    const QString padded = QStringLiteral("  ") + Severe + QStringLiteral(" ");
-    r.risk(1, Severe, Likely, Daily, 1.0);
+    r.formula(QStringLiteral("Z * P / F"), false);
     r.risk(2, Severe, Likely, Daily, 2.0, RiskRegister::MeasureDone);
     r.risk(3, Severe, Likely, Daily, 3.0, RiskRegister::ProgrammeDone);
+    // No open risk: even a missing formula is not reported.
+    ScriptedMessages messages;
+    RecomputeResult result = recomputeOpenRisks(*r.db, messages);
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(result.openRisks, 0);
+    QVERIFY(!result.noActiveFormula);
+
+    // Open risks without an active formula: one message, no mismatch told, nothing changed.
+    r.risk(1, Severe, Likely, Daily, 1.0);
+    r.risk(7, QStringLiteral("Neznámá"), Likely, Daily, 6.0);
+    result = recomputeOpenRisks(*r.db, messages);
+    QVERIFY(result.noActiveFormula);
+    QCOMPARE(result.updated, 0);
+    QCOMPARE(described(messages), QStringList{NoFormula});
+    QCOMPARE((QVariantList{r.value(1), r.value(7)}), (QVariantList{1.0, 6.0}));
+
+    r.db->execute(QStringLiteral("UPDATE algoritmy SET aktivni = 1"));
+    r.db->execute(QStringLiteral("DELETE FROM rizika WHERE id_riziko = 7"));
+    const QString padded = QStringLiteral("  ") + Severe + QStringLiteral(" ");
     r.risk(4, Severe, Likely, QString(), 4.0);                          // F = 0: division by zero
     r.risk(5, padded, Likely, QStringLiteral(" ") + Daily, QVariant()); // trimmed descriptions
     r.risk(6, Severe, Likely, Daily, 7.2);                              // already right
-
-    ScriptedMessages messages;
-    const RecomputeResult result = recomputeOpenRisks(*r.db, messages);
+    messages.shown.clear();
+    result = recomputeOpenRisks(*r.db, messages);
     QCOMPARE((QVariantList{r.value(1), r.value(2), r.value(3), r.value(4), r.value(5), r.value(6)}),
              (QVariantList{7.2, 2.0, 3.0, 4.0, 7.2, 7.2}));
     QCOMPARE(result.openRisks, 4);
@@ -210,30 +225,6 @@ void TestRiskValue::recomputationReportsEachKindOnce()
                                      first.join(QStringLiteral(", ")) +
                                      QStringLiteral(" a dalších 10")));
     QCOMPARE(r.value(100), QVariant(1.0));
-}
-
-void TestRiskValue::recomputationWithoutWorkOrFormula()
-{
-    RiskRegister r;
-    fillScales(r);
-    r.formula(QStringLiteral("Z*P"), false);
-    // No open risk: even a missing formula is not reported.
-    r.risk(1, QStringLiteral("Neznámá"), Likely, Daily, 5.0, RiskRegister::ProgrammeDone);
-    ScriptedMessages quiet;
-    RecomputeResult result = recomputeOpenRisks(*r.db, quiet);
-    QVERIFY(quiet.shown.isEmpty());
-    QCOMPARE(result.openRisks, 0);
-    QVERIFY(!result.noActiveFormula);
-
-    // Open risks without an active formula: one message, nothing changed.
-    r.risk(2, QStringLiteral("Neznámá"), Likely, Daily, 6.0);
-    r.risk(3, Severe, Likely, Daily, 7.0);
-    ScriptedMessages messages;
-    result = recomputeOpenRisks(*r.db, messages);
-    QVERIFY(result.noActiveFormula);
-    QCOMPARE(result.updated, 0);
-    QCOMPARE(described(messages), QStringList{NoFormula});
-    QCOMPARE((QVariantList{r.value(1), r.value(2), r.value(3)}), (QVariantList{5.0, 6.0, 7.0}));
 }
 
 // Storing the typed texts, closing the gaps and recomputing are checked in tst_frmvypocet.

@@ -90,21 +90,15 @@ void TestSubTask::displayModesAndMissingRowsChangeNothing()
 {
     const SubTaskInput input{QStringLiteral("X"), QStringLiteral("01.01.2024"),
                              QStringLiteral("Y")};
-    const QVector<SubTask> before{First};
-    for (EditMode mode : {EditMode::View, EditMode::ViewFromOverview}) {
-        QVector<SubTask> list = before;
+    const std::pair<EditMode, int> cases[] = {
+        {EditMode::View, 0}, {EditMode::ViewFromOverview, 0}, {EditMode::Edit, -1},
+        {EditMode::Edit, 1}, {EditMode::Delete, -1},          {EditMode::Delete, 1}};
+    for (const auto &[mode, row] : cases) {
+        QVector<SubTask> list{First};
         ScriptedMessages messages;
-        QVERIFY(!applySubTask(list, mode, 0, input, messages).changed);
-        QCOMPARE(list, before);
+        QVERIFY(!applySubTask(list, mode, row, input, messages).changed);
+        QCOMPARE(list, QVector<SubTask>{First});
         QVERIFY(messages.shown.isEmpty());
-    }
-    for (EditMode mode : {EditMode::Edit, EditMode::Delete}) {
-        for (int row : {-1, 1}) {
-            QVector<SubTask> list = before;
-            ScriptedMessages messages;
-            QVERIFY(!applySubTask(list, mode, row, input, messages).changed);
-            QCOMPARE(list, before);
-        }
     }
 }
 
