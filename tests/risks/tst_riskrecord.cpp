@@ -18,8 +18,7 @@ class TestRiskRecord : public QObject
 private slots:
     void init();
     void everyFieldInItsColumn();
-    void duplicatesAreRefusedOnlyInTheSameClosingState();
-    void unchangedOrNotesOnlyEdits();
+    void duplicatesAndUnchangedEdits();
     void attachmentsCopiesAndDeletes();
     void closingAsksAndRecordsTheFormula();
 
@@ -180,7 +179,7 @@ void TestRiskRecord::everyFieldInItsColumn()
     QCOMPARE(valueText(1200), QStringLiteral("1200"));
 }
 
-void TestRiskRecord::duplicatesAreRefusedOnlyInTheSameClosingState()
+void TestRiskRecord::duplicatesAndUnchangedEdits()
 {
     ScriptedMessages messages;
     QCOMPARE(save(EditMode::New, {}, sample(), messages).outcome, Outcome::Saved);
@@ -190,40 +189,32 @@ void TestRiskRecord::duplicatesAreRefusedOnlyInTheSameClosingState()
     QCOMPARE(messages.lastText(),
              QStringLiteral("Toto riziko již existuje ! Změňte některou položku záložky Riziko."));
 
-    // The first one closed: the same seven fields in an open risk are accepted.
-    m_db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-05-01'"));
-    QCOMPARE(save(EditMode::New, {}, sample(), messages).commit.id, 2);
-    // ...and so is one closed on other dates, but not on the same ones.
-    RiskRecord closedAlike = sample();
-    closedAlike.correctiveDone = QDate(2024, 5, 2);
-    messages.answers = {true, false};
-    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).commit.id, 3);
-    closedAlike.correctiveDone = QDate(2024, 5, 1);
-    messages.answers = {true};
-    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).outcome, Outcome::Refused);
-}
-
-void TestRiskRecord::unchangedOrNotesOnlyEdits()
-{
-    ScriptedMessages messages;
-    save(EditMode::New, {}, sample(), messages);
     // A twin written behind the editor's back: only a change of the seven fields checks.
     m_db->execute(QStringLiteral("CREATE TEMP TABLE twin AS SELECT * FROM rizika"));
     m_db->execute(QStringLiteral("UPDATE twin SET id_riziko = 2"));
     m_db->execute(QStringLiteral("INSERT INTO rizika SELECT * FROM twin"));
     const RiskRecord opened = *loadRisk(*m_db, 1);
-
     RiskRecord same = opened;
     same.notes = QStringLiteral("  ");
     ScriptedMessages quiet;
     QCOMPARE(save(EditMode::Edit, opened, same, quiet).outcome, Outcome::Unchanged);
-    QVERIFY(quiet.shown.isEmpty());
-
     RiskRecord notes = opened;
     notes.notes = QStringLiteral("Prověřeno při auditu");
     QCOMPARE(save(EditMode::Edit, opened, notes, quiet).outcome, Outcome::Saved);
     QVERIFY(quiet.shown.isEmpty());
     QCOMPARE(loadRisk(*m_db, 1)->notes, QStringLiteral("Prověřeno při auditu"));
+
+    // Both closed: the same seven fields in an open risk are accepted...
+    m_db->execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = '2024-05-01'"));
+    QCOMPARE(save(EditMode::New, {}, sample(), messages).commit.id, 3);
+    // ...and so is one closed on other dates, but not on the same ones.
+    RiskRecord closedAlike = sample();
+    closedAlike.correctiveDone = QDate(2024, 5, 2);
+    messages.answers = {true, false};
+    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).commit.id, 4);
+    closedAlike.correctiveDone = QDate(2024, 5, 1);
+    messages.answers = {true};
+    QCOMPARE(save(EditMode::New, {}, closedAlike, messages).outcome, Outcome::Refused);
 }
 
 void TestRiskRecord::attachmentsCopiesAndDeletes()
