@@ -116,6 +116,7 @@ void TestFrmVypocet::checksAndRefusedSavesPointAtTheSlot()
     QSignalSpy saved(&w, &FrmVypocet::saved);
     QVERIFY(showActive(w));
     QCOMPARE(text(w, 1)->text(), QStringLiteral("Z*P"));
+    QCOMPARE(text(w, 2)->text(), QString());
     QCOMPARE(marks(w), QList<bool>(5, false));
 
     text(w, 1)->setText(QStringLiteral("Z * P * F"));
