@@ -114,8 +114,7 @@ void import(benchmark::State &state, int structure)
         QFile::remove(target);
         state.ResumeTiming();
         GoOn messages;
-        legacy::ImportResult result;
-        if (!legacy::importTables(source, g_demo, target, false, messages, &result))
+        if (!legacy::importTables(source, g_demo, target, false, messages))
             state.SkipWithError("import failed");
     }
 }

@@ -41,11 +41,9 @@ QString chooseImportTarget(const QString &source, const QString &currentPath, Me
 QString importRegister(const QString &source, const QString &target, Messages &messages,
                        const legacy::ImportProgress &progress)
 {
-    legacy::ImportResult result;
-    if (!legacy::importAccess(source, target, QFileInfo::exists(target), messages, &result,
-                              progress))
-        return {};
-    return legacy::reportText(source, target, result);
+    const std::optional<legacy::ImportResult> result =
+        legacy::importAccess(source, target, QFileInfo::exists(target), messages, progress);
+    return result ? legacy::reportText(source, target, *result) : QString();
 }
 
 } // namespace tamvel

@@ -170,10 +170,11 @@ int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err)
         return 0;
     case CommandLine::Action::ImportMdb: {
         ConsoleMessages messages(out, err);
-        legacy::ImportResult result;
-        if (!legacy::importAccess(command.path, command.target, false, messages, &result))
+        const std::optional<legacy::ImportResult> result =
+            legacy::importAccess(command.path, command.target, false, messages);
+        if (!result)
             return 1;
-        out << legacy::reportText(command.path, command.target, result) << Qt::endl;
+        out << legacy::reportText(command.path, command.target, *result) << Qt::endl;
         return 0;
     }
     case CommandLine::Action::Gui:
@@ -182,16 +183,16 @@ int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err)
     return 0;
 }
 
-QString selectGivenDatabase(const QString &path)
+Result<void> selectGivenDatabase(const QString &path)
 {
     const QString chosen = QFileInfo(files::withMdbExtension(path)).absoluteFilePath();
     if (!QFileInfo(chosen).isFile())
-        return QStringLiteral("Databáze  '%1'  nenalezena ! Zvolte databázi.").arg(chosen);
+        return Failure{QStringLiteral("Databáze  '%1'  nenalezena ! Zvolte databázi.").arg(chosen)};
     settings::setDatabasePath(chosen);
     return {};
 }
 
-QString ensureDatabaseSelected()
+Result<void> ensureDatabaseSelected()
 {
     const QString current = settings::databasePath();
     if (!current.isEmpty() && QFileInfo(current).isFile())
@@ -202,8 +203,8 @@ QString ensureDatabaseSelected()
         try {
             demo::writeDemoDatabase(demoPath);
         } catch (const DbError &e) {
-            return QStringLiteral("Ukázkovou databázi '%1' nelze vytvořit: %2")
-                .arg(demoPath, e.describe());
+            return Failure{QStringLiteral("Ukázkovou databázi '%1' nelze vytvořit: %2")
+                               .arg(demoPath, e.describe())};
         }
     }
     settings::setDatabasePath(demoPath);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Result.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -29,13 +31,12 @@ QString helpText();
 // that did not succeed gives 1).
 int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err);
 
-// The database given when the program starts: selected as "Výběr databáze" would. Returns
-// an error text when there is no such file, or empty on success.
-QString selectGivenDatabase(const QString &path);
+// The database given when the program starts: selected as "Výběr databáze" would. Fails
+// when there is no such file.
+Result<void> selectGivenDatabase(const QString &path);
 
 // On the first start: when the selected database is missing, creates the demo database
 // in the user's data folder (unless it is there already) and selects it.
-// Returns an error text, or empty on success.
-QString ensureDatabaseSelected();
+Result<void> ensureDatabaseSelected();
 
 } // namespace tamvel

@@ -46,14 +46,13 @@ int main(int argc, char *argv[])
         app.installTranslator(&qtTranslator);
     tamvel::MessageBoxes messages;
     if (!command.path.isEmpty()) {
-        const QString error = tamvel::selectGivenDatabase(command.path);
-        if (!error.isEmpty())
-            messages.fail(QStringLiteral("Tamvel"), error);
+        if (const tamvel::Result<void> selected = tamvel::selectGivenDatabase(command.path);
+            !selected)
+            messages.fail(QStringLiteral("Tamvel"), selected.error());
     }
     if (command.firstRun) {
-        const QString error = tamvel::ensureDatabaseSelected();
-        if (!error.isEmpty())
-            messages.fail(QStringLiteral("Tamvel"), error);
+        if (const tamvel::Result<void> selected = tamvel::ensureDatabaseSelected(); !selected)
+            messages.fail(QStringLiteral("Tamvel"), selected.error());
     }
 
     tamvel::Session session;

@@ -406,18 +406,18 @@ private:
     const AccessFile &m_file;
 };
 
-bool failed(Messages &messages, const QString &text)
+std::nullopt_t failed(Messages &messages, const QString &text)
 {
     messages.fail(Title, text + QStringLiteral("\nNová databáze nebyla vytvořena."));
-    return false;
+    return std::nullopt;
 }
 
 } // namespace
 
-bool importAccess(const QString &source, const QString &target, bool replaceExisting,
-                  Messages &messages, ImportResult *result, const ImportProgress &progress)
+std::optional<ImportResult> importAccess(const QString &source, const QString &target,
+                                         bool replaceExisting, Messages &messages,
+                                         const ImportProgress &progress)
 {
-    *result = ImportResult();
     if (files::samePath(source, target))
         return failed(
             messages,
@@ -442,30 +442,29 @@ bool importAccess(const QString &source, const QString &target, bool replaceExis
         return failed(
             messages,
             QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown(source), file.error()));
-    return importTables(AccessSource(*file), source, target, replaceExisting, messages, result,
-                        progress);
+    return importTables(AccessSource(*file), source, target, replaceExisting, messages, progress);
 }
 
-bool importTables(const TableSource &file, const QString &source, const QString &target,
-                  bool replaceExisting, Messages &messages, ImportResult *result,
-                  const ImportProgress &progress)
+std::optional<ImportResult> importTables(const TableSource &file, const QString &source,
+                                         const QString &target, bool replaceExisting,
+                                         Messages &messages, const ImportProgress &progress)
 {
-    *result = ImportResult();
     const Result<int> found = accessStructure(file);
     if (!found)
         return failed(messages,
                       QStringLiteral("Soubor '%1': %2").arg(shown(source), found.error()));
-    result->structure = *found;
+    ImportResult result;
+    result.structure = *found;
 
     QStringList written;
     try {
         files::writeNewDatabase(
             target, replaceExisting,
             [&](Database &db) {
-                fill(db, file, source, target, messages, progress, *result, written);
+                fill(db, file, source, target, messages, progress, result, written);
             },
-            result->structure);
-        return true;
+            result.structure);
+        return result;
     } catch (const Cancelled &) {
         messages.inform(Title,
                         QStringLiteral("Převod byl zrušen, nová databáze nebyla vytvořena."));
@@ -476,10 +475,7 @@ bool importTables(const TableSource &file, const QString &source, const QString 
     }
     for (const QString &path : written)
         QFile::remove(path);
-    const int structure = result->structure;
-    *result = ImportResult();
-    result->structure = structure;
-    return false;
+    return std::nullopt;
 }
 
 QString reportText(const QString &source, const QString &target, const ImportResult &result)

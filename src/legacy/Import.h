@@ -62,15 +62,16 @@ Result<int> accessStructure(const TableSource &file);
 // file's own structure is created from the catalogue, every row of every table copied,
 // then the conversions run up to the current structure. The source is only read. Rows
 // that cannot be stored and notes a conversion would shorten are asked about; a No, a
-// failure or a refused source leaves no target behind. Failures are told through
-// messages; the success report is the caller's (reportText).
-bool importAccess(const QString &source, const QString &target, bool replaceExisting,
-                  Messages &messages, ImportResult *result, const ImportProgress &progress = {});
+// failure or a refused source leaves no target behind and gives no result; failures are
+// told through messages, the success report is the caller's (reportText).
+std::optional<ImportResult> importAccess(const QString &source, const QString &target,
+                                         bool replaceExisting, Messages &messages,
+                                         const ImportProgress &progress = {});
 
 // The same from tables already open; sourceName names them in messages and files.
-bool importTables(const TableSource &source, const QString &sourceName, const QString &target,
-                  bool replaceExisting, Messages &messages, ImportResult *result,
-                  const ImportProgress &progress = {});
+std::optional<ImportResult> importTables(const TableSource &source, const QString &sourceName,
+                                         const QString &target, bool replaceExisting,
+                                         Messages &messages, const ImportProgress &progress = {});
 
 // The final message of a successful import.
 QString reportText(const QString &source, const QString &target, const ImportResult &result);

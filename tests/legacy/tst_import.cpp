@@ -199,10 +199,10 @@ void TestImport::everyTableAndRowReachesTheCurrentStructure()
 
     ScriptedMessages messages;
     messages.answers = {true};
-    ImportResult result;
-    QVERIFY(importAccess(source, target, false, messages, &result));
-    QCOMPARE(result.structure, structure);
-    QCOMPARE(result.steps.size(), StructureVersion - structure);
+    const std::optional<ImportResult> result = importAccess(source, target, false, messages);
+    QVERIFY(result);
+    QCOMPARE(result->structure, structure);
+    QCOMPARE(result->steps.size(), StructureVersion - structure);
     QCOMPARE(fileBytes(source), original);
 
     auto db = Database::open(target);
@@ -237,13 +237,13 @@ void TestImport::everyTableAndRowReachesTheCurrentStructure()
     }
     if (structure == 1) {
         QCOMPARE(messages.kinds(), QStringList{QStringLiteral("ask")});
-        const QString notes = QString::fromUtf8(fileBytes(result.notesFile));
+        const QString notes = QString::fromUtf8(fileBytes(result->notesFile));
         QVERIFY(notes.contains(QStringLiteral("Riziko 2\n")));
         QVERIFY(notes.contains(
             sourceRows(*file, QStringLiteral("rizika"))[1].value(QStringLiteral("poznamky"))));
     } else {
         QVERIFY(messages.shown.isEmpty());
-        QVERIFY(result.notesFile.isEmpty());
+        QVERIFY(result->notesFile.isEmpty());
     }
 }
 
@@ -261,9 +261,7 @@ void TestImport::unreadableFilesCreateNothing()
     for (const QString &source :
          {truncated, text, dir.filePath(QStringLiteral("chybi.mdb")), tamvel}) {
         ScriptedMessages messages;
-        ImportResult result;
-        QVERIFY2(!importAccess(source, dir.filePath(QStringLiteral("novy.mdb")), false, messages,
-                               &result),
+        QVERIFY2(!importAccess(source, dir.filePath(QStringLiteral("novy.mdb")), false, messages),
                  qPrintable(source));
         QCOMPARE(messages.kinds(), QStringList{QStringLiteral("fail")});
         QVERIFY(messages.lastText().endsWith(QStringLiteral("Nová databáze nebyla vytvořena.")));
@@ -273,8 +271,7 @@ void TestImport::unreadableFilesCreateNothing()
     const QString source = copyFixture(dir, QStringLiteral("legacy-v2.mdb"));
     const QByteArray original = fileBytes(source);
     ScriptedMessages messages;
-    ImportResult result;
-    QVERIFY(!importAccess(source, source, true, messages, &result));
+    QVERIFY(!importAccess(source, source, true, messages));
     QCOMPARE(fileBytes(source), original);
 }
 
@@ -294,18 +291,19 @@ void TestImport::rowsThatCannotBeStoredAreAskedAbout()
     const QString target = dir.filePath(QStringLiteral("novy.mdb"));
 
     ScriptedMessages no;
-    ImportResult result;
-    QVERIFY(!importTables(withBadRows, source, target, false, no, &result));
+    QVERIFY(!importTables(withBadRows, source, target, false, no));
     QCOMPARE(no.kinds(), QStringList({QStringLiteral("ask"), QStringLiteral("inform")}));
     QVERIFY(no.shown[0].text.startsWith(QStringLiteral("4 řádků nelze uložit:\n")));
     QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("legacy-v1.mdb")});
 
     ScriptedMessages yes;
     yes.answers = {true, true};
-    QVERIFY(importTables(withBadRows, source, target, false, yes, &result));
-    QCOMPARE(result.rejectedRows, 4);
-    QCOMPARE(result.rejectedFile, dir.filePath(QStringLiteral("novy_neprevedene.txt")));
-    const QString report = QString::fromUtf8(fileBytes(result.rejectedFile));
+    const std::optional<ImportResult> result =
+        importTables(withBadRows, source, target, false, yes);
+    QVERIFY(result);
+    QCOMPARE(result->rejectedRows, 4);
+    QCOMPARE(result->rejectedFile, dir.filePath(QStringLiteral("novy_neprevedene.txt")));
+    const QString report = QString::fromUtf8(fileBytes(result->rejectedFile));
     for (const QString &reason :
          {QStringLiteral("oop: text pole oop je delší než 50 znaků\n  navíc | ") +
               QString(60, QLatin1Char('x')),
@@ -319,8 +317,8 @@ void TestImport::rowsThatCannotBeStoredAreAskedAbout()
              QStringLiteral("Z"));
 
     // The report names the structure, the steps, the missing and the unknown table.
-    QCOMPARE(result.missingTables, QStringList{QStringLiteral("dokumenty")});
-    const QStringList reported = reportText(source, target, result).split(QLatin1Char('\n'));
+    QCOMPARE(result->missingTables, QStringList{QStringLiteral("dokumenty")});
+    const QStringList reported = reportText(source, target, *result).split(QLatin1Char('\n'));
     QCOMPARE(reported.value(2),
              QStringLiteral("Převody struktury: x.1.x na x.2.x, x.2.x na x.3.x."));
     QCOMPARE(reported.mid(3, 3),
@@ -335,7 +333,7 @@ void TestImport::rowsThatCannotBeStoredAreAskedAbout()
     QVERIFY(db->exists(QStringLiteral("SELECT 1 FROM oop WHERE oop = 'ochranné brýle'")));
     QVERIFY(!db->exists(QStringLiteral("SELECT 1 FROM oop WHERE oop = 'navíc'")));
     QVERIFY(reported.contains(QStringLiteral("Nepřevedené řádky (4) jsou vypsány v souboru '%1'.")
-                                  .arg(result.rejectedFile)));
+                                  .arg(result->rejectedFile)));
     QCOMPARE(proposedImportName(source), dir.filePath(QStringLiteral("legacy-v1_tamvel.mdb")));
 }
 
@@ -357,8 +355,9 @@ void TestImport::progressIsToldAndStornoCreatesNothing()
     };
     ScriptedMessages messages;
     messages.answers = {true};
-    ImportResult result;
-    QVERIFY(importAccess(source, target, false, messages, &result, record));
+    const std::optional<ImportResult> result =
+        importAccess(source, target, false, messages, record);
+    QVERIFY(result);
     // Every table of the file's structure, then the two steps, each told once and in order.
     QCOMPARE(count, 24 + 2);
     QCOMPARE(told.size(), count);
@@ -369,12 +368,11 @@ void TestImport::progressIsToldAndStornoCreatesNothing()
 
     // Storno while the risks are copied: nothing is created, and the user is told.
     QFile::remove(target);
-    QFile::remove(result.notesFile);
+    QFile::remove(result->notesFile);
     ScriptedMessages cancelled;
-    QVERIFY(
-        !importAccess(source, target, false, cancelled, &result, [](const QString &text, int, int) {
-            return text != QStringLiteral("Převod tabulky rizika ...");
-        }));
+    QVERIFY(!importAccess(source, target, false, cancelled, [](const QString &text, int, int) {
+        return text != QStringLiteral("Převod tabulky rizika ...");
+    }));
     QCOMPARE(cancelled.kinds(), QStringList{QStringLiteral("inform")});
     QCOMPARE(cancelled.lastText(),
              QStringLiteral("Převod byl zrušen, nová databáze nebyla vytvořena."));
