@@ -51,7 +51,7 @@ DbError errorOf(const QSqlError &error)
     QString text = error.databaseText();
     if (text.isEmpty())
         text = error.driverText();
-    return DbError(code, text);
+    return DbError::fromEngine(code, text);
 }
 
 QString nextConnectionName()
@@ -62,7 +62,8 @@ QString nextConnectionName()
 
 DbError engineError(sqlite3 *handle)
 {
-    return DbError(sqlite3_extended_errcode(handle), QString::fromUtf8(sqlite3_errmsg(handle)));
+    return DbError::fromEngine(sqlite3_extended_errcode(handle),
+                               QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 
 void bind(sqlite3_stmt *stmt, int index, const QVariant &value)
@@ -289,7 +290,7 @@ void Database::registerCollation(sqlite3 *handle)
                                                closeCollator);
     if (rc != SQLITE_OK) {
         ucol_close(collator);
-        throw DbError(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
+        throw DbError::fromEngine(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
     }
 }
 

@@ -18,7 +18,7 @@ private slots:
     void czechOrderAndExactEquality();
     void transactionsAreAllOrNothing();
     void busyDatabaseIsReportedAsBusy();
-    void errorsCarryTheEngineNumber();
+    void errorsAreToldInCzechWithTheEngineNumber();
 };
 
 // The error a call threw; its code is SQLITE_OK when it threw none.
@@ -199,19 +199,70 @@ void TestDatabase::busyDatabaseIsReportedAsBusy()
     QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM oop")), 1);
 }
 
-void TestDatabase::errorsCarryTheEngineNumber()
+void TestDatabase::errorsAreToldInCzechWithTheEngineNumber()
 {
     QTemporaryDir dir;
     auto db = newDatabase(dir);
+    const auto firstLine = [](const DbError &e) { return e.describe().section(u'\n', 0, 0); };
+    const auto engineLine = [](const DbError &e) { return e.describe().section(u'\n', 1); };
+
     const DbError tooLong = errorOf([&] {
         db->execute(QStringLiteral("INSERT INTO pracovnici (pracovnik) VALUES (?)"),
                     {QString(31, QLatin1Char('x'))});
     });
     QCOMPARE(tooLong.code(), SQLITE_CONSTRAINT_CHECK);
-    QVERIFY(tooLong.describe().contains(QStringLiteral("chyba 275")));
-    const DbError missing = errorOf([&] { db->query(QStringLiteral("SELECT * FROM neexistuje")); });
-    QCOMPARE(missing.code(), SQLITE_ERROR);
-    QVERIFY(missing.text().contains(QStringLiteral("neexistuje")));
+    QVERIFY(firstLine(tooLong).startsWith(QStringLiteral("Údaje porušují pravidla databáze")));
+    QVERIFY(engineLine(tooLong).endsWith(QStringLiteral("(chyba 275)")));
+
+    // Busy: another copy is writing.
+    auto other = Database::open(db->path());
+    db->setBusyTimeout(0);
+    {
+        Transaction holding(*other);
+        other->execute(QStringLiteral("INSERT INTO oop (oop) VALUES ('x')"));
+        const DbError busy = errorOf([&] { Transaction t(*db); });
+        QCOMPARE(firstLine(busy), QStringLiteral("Databázi právě upravuje jiný uživatel. Nic "
+                                                 "nebylo uloženo, zkuste to znovu."));
+        QVERIFY(engineLine(busy).contains(QStringLiteral("(chyba 5)")));
+    }
+
+    // A file that may only be read, and a full disk (a page limit stands in for it).
+    other->execute(QStringLiteral("PRAGMA query_only = 1"));
+    const DbError readOnly =
+        errorOf([&] { other->execute(QStringLiteral("INSERT INTO oop (oop) VALUES ('y')")); });
+    QVERIFY(firstLine(readOnly).startsWith(QStringLiteral("Do databáze nelze zapisovat")));
+    db->query(QStringLiteral("PRAGMA max_page_count = %1")
+                  .arg(db->scalarInt(QStringLiteral("PRAGMA page_count"))));
+    const DbError full = errorOf([&] {
+        for (int i = 0; i < 1000; ++i)
+            db->execute(QStringLiteral("INSERT INTO uzivatelske_nastaveni (uzivatel, typ, polozka, "
+                                       "hodnota1) VALUES ('u', 't', ?, ?)"),
+                        {QString::number(i), QString(250, u'z')});
+    });
+    QCOMPARE(firstLine(full), QStringLiteral("Na disku není místo. Nic nebylo uloženo."));
+
+    // Another program's database: tables the program needs are missing.
+    const DbError foreign = errorOf([&] { db->query(QStringLiteral("SELECT * FROM neexistuje")); });
+    QCOMPARE(foreign.code(), SQLITE_ERROR);
+    QCOMPARE(firstLine(foreign),
+             QStringLiteral("Soubor je databáze jiného programu nebo jiné struktury."));
+    QVERIFY(engineLine(foreign).contains(QStringLiteral("neexistuje")));
+
+    // Not a database at all: told in Czech, the engine's words below.
+    const QString text = dir.filePath(QStringLiteral("text.mdb"));
+    QFile f(text);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("Toto není databáze.\n").repeated(300));
+    f.close();
+    QCOMPARE(firstLine(errorOf([&] { Database::open(text); })),
+             QStringLiteral("Soubor není databáze programu Tamvel."));
+
+    // The program's own failures are Czech already and stay one line.
+    QCOMPARE(DbError(SQLITE_CANTOPEN, QStringLiteral("Soubor 'a' již existuje.")).describe(),
+             QStringLiteral("Soubor 'a' již existuje. (chyba 14)"));
+    // Every engine failure above says something in Czech before the engine's text.
+    for (const DbError &e : {tooLong, readOnly, full, foreign})
+        QVERIFY2(e.describe().contains(u'\n'), qPrintable(e.describe()));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
