@@ -276,8 +276,7 @@ FrmDilciUkol *FrmDilci::openDetail()
     m_host.setMode(EditMode::ViewFromOverview);
     // The dialog shows a copy: the overview never changes a sub-task.
     m_detail = {m_model->rows()[row].task};
-    auto *dialog =
-        new FrmDilciUkol(EditMode::ViewFromOverview, m_detail, 0, m_messages, this);
+    auto *dialog = new FrmDilciUkol(EditMode::ViewFromOverview, m_detail, 0, m_messages, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->show();
     return dialog;

@@ -148,20 +148,33 @@ FrmRiziko::FrmRiziko(Database &db, Messages &messages, codelists::BrowserHost &h
         break;
     }
 
-    if (m_mode != EditMode::New) {
-        try {
-            if (const std::optional<RiskRecord> loaded = loadRisk(m_db, id))
-                m_opened = *loaded;
-        } catch (const DbError &e) {
-            showEngineError(m_messages, e);
-        }
+    if (m_mode != EditMode::New)
+        load(id);
+    else
+        showOpened();
+}
+
+bool FrmRiziko::load(qint64 id)
+{
+    std::optional<RiskRecord> loaded;
+    try {
+        loaded = loadRisk(m_db, id);
+    } catch (const DbError &e) {
+        showEngineError(m_messages, e);
     }
+    if (loaded)
+        m_opened = *loaded;
+    showOpened();
+    return loaded.has_value();
+}
+
+void FrmRiziko::showOpened()
+{
     showRecord(m_opened);
     const bool closed = m_opened.closed();
     lock(m_mode == EditMode::Delete || m_mode == EditMode::View || closed);
     // A closed risk can be neither changed nor deleted here.
-    if (closed)
-        m_save->hide();
+    m_save->setVisible(!closed && m_mode != EditMode::View);
 }
 
 QGroupBox *FrmRiziko::addPage(const char *caption, const char *frame)
@@ -697,6 +710,11 @@ void FrmRiziko::save()
     RiskCommit result;
     try {
         result = commitRiskSave(m_db, m_mode, m_opened, check.risk, m_activeFormula);
+    } catch (const ChangedMeanwhile &) {
+        // The typed values go only when the user says so; a deleted risk has nothing to show.
+        if (askReloadAfterConflict(m_messages) && !load(m_opened.id))
+            close();
+        return;
     } catch (const DbError &e) {
         m_messages.fail(QStringLiteral("Riziko"),
                         QStringLiteral("Riziko nebylo uloženo, nic se nezměnilo.\n") +

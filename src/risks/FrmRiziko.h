@@ -66,6 +66,9 @@ private:
     void fillChoices();
     void fillWorkers();
     void fillKinds();
+    // Loads the risk into the editor; false when it is not stored.
+    bool load(qint64 id);
+    void showOpened();
     void showRecord(const RiskRecord &risk);
     void showEquipment();
     void showSubTasks();

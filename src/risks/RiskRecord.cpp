@@ -104,6 +104,13 @@ const QString SummaryUpdate = QStringLiteral(
     "oopp_chybejici = CASE WHEN EXISTS (SELECT 1 FROM oop_rizika o WHERE o.id_riziko = "
     "rizika.id_riziko AND o.oop_poskytnuto = 'n') THEN 'ano' ELSE 'ne' END");
 
+// The risk and its attachments as the editor loaded them; the kept summary fields aside.
+bool sameAsLoaded(const RiskRecord &stored, const RiskRecord &loaded)
+{
+    return stored.fields() == loaded.fields() && stored.equipment == loaded.equipment &&
+           stored.subTasks == loaded.subTasks;
+}
+
 // Entering either completion date closes the risk.
 bool closes(const RiskRecord &opened, const RiskRecord &now)
 {
@@ -322,6 +329,13 @@ RiskCommit commitRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
     RiskCommit result;
     result.id = opened.id;
     Transaction transaction(db);
+    // Another copy may have changed or deleted the risk since the editor loaded it, or
+    // cleared the register and given its number to a new risk: nothing is written then.
+    if (mode == EditMode::Edit || mode == EditMode::Delete) {
+        const std::optional<RiskRecord> stored = loadRisk(db, opened.id);
+        if (!stored || !sameAsLoaded(*stored, opened))
+            throw ChangedMeanwhile();
+    }
     switch (mode) {
     case EditMode::New:
     case EditMode::Copy:

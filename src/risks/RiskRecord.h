@@ -109,8 +109,9 @@ struct RiskCommit
 };
 
 // Writes the checked risk (New, Copy and Edit) or deletes the opened one, in one transaction:
-// the row, its attachments, the path, the summary fields and the closing record. A failure
-// throws DbError and leaves everything as it was.
+// the row, its attachments, the path, the summary fields and the closing record. An edit or
+// a delete writes only while the stored risk is still as `opened` (ChangedMeanwhile). A
+// failure throws DbError and leaves everything as it was.
 RiskCommit commitRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
                           const RiskRecord &risk, const QString &activeFormula);
 // Tells which equipment was left out by the commit.

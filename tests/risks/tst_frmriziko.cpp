@@ -29,6 +29,7 @@ private slots:
     void eachRequiredFieldIsRefused();
     void newRiskThroughTheInputs();
     void closedRiskIsReadOnly();
+    void aColleaguesChangeIsNeverOverwritten();
 
 private:
     QTemporaryDir m_dir;
@@ -212,6 +213,64 @@ void TestFrmRiziko::closedRiskIsReadOnly()
         QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtAlgoritmus"))->text(),
                  QStringLiteral("Z*P"));
     }
+}
+
+void TestFrmRiziko::aColleaguesChangeIsNeverOverwritten()
+{
+    const qint64 id =
+        m_db->scalarInt(QStringLiteral("SELECT min(id_riziko) FROM rizika WHERE opatreni_splneno "
+                                       "IS NULL AND program_splneno IS NULL"));
+    auto editor = open("upravit", id);
+    editor->show();
+    // Another copy saves a change of the measures while this editor is open.
+    auto colleague = Database::open(m_db->path());
+    colleague->execute(QStringLiteral("UPDATE rizika SET bezpecnostni_opatreni = 'Nový kryt' "
+                                      "WHERE id_riziko = ?"),
+                       {id});
+    auto *notes = editor->findChild<QLineEdit *>(QStringLiteral("txtPoznamky"));
+    editor->pages()->setCurrentIndex(editor->pages()->count() - 1);
+    notes->clear();
+    QTest::keyClicks(notes, QStringLiteral("Moje poznamka"));
+    auto *save = editor->findChild<QPushButton *>(QStringLiteral("cmdUlozit"));
+
+    // "No": back to the typed values, nothing written.
+    m_messages.answers = {false};
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(m_messages.shown.last().kind, QStringLiteral("ask"));
+    QCOMPARE(m_messages.shown.last().title, QStringLiteral("Tamvel"));
+    QVERIFY(m_messages.lastText().startsWith(
+        QStringLiteral("Záznam mezitím změnil nebo vymazal jiný uživatel. Změny nebyly uloženy.")));
+    QVERIFY(editor->isVisible());
+    QCOMPARE(notes->text(), QStringLiteral("Moje poznamka"));
+    QCOMPARE(loadRisk(*colleague, id)->measures, QStringLiteral("Nový kryt"));
+    QVERIFY(loadRisk(*colleague, id)->notes != notes->text());
+
+    // "Yes": the risk as stored now; a save after that keeps the colleague's change.
+    m_messages.answers = {true};
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtBezpecnostniOpatreni"))->text(),
+             QStringLiteral("Nový kryt"));
+    QVERIFY(notes->text() != QStringLiteral("Moje poznamka"));
+    notes->clear();
+    QTest::keyClicks(notes, QStringLiteral("Moje poznamka"));
+    QTest::mouseClick(save, Qt::LeftButton);
+    const RiskRecord stored = *loadRisk(*colleague, id);
+    QCOMPARE(stored.measures, QStringLiteral("Nový kryt"));
+    QCOMPARE(stored.notes, QStringLiteral("Moje poznamka"));
+
+    // A risk deleted meanwhile: "Yes" closes the editor, nothing comes back.
+    auto stale = open("upravit", id);
+    colleague->execute(QStringLiteral("DELETE FROM rizika WHERE id_riziko = ?"), {id});
+    m_messages.answers = {true};
+    stale->show();
+    QTest::keyClicks(stale->findChild<QLineEdit *>(QStringLiteral("txtPoznamky")),
+                     QStringLiteral("!"));
+    const int shown = int(m_messages.shown.size());
+    QTest::mouseClick(stale->findChild<QPushButton *>(QStringLiteral("cmdUlozit")), Qt::LeftButton);
+    QCOMPARE(m_messages.shown.size(), shown + 1);
+    QCOMPARE(m_messages.shown.last().kind, QStringLiteral("ask"));
+    QVERIFY(!stale->isVisible());
+    QVERIFY(!loadRisk(*colleague, id));
 }
 
 QTEST_MAIN(TestFrmRiziko)

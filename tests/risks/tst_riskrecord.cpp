@@ -21,6 +21,8 @@ private slots:
     void duplicatesAndUnchangedEdits();
     void attachmentsCopiesAndDeletes();
     void closingAsksAndRecordsTheFormula();
+    void aRiskChangedMeanwhileIsNotOverwritten_data();
+    void aRiskChangedMeanwhileIsNotOverwritten();
 
 private:
     // A valid risk of the demo register's code lists.
@@ -304,6 +306,66 @@ void TestRiskRecord::closingAsksAndRecordsTheFormula()
     QVERIFY(closed.commit.closedNow);
     QVERIFY(loadRisk(*m_db, 1)->closed());
     QCOMPARE(closingFormula(*m_db, 1), QStringLiteral("Z*P*F"));
+}
+
+void TestRiskRecord::aRiskChangedMeanwhileIsNotOverwritten_data()
+{
+    QTest::addColumn<QStringList>("meanwhile"); // what another copy does after the load
+    QTest::addColumn<bool>("refused");
+    const auto row = [](const char *name, QStringList sql, bool refused) {
+        QTest::newRow(name) << sql << refused;
+    };
+    row("nothing", {}, false);
+    row("a field", {QStringLiteral("UPDATE rizika SET bezpecnostni_opatreni = 'Kryt'")}, true);
+    row("the value, recomputed", {QStringLiteral("UPDATE rizika SET riziko = 1")}, true);
+    row("a sub-task", {QStringLiteral("UPDATE dilci_ukoly SET zodpovida = 'K. Černý'")}, true);
+    row("equipment", {QStringLiteral("INSERT INTO oop_rizika VALUES (1, 'Ochranné brýle', 'n')")},
+        true);
+    row("deleted", {QStringLiteral("DELETE FROM rizika")}, true);
+    // The register cleared and the number given to another risk.
+    row("deleted and the number taken again",
+        {QStringLiteral("DELETE FROM dilci_ukoly"),
+         QStringLiteral("UPDATE rizika SET nebezpeci_zdroj = 'Jiný zdroj'")},
+        true);
+    // Only the fields the program keeps itself: not what the user loaded.
+    row("the path", {QStringLiteral("UPDATE rizika SET cesta = 'Jinde'")}, false);
+}
+
+void TestRiskRecord::aRiskChangedMeanwhileIsNotOverwritten()
+{
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, refused);
+    ScriptedMessages messages;
+    RiskRecord r = sample();
+    r.subTasks = {{QStringLiteral("Opravit kryt"), QDate(2025, 1, 31), QStringLiteral("J. Novák")}};
+    QCOMPARE(save(EditMode::New, {}, r, messages).commit.id, 1);
+    const RiskRecord opened = *loadRisk(*m_db, 1);
+
+    // Another copy of the program, with its own connection.
+    auto other = Database::open(m_db->path());
+    for (const QString &sql : meanwhile)
+        other->execute(sql);
+    const auto stored = [&] {
+        return other->query(QStringLiteral("SELECT * FROM rizika")).size() == 0
+                   ? QStringList()
+                   : loadRisk(*other, 1)->fields() +
+                         QStringList{other->scalarText(QStringLiteral(
+                             "SELECT group_concat(ukol || zodpovida) FROM dilci_ukoly"))};
+    };
+    const QStringList before = stored();
+
+    RiskRecord edited = opened;
+    edited.notes = QStringLiteral("Moje poznámka");
+    if (refused) {
+        QVERIFY_THROWS_EXCEPTION(ChangedMeanwhile, save(EditMode::Edit, opened, edited, messages));
+        QVERIFY_THROWS_EXCEPTION(ChangedMeanwhile,
+                                 save(EditMode::Delete, opened, opened, messages));
+        QCOMPARE(stored(), before);
+        QCOMPARE(m_db->transactionDepth(), 0);
+    } else {
+        QCOMPARE(save(EditMode::Edit, opened, edited, messages).outcome, Outcome::Saved);
+        QCOMPARE(loadRisk(*other, 1)->notes, edited.notes);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRiskRecord)
