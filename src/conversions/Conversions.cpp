@@ -17,6 +17,8 @@ namespace tamvel::conversions {
 namespace {
 
 const QString Title = QStringLiteral("Konverze databáze");
+const QString InUseText =
+    QStringLiteral("Databáze nebyla převedena! Databáze je používaná i jiným uživatelem.");
 const QString Risks = QStringLiteral("rizika");
 const QString Notes = QStringLiteral("poznamky");
 
@@ -253,6 +255,11 @@ bool runStep(Database &db, int source, Messages &messages)
         if (!messages.ask(Title, QStringLiteral("Převést databázi ze struktury %1 na %2?")
                                      .arg(structureName(source), next)))
             return false;
+        // Another copy would go on with the old layout under its feet, idle or not.
+        if (db.isOpenElsewhere()) {
+            messages.fail(Title, InUseText);
+            return false;
+        }
         longNotes = notesTooLong(db, source);
     } catch (const DbError &e) {
         showEngineError(messages, e);
@@ -281,8 +288,7 @@ bool runStep(Database &db, int source, Messages &messages)
         if (!notesFile.isEmpty())
             QFile::remove(notesFile);
         if (e.isBusy())
-            messages.fail(Title, QStringLiteral("Databáze nebyla převedena! Databáze je "
-                                                "používaná i jiným uživatelem."));
+            messages.fail(Title, InUseText);
         else
             messages.fail(Title, QStringLiteral("Databáze nebyla převedena a zůstala beze "
                                                 "změny.\n") +

@@ -1,5 +1,7 @@
 #include "db/Database.h"
 
+#include "db/OpenMark.h"
+
 #include <QAtomicInt>
 #include <QFile>
 #include <QFileInfo>
@@ -260,13 +262,26 @@ Database::~Database()
         d->db.close();
     d->db = QSqlDatabase();
     QSqlDatabase::removeDatabase(d->connectionName);
+    // The mark goes last: the file is no longer open here.
+    m_mark.reset();
 }
 
 std::unique_ptr<Database> Database::open(const QString &path)
 {
     std::unique_ptr<Database> db(new Database(path));
     db->connect(false);
+    db->m_mark = std::make_unique<OpenMark>(path);
     return db;
+}
+
+bool Database::isOpenElsewhere() const
+{
+    return OpenMark::isOpenElsewhere(m_path, m_mark.get()) || isLockedByOther(m_path);
+}
+
+bool Database::isInUse(const QString &path)
+{
+    return OpenMark::isOpenElsewhere(path) || isLockedByOther(path);
 }
 
 std::unique_ptr<Database> Database::create(const QString &path)

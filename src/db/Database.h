@@ -13,6 +13,10 @@
 struct sqlite3;
 
 namespace tamvel {
+class OpenMark;
+}
+
+namespace tamvel {
 
 // Values bound to the `?` placeholders of a statement, in order. A QDate binds as
 // "YYYY-MM-DD" (a null QDate as NULL); a QString always binds as text (a null QString as
@@ -84,6 +88,11 @@ public:
     static std::unique_ptr<Database> create(const QString &path);
     // True when another connection (of this or another process) holds a lock on the file.
     static bool isLockedByOther(const QString &path);
+    // True when any copy of the program has the file open, idle or not, or another
+    // connection holds a lock on it: for files this connection does not have open.
+    static bool isInUse(const QString &path);
+    // The same for this connection's own file, its own use not counted.
+    bool isOpenElsewhere() const;
 
     ~Database();
     Database(const Database &) = delete;
@@ -123,6 +132,7 @@ private:
 
     QString m_path;
     std::unique_ptr<Private> d;
+    std::unique_ptr<OpenMark> m_mark; // tells other copies that the file is open here
     sqlite3 *m_handle = nullptr;
     int m_transactionDepth = 0;
     int m_savepointCounter = 0;

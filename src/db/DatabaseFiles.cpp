@@ -69,11 +69,10 @@ void requireFolder(const QString &path)
                       QStringLiteral("Složka '%1' neexistuje.").arg(folder.filePath()));
 }
 
-// In use: the program's own current database, or a file another connection has locked.
+// In use: the program's own current database, or a file another copy has open or locked.
 bool inUse(const QString &path, const QString &currentPath)
 {
-    return (!currentPath.isEmpty() && samePath(path, currentPath)) ||
-           Database::isLockedByOther(path);
+    return (!currentPath.isEmpty() && samePath(path, currentPath)) || Database::isInUse(path);
 }
 
 const QString InUseText = QStringLiteral(
@@ -173,7 +172,7 @@ bool copyDatabase(Database &current, const QString &targetPath, Messages &messag
                                             "Zvolte jiný soubor."));
         return false;
     }
-    if (QFileInfo::exists(targetPath) && Database::isLockedByOther(targetPath)) {
+    if (QFileInfo::exists(targetPath) && Database::isInUse(targetPath)) {
         messages.warn(title, InUseText);
         return false;
     }
@@ -203,6 +202,13 @@ bool clearRisks(Database &db, Messages &messages)
                       Messages::Tone::Critical))
         return false;
     const QString errorTitle = QStringLiteral("Chyba při mazání rizik");
+    const QString busyText =
+        QStringLiteral("Tabulka rizik nebyla vymazána! Databáze je používaná i jiným uživatelem.");
+    // The risks go only while no other copy works in the register, idle or not.
+    if (db.isOpenElsewhere()) {
+        messages.fail(errorTitle, busyText);
+        return false;
+    }
     try {
         inTransaction(db, [&] {
             for (const char *table : {"rizika", "oop_rizika", "dilci_ukoly", "rizika_uzavrene"})
@@ -210,8 +216,7 @@ bool clearRisks(Database &db, Messages &messages)
         });
     } catch (const DbError &e) {
         if (e.isBusy())
-            messages.fail(errorTitle, QStringLiteral("Tabulka rizik nebyla vymazána! Databáze "
-                                                     "je používaná i jiným uživatelem."));
+            messages.fail(errorTitle, busyText);
         else
             messages.fail(errorTitle,
                           QStringLiteral("Tabulka rizik nebyla vymazána!\n") + e.describe());

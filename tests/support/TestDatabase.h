@@ -24,8 +24,12 @@ inline QByteArray fileBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Names in a folder, hidden files included: what an operation left behind.
+// Names in a folder, hidden files included: what an operation left behind. The marks of
+// databases open at the moment ("-inuse") are not.
 inline QStringList folderEntries(const QString &path)
 {
-    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    QStringList names =
+        QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    names.removeIf([](const QString &name) { return name.endsWith(QLatin1String("-inuse")); });
+    return names;
 }
