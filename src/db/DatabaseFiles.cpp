@@ -8,12 +8,25 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSysInfo>
 
 #include <sqlite3.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <signal.h>
+#include <sys/types.h>
+#endif
 
 namespace tamvel::files {
 
@@ -25,12 +38,10 @@ class PartFile
 public:
     explicit PartFile(const QString &target)
     {
-        const QFileInfo info(target);
+        removeLeftovers(QFileInfo(target).absolutePath());
+        const QString prefix = temporaryPrefix(target);
         for (int i = 0;; ++i) {
-            m_path = QStringLiteral("%1/.%2.%3-%4.part")
-                         .arg(info.absolutePath(), info.fileName())
-                         .arg(QCoreApplication::applicationPid())
-                         .arg(i);
+            m_path = prefix + QString::number(i) + QStringLiteral(".part");
             if (!QFileInfo::exists(m_path))
                 break;
         }
@@ -60,6 +71,16 @@ private:
     QString m_path;
     bool m_kept = false;
 };
+
+// The host name as one part of a file name: no dots, nothing a file system refuses.
+QString hostPart(const QString &host)
+{
+    QString part = host;
+    for (QChar &c : part)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != QLatin1Char('-'))
+            c = QLatin1Char('_');
+    return part.isEmpty() ? QStringLiteral("_") : part;
+}
 
 void requireFolder(const QString &path)
 {
@@ -111,6 +132,55 @@ bool samePath(const QString &a, const QString &b)
     if (!ca.isEmpty() && !cb.isEmpty())
         return ca == cb;
     return fa.absoluteFilePath() == fb.absoluteFilePath();
+}
+
+QString temporaryPrefix(const QString &target)
+{
+    return temporaryPrefix(target, QSysInfo::machineHostName(), QCoreApplication::applicationPid());
+}
+
+QString temporaryPrefix(const QString &target, const QString &host, qint64 pid)
+{
+    const QFileInfo info(target);
+    return QStringLiteral("%1/.%2.%3.%4.")
+        .arg(info.absolutePath(), info.fileName(), hostPart(host))
+        .arg(pid);
+}
+
+void removeLeftovers(const QString &folder)
+{
+    static const QRegularExpression name(QStringLiteral(
+        "^\\..+\\.([A-Za-z0-9_-]+)\\.([0-9]{1,10})\\.[A-Za-z0-9]+\\.part(-journal)?$"));
+    const QString ownHost = hostPart(QSysInfo::machineHostName());
+    const QDir dir(folder);
+    const QStringList found = dir.entryList(
+        {QStringLiteral(".*.part"), QStringLiteral(".*.part-journal")}, QDir::Files | QDir::Hidden);
+    for (const QString &file : found) {
+        const QRegularExpressionMatch match = name.match(file);
+        if (match.hasMatch() && match.captured(1) == ownHost &&
+            !isProcessRunning(match.captured(2).toLongLong()))
+            QFile::remove(dir.filePath(file));
+    }
+}
+
+bool isProcessRunning(qint64 pid)
+{
+#ifdef Q_OS_WIN
+    if (pid <= 0 || pid > qint64((std::numeric_limits<DWORD>::max)()))
+        return false;
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return GetLastError() == ERROR_ACCESS_DENIED;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+#else
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    // Signal 0 only asks; EPERM: it runs, under another user.
+    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+#endif
 }
 
 void writeNewDatabase(const QString &path, bool replaceExisting)

@@ -26,6 +26,21 @@ QString freeNameBeside(const QString &path, const QString &suffix, const QString
 // True when both name the same file (through links and relative parts).
 bool samePath(const QString &a, const QString &b);
 
+// Temporary files beside a target (a new database, a copy, a workbook) are named
+// ".NAME.HOST.PID.TAG.part": the machine and the process writing them tell what a killed run
+// left from what a running one still writes, also in a folder shared over a network.
+// The start of such a name for this process, and for another process (HOST as written).
+QString temporaryPrefix(const QString &target);
+QString temporaryPrefix(const QString &target, const QString &host, qint64 pid);
+
+// Removes from folder the temporary files (and their journals) that runs of this machine
+// left when they were killed. Files of a process that still runs, or of another machine,
+// stay. Best effort: a file that cannot be removed stays too.
+void removeLeftovers(const QString &folder);
+
+// True while a process with this id runs on this machine.
+bool isProcessRunning(qint64 pid);
+
 // Writes a new database with the whole structure and the initial rows. The file appears
 // whole or not at all: it is built under a temporary name beside the target and renamed
 // over it at the end, so a full disk or an unwritable folder leaves nothing behind.

@@ -2,10 +2,10 @@
 
 #include "codelists/Requirements.h"
 #include "db/Database.h"
+#include "db/DatabaseFiles.h"
 #include "export/Workbook.h"
 #include "risks/RiskFields.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -566,10 +566,10 @@ ExportResult writeRiskExport(Database &db, const QVector<qint64> &ids,
 
 ExportResult writeWorkbook(const QString &path, const std::function<void(Workbook &)> &fill)
 {
-    const QFileInfo target(path);
-    // Beside the target, so that the final rename stays on one file system.
-    QTemporaryFile temporary(
-        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
+    // Beside the target, so that the final rename stays on one file system; named as the
+    // database files are, so that what a killed export left is removed.
+    files::removeLeftovers(QFileInfo(path).absolutePath());
+    QTemporaryFile temporary(files::temporaryPrefix(path) + QStringLiteral("XXXXXX.part"));
     if (!temporary.open())
         return {ExportResult::Failed, temporary.errorString()};
     temporary.close();

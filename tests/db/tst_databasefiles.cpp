@@ -1,7 +1,10 @@
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +20,8 @@ private slots:
     void failedCreationLeavesNothingBehind();
     void copyIsConsistentWhileOthersWrite();
     void copyRefusesItselfAndReportsFailures();
+    void leftoversOfKilledRunsAreRemoved_data();
+    void leftoversOfKilledRunsAreRemoved();
     void clearRisksAsksTwiceAndDeletesAllFourTables();
     void clearRisksOnABusyDatabaseDeletesNothing();
 };
@@ -167,6 +172,68 @@ void TestDatabaseFiles::copyRefusesItselfAndReportsFailures()
     addRisk(*current, 2);
     QCOMPARE(count(*current, QStringLiteral("rizika")), 2);
     QCOMPARE(folderEntries(dir.path()), QStringList{QStringLiteral("rizika.mdb")});
+}
+
+void TestDatabaseFiles::leftoversOfKilledRunsAreRemoved_data()
+{
+    QTest::addColumn<bool>("copy");
+    QTest::newRow("Vytvoření databáze") << false;
+    QTest::newRow("Kopie databáze") << true;
+}
+
+// Temporary files of a process that is gone are removed when a database is written into
+// their folder; those of a running process or of another machine stay.
+void TestDatabaseFiles::leftoversOfKilledRunsAreRemoved()
+{
+    QFETCH(bool, copy);
+    QTemporaryDir dir;
+    auto current = newDatabase(dir, QStringLiteral("rizika.mdb"));
+    const QString target = dir.filePath(QStringLiteral("novy.mdb"));
+
+    QProcess finished, running;
+    finished.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    QVERIFY(finished.waitForStarted() && running.waitForStarted());
+    const qint64 dead = finished.processId();
+    finished.kill();
+    QVERIFY(finished.waitForFinished());
+    const qint64 own = QCoreApplication::applicationPid();
+    QVERIFY(!files::isProcessRunning(dead));
+    QVERIFY(files::isProcessRunning(own));
+    QVERIFY(files::isProcessRunning(running.processId()));
+    for (qint64 invalid : {0, -1})
+        QVERIFY(!files::isProcessRunning(invalid));
+
+    const QString host = QSysInfo::machineHostName();
+    const auto part = [&](const QString &name, const QString &on, qint64 pid, const char *end) {
+        return files::temporaryPrefix(dir.filePath(name), on, pid) + QLatin1String(end);
+    };
+    const QString novy = QStringLiteral("novy.mdb");
+    const QStringList removed = {part(novy, host, dead, "0.part"),
+                                 part(novy, host, dead, "0.part-journal"),
+                                 part(QStringLiteral("Rizika.xlsx"), host, dead, "aBcDeF.part")};
+    const QStringList kept = {part(novy, host, own, "0.part"),
+                              part(novy, host, running.processId(), "0.part-journal"),
+                              part(novy, host + QStringLiteral("-jiny"), dead, "0.part"),
+                              dir.filePath(QStringLiteral(".novy.mdb.part"))};
+    for (const QString &path : removed + kept) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    ScriptedMessages messages;
+    if (copy)
+        QVERIFY(files::copyDatabase(*current, target, messages));
+    else
+        QCOMPARE(files::createDatabase(target, current->path(), messages), target);
+    QVERIFY(messages.shown.isEmpty());
+    // The own file of the same name was not taken over either.
+    QCOMPARE(fileBytes(kept[0]), QByteArray());
+    QStringList expected{QStringLiteral("novy.mdb"), QStringLiteral("rizika.mdb")};
+    for (const QString &path : kept)
+        expected << QFileInfo(path).fileName();
+    expected.sort();
+    QCOMPARE(folderEntries(dir.path()), expected);
 }
 
 void TestDatabaseFiles::clearRisksAsksTwiceAndDeletesAllFourTables()

@@ -4,6 +4,8 @@
 #include "export/RiskExport.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QSysInfo>
 #include <QTest>
 
 using namespace tamvel;
@@ -283,6 +285,32 @@ private slots:
         QCOMPARE(result.outcome, ExportResult::Failed);
         QVERIFY(!result.error.isEmpty());
         QVERIFY(!QFile::exists(missing));
+    }
+
+    // What a killed export left in the folder goes with the next export into it; the files
+    // of a process that still runs (this one) stay.
+    void exportRemovesWhatKilledExportsLeft()
+    {
+        ExportRegister reg;
+        const QString path = reg.dir.filePath(QStringLiteral("Rizika.xlsx"));
+        QProcess killed;
+        killed.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(killed.waitForStarted());
+        const qint64 dead = killed.processId();
+        killed.kill();
+        QVERIFY(killed.waitForFinished());
+        const QString host = QSysInfo::machineHostName();
+        const QString left =
+            files::temporaryPrefix(path, host, dead) + QStringLiteral("xYzAbC.part");
+        const QString own = files::temporaryPrefix(path) + QStringLiteral("xYzAbC.part");
+        for (const QString &name : {left, own}) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QCOMPARE(writeRiskExport(*reg.db, reg.ids, form(), path).outcome, ExportResult::Written);
+        QVERIFY(!QFile::exists(left));
+        QVERIFY(QFile::exists(own));
+        QCOMPARE(fileBytes(own), QByteArray());
     }
 
     void exportFolderIsRememberedPerUser()
