@@ -192,6 +192,16 @@ Result<void> selectGivenDatabase(const QString &path)
     return {};
 }
 
+void removeLeftoversAtStart()
+{
+    QStringList folders;
+    for (const QString &path : {settings::databasePath(), settings::defaultDemoPath()})
+        if (!path.isEmpty() && !folders.contains(QFileInfo(path).absolutePath()))
+            folders << QFileInfo(path).absolutePath();
+    for (const QString &folder : folders)
+        files::removeLeftovers(folder);
+}
+
 Result<void> ensureDatabaseSelected()
 {
     const QString current = settings::databasePath();

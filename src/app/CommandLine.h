@@ -35,6 +35,11 @@ int runCommand(const CommandLine &command, QTextStream &out, QTextStream &err);
 // when there is no such file.
 Result<void> selectGivenDatabase(const QString &path);
 
+// At every start: what killed runs on this machine left beside the current database and
+// in the demo database's folder (temporary files of creations, copies, imports, exports) is
+// removed.
+void removeLeftoversAtStart();
+
 // On the first start: when the selected database is missing, creates the demo database
 // in the user's data folder (unless it is there already) and selects it.
 Result<void> ensureDatabaseSelected();

@@ -55,6 +55,8 @@ int main(int argc, char *argv[])
             messages.fail(QStringLiteral("Tamvel"), selected.error());
     }
 
+    tamvel::removeLeftoversAtStart();
+
     tamvel::Session session;
     session.startUp();
     tamvel::StandardDialogs files;

@@ -6,7 +6,10 @@
 #include "conversions/Conversions.h"
 #include "db/Version.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -21,6 +24,8 @@ private slots:
     void optionsAreParsedOrRefused();
     void databasesAreCreatedOrTheErrorIsOneLine();
     void firstRunSelectsTheDemoOnlyWhenNothingIsSelected();
+    void killedRunsLeaveNothingForLong_data();
+    void killedRunsLeaveNothingForLong();
 
 private:
     IsolatedSettings m_home;
@@ -172,6 +177,66 @@ void TestCommandLine::firstRunSelectsTheDemoOnlyWhenNothingIsSelected()
     QVERIFY(ensureDatabaseSelected().ok());
     QCOMPARE(settings::databasePath(), demo);
     QCOMPARE(Database::open(demo)->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")), 59);
+}
+
+void TestCommandLine::killedRunsLeaveNothingForLong_data()
+{
+    QTest::addColumn<QString>("next");
+    QTest::newRow("start, the current database's folder") << QStringLiteral("start");
+    QTest::newRow("start, the demo folder") << QStringLiteral("start, demo");
+    QTest::newRow("--create-database") << QStringLiteral("--create-database");
+    QTest::newRow("--import-mdb") << QStringLiteral("--import-mdb");
+}
+
+// A copy of the program killed while it writes a large register leaves its temporary file
+// and journal; the next start, creation or import in that folder removes them, but not
+// the file of a process that still runs (this one).
+void TestCommandLine::killedRunsLeaveNothingForLong()
+{
+    QFETCH(QString, next);
+    QTemporaryDir dir;
+    const QString folder = next == QStringLiteral("start, demo")
+                               ? QFileInfo(settings::defaultDemoPath()).absolutePath()
+                               : dir.path();
+    QVERIFY(QDir().mkpath(folder));
+    const QString large = folder + QStringLiteral("/velka.mdb");
+    const auto leftovers = [&] {
+        return QDir(folder).entryList({QStringLiteral(".velka.mdb.*")}, QDir::Files | QDir::Hidden);
+    };
+
+    QProcess killed;
+    killed.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../../tamvel"),
+                 {QStringLiteral("--demo-database"), large, QStringLiteral("--risks"),
+                  QStringLiteral("200000")});
+    QVERIFY2(killed.waitForStarted(), qPrintable(killed.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(!leftovers().isEmpty(), 30000);
+    killed.kill();
+    QVERIFY(killed.waitForFinished());
+    QVERIFY(!leftovers().isEmpty());
+    QVERIFY(!QFile::exists(large));
+    const QString own =
+        files::temporaryPrefix(folder + QStringLiteral("/jina.mdb")) + QStringLiteral("0.part");
+    QFile ownFile(own);
+    QVERIFY(ownFile.open(QIODevice::WriteOnly));
+
+    QString out, err;
+    QTextStream outStream(&out), errStream(&err);
+    if (next.startsWith(QStringLiteral("start"))) {
+        settings::setDatabasePath(
+            next == QStringLiteral("start") ? folder + QStringLiteral("/registr.mdb") : QString());
+        removeLeftoversAtStart();
+    } else {
+        QStringList args{next};
+        if (next == QStringLiteral("--import-mdb")) {
+            args << folder + QStringLiteral("/stary.mdb");
+            QVERIFY(QFile::copy(QStringLiteral(TAMVEL_LEGACY_FIXTURES "/legacy-v3.mdb"), args[1]));
+        }
+        args << folder + QStringLiteral("/nova.mdb");
+        QCOMPARE(runCommand(parseCommandLine(args), outStream, errStream), 0);
+    }
+    QCOMPARE(leftovers(), QStringList());
+    QVERIFY(QFile::exists(own));
+    QFile::remove(own);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
