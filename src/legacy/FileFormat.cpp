@@ -7,16 +7,31 @@ namespace tamvel::legacy {
 
 FileFormat detectFormat(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
+    if (!QFileInfo(path).isFile())
         return FileFormat::Missing;
-    if (info.size() == 0)
-        return FileFormat::Empty;
+    const Result<FileFormat> format = readFormat(path);
+    return format ? *format : FileFormat::Unknown;
+}
+
+Result<FileFormat> readFormat(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return FileFormat::Missing;
+    if (info.isDir())
+        return Failure{QStringLiteral("je to složka.")};
+    // Opening a pipe would wait for a writer.
+    if (!info.isFile())
+        return Failure{QStringLiteral("není to obyčejný soubor.")};
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return FileFormat::Unknown;
+        return Failure{file.errorString()};
     const QByteArray head = file.read(20);
+    if (file.error() != QFileDevice::NoError)
+        return Failure{file.errorString()};
+    if (head.isEmpty())
+        return FileFormat::Empty;
 
     static const QByteArray sqlite("SQLite format 3\0", 16);
     if (head.startsWith(sqlite))

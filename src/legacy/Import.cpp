@@ -412,6 +412,40 @@ std::nullopt_t failed(Messages &messages, const QString &text)
     return std::nullopt;
 }
 
+// Why a file with SQLite's header is no source: a register of this program, a database of
+// another program, a damaged file, or one the engine cannot read now.
+QString sqliteRefusal(const QString &source)
+{
+    // "TAMV", the mark Database writes into every new file.
+    constexpr qint64 TamvelMark = 0x54414D56;
+    try {
+        const auto db = Database::open(source);
+        // A register rebuilt by other tools loses the mark but keeps the tables.
+        if (db->scalarInt(QStringLiteral("PRAGMA application_id")) == TamvelMark ||
+            db->scalarInt(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = "
+                                         "'table' AND name IN ('rizika', 'uzivatele')")) == 2)
+            return QStringLiteral("Soubor '%1' už je databáze programu Tamvel.").arg(shown(source));
+        return QStringLiteral("Soubor '%1' je databáze SQLite jiného programu, není to registr "
+                              "ve formátu Access.")
+            .arg(shown(source));
+    } catch (const DbError &e) {
+        switch (e.code() & 0xff) {
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_CANTOPEN:
+        case SQLITE_IOERR:
+        case SQLITE_PERM:
+        case SQLITE_AUTH:
+        case SQLITE_NOMEM:
+            return QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown(source), e.describe());
+        default:
+            return QStringLiteral("Soubor '%1' je poškozená databáze SQLite.\n%2 (chyba %3)")
+                .arg(shown(source), e.text())
+                .arg(e.code());
+        }
+    }
+}
+
 } // namespace
 
 std::optional<ImportResult> importAccess(const QString &source, const QString &target,
@@ -422,15 +456,18 @@ std::optional<ImportResult> importAccess(const QString &source, const QString &t
         return failed(
             messages,
             QStringLiteral("Nová databáze nesmí nahradit původní soubor '%1'.").arg(shown(source)));
-    switch (detectFormat(source)) {
+    const Result<FileFormat> format = readFormat(source);
+    if (!format)
+        return failed(
+            messages,
+            QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown(source), format.error()));
+    switch (*format) {
     case FileFormat::Access:
         break;
     case FileFormat::Missing:
         return failed(messages, QStringLiteral("Soubor '%1' nebyl nalezen.").arg(shown(source)));
     case FileFormat::Tamvel:
-        return failed(
-            messages,
-            QStringLiteral("Soubor '%1' už je databáze programu Tamvel.").arg(shown(source)));
+        return failed(messages, sqliteRefusal(source));
     case FileFormat::Empty:
     case FileFormat::Unknown:
         return failed(

@@ -11,6 +11,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
 using namespace tamvel;
 using namespace tamvel::legacy;
 
@@ -173,9 +177,13 @@ class TestImport : public QObject
 private slots:
     void everyTableAndRowReachesTheCurrentStructure_data();
     void everyTableAndRowReachesTheCurrentStructure();
-    void unreadableFilesCreateNothing();
+    void refusedSourcesNameTheReason_data();
+    void refusedSourcesNameTheReason();
     void rowsThatCannotBeStoredAreAskedAbout();
     void progressIsToldAndStornoCreatesNothing();
+
+private:
+    QTemporaryDir m_sources, m_targets;
 };
 
 void TestImport::everyTableAndRowReachesTheCurrentStructure_data()
@@ -247,32 +255,96 @@ void TestImport::everyTableAndRowReachesTheCurrentStructure()
     }
 }
 
-void TestImport::unreadableFilesCreateNothing()
+void TestImport::refusedSourcesNameTheReason_data()
 {
-    QTemporaryDir dir;
-    // A truncated register, a text, a missing file and a register of this program.
-    const QString truncated = copyFixture(dir, QStringLiteral("legacy-v3.mdb"));
-    QVERIFY(QFile::resize(truncated, 3 * 4096));
-    const QString text = dir.filePath(QStringLiteral("text.mdb"));
-    QVERIFY(QFile::copy(Fixtures + QStringLiteral("/README.md"), text));
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reason"); // how the message begins
+
+    const QDir dir(m_sources.path());
+    const auto file = [&](const char *name, const QByteArray &bytes) {
+        QFile f(dir.filePath(QString::fromUtf8(name)));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(bytes);
+        return f.fileName();
+    };
+    const auto said = [](const QString &path, const char *text) {
+        return QString::fromUtf8(text).arg(QDir::toNativeSeparators(path));
+    };
+    const QString novy = m_targets.filePath(QStringLiteral("novy.mdb"));
+
+    const QString missing = dir.filePath(QStringLiteral("chybi.mdb"));
+    QTest::newRow("missing") << missing << novy << said(missing, "Soubor '%1' nebyl nalezen.");
+    const QString folder = dir.filePath(QStringLiteral("slozka.mdb"));
+    dir.mkdir(QStringLiteral("slozka.mdb"));
+    QTest::newRow("folder") << folder << novy
+                            << said(folder, "Soubor '%1' nelze přečíst: je to složka.");
+#ifdef Q_OS_UNIX
+    const QString pipe = dir.filePath(QStringLiteral("roura.mdb"));
+    mkfifo(QFile::encodeName(pipe).constData(), 0600);
+    QTest::newRow("pipe") << pipe << novy
+                          << said(pipe, "Soubor '%1' nelze přečíst: není to obyčejný soubor.");
+#endif
+#ifdef Q_OS_LINUX
+    // A file that opens but whose reading fails (the memory of this process at address 0).
+    const QString failing = QStringLiteral("/proc/self/mem");
+    QTest::newRow("read error") << failing << novy << said(failing, "Soubor '%1' nelze přečíst: ");
+#endif
+    const QString empty = file("prazdny.mdb", {});
+    const QString text = file("text.mdb", "Seznam rizik\n");
+    for (const QString &path : {empty, text})
+        QTest::newRow(qPrintable(QFileInfo(path).fileName()))
+            << path << novy << said(path, "Soubor '%1' není databáze ve formátu Access.");
+
     const QString tamvel = dir.filePath(QStringLiteral("tamvel.mdb"));
     files::writeNewDatabase(tamvel);
-    const QStringList before = folderEntries(dir.path());
-    for (const QString &source :
-         {truncated, text, dir.filePath(QStringLiteral("chybi.mdb")), tamvel}) {
-        ScriptedMessages messages;
-        QVERIFY2(!importAccess(source, dir.filePath(QStringLiteral("novy.mdb")), false, messages),
-                 qPrintable(source));
-        QCOMPARE(messages.kinds(), QStringList{QStringLiteral("fail")});
-        QVERIFY(messages.lastText().endsWith(QStringLiteral("Nová databáze nebyla vytvořena.")));
-        QCOMPARE(folderEntries(dir.path()), before);
+    QTest::newRow("Tamvel") << tamvel << novy
+                            << said(tamvel, "Soubor '%1' už je databáze programu Tamvel.");
+    const QString other = dir.filePath(QStringLiteral("jiny.mdb"));
+    {
+        auto db = Database::create(other);
+        db->execute(QStringLiteral("PRAGMA application_id = 0"));
+        db->execute(QStringLiteral("CREATE TABLE adresy (jmeno TEXT)"));
     }
+    QTest::newRow("another program") << other << novy
+                                     << said(other, "Soubor '%1' je databáze SQLite jiného "
+                                                    "programu, není to registr ve formátu Access.");
+    // The header alone, and a sound file with the head of its table's page overwritten.
+    const QString header = file("hlavicka.mdb", QByteArray("SQLite format 3\0", 16) + "xyz");
+    QByteArray broken = fileBytes(other);
+    broken.replace(broken.size() - 4096, 16, QByteArray(16, '\xff'));
+    for (const QString &path : {header, file("poskozeny.mdb", broken)})
+        QTest::newRow(qPrintable(QFileInfo(path).fileName()))
+            << path << novy << said(path, "Soubor '%1' je poškozená databáze SQLite.\n");
+
+    const QString truncated = copyFixture(m_sources, QStringLiteral("legacy-v2.mdb"));
+    QFile::resize(truncated, 3 * 4096);
+    QTest::newRow("damaged Access file")
+        << truncated << novy << said(truncated, "Soubor '%1' nelze přečíst: ");
     // The original is never the target.
-    const QString source = copyFixture(dir, QStringLiteral("legacy-v2.mdb"));
-    const QByteArray original = fileBytes(source);
+    const QString original = copyFixture(m_sources, QStringLiteral("legacy-v3.mdb"));
+    QTest::newRow("itself") << original << original
+                            << said(original, "Nová databáze nesmí nahradit původní soubor '%1'.");
+}
+
+void TestImport::refusedSourcesNameTheReason()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QFETCH(QString, reason);
+    const bool regular = QFileInfo(source).isFile();
+    const QByteArray original = regular ? fileBytes(source) : QByteArray();
+    const QStringList sources = folderEntries(m_sources.path());
+
     ScriptedMessages messages;
-    QVERIFY(!importAccess(source, source, true, messages));
-    QCOMPARE(fileBytes(source), original);
+    QVERIFY(!importAccess(source, target, true, messages));
+    QCOMPARE(messages.kinds(), QStringList{QStringLiteral("fail")});
+    QVERIFY2(messages.lastText().startsWith(reason), qPrintable(messages.lastText()));
+    QVERIFY(messages.lastText().endsWith(QStringLiteral("\nNová databáze nebyla vytvořena.")));
+    QCOMPARE(folderEntries(m_targets.path()), QStringList());
+    QCOMPARE(folderEntries(m_sources.path()), sources);
+    if (regular)
+        QCOMPARE(fileBytes(source), original);
 }
 
 void TestImport::rowsThatCannotBeStoredAreAskedAbout()
