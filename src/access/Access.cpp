@@ -16,6 +16,26 @@ const QString PasswordTitle = QStringLiteral("Změna hesla");
 const QString BuiltInUser = QStringLiteral("administrator");
 const QString BuiltInGroup = QStringLiteral("admin");
 
+const QString UserQuery = QStringLiteral("SELECT uzivatel, heslo, skupina FROM uzivatele");
+const QString GroupQuery = QStringLiteral("SELECT skupina, prava FROM skupiny");
+
+QVector<User> usersOf(const Rows &rows)
+{
+    QVector<User> users;
+    for (int i = 0; i < rows.size(); ++i)
+        users.append(
+            {rows.at(i, 0).toString(), rows.at(i, 1).toString(), rows.at(i, 2).toString()});
+    return users;
+}
+
+QVector<Group> groupsOf(const Rows &rows)
+{
+    QVector<Group> groups;
+    for (int i = 0; i < rows.size(); ++i)
+        groups.append({rows.at(i, 0).toString(), rows.at(i, 1).toString()});
+    return groups;
+}
+
 } // namespace
 
 const QVector<int> &editablePositions()
@@ -78,29 +98,23 @@ Rights groupRights(Database &db, const QString &group)
                                 {group.trimmed()}));
 }
 
-QStringList userEntries(Database &db)
+QString User::entry() const
 {
-    QStringList entries;
-    const Rows rows = db.query(QStringLiteral("SELECT uzivatel, skupina FROM uzivatele"));
-    for (int i = 0; i < rows.size(); ++i)
-        entries << rows.at(i, 0).toString().trimmed() + QStringLiteral(" (") +
-                       rows.at(i, 1).toString().trimmed() + QLatin1Char(')');
-    return entries;
+    return name.trimmed() + QStringLiteral(" (") + group.trimmed() + QLatin1Char(')');
 }
 
-QString userOfEntry(const QString &entry)
+QVector<User> loadUsers(Database &db)
 {
-    const qsizetype bracket = entry.indexOf(QLatin1Char('('));
-    return (bracket < 0 ? entry : entry.left(bracket)).trimmed();
+    return usersOf(db.query(UserQuery));
 }
 
-bool removeUser(Database &db, const QString &entry, const QString &currentUser, Messages &messages)
+bool removeUser(Database &db, const User *selected, const QString &currentUser, Messages &messages)
 {
-    if (entry.isEmpty()) {
+    if (!selected) {
         messages.warn(UserTitle, QStringLiteral("Nutno zvolit uživatele !"));
         return false;
     }
-    const QString name = userOfEntry(entry);
+    const QString name = selected->name.trimmed();
     if (name == currentUser) {
         messages.warn(UserTitle, QStringLiteral("Nelze smazat aktuálně přihlášeného uživatele !"));
         return false;
@@ -113,7 +127,16 @@ bool removeUser(Database &db, const QString &entry, const QString &currentUser, 
     if (!messages.ask(UserTitle,
                       QStringLiteral("Opravdu chcete smazat uživatele '%1' ?").arg(name)))
         return false;
-    return db.execute(QStringLiteral("DELETE FROM uzivatele WHERE uzivatel = ?"), {name}) == 1;
+    Transaction transaction(db);
+    // Another copy may have changed or removed the user since the list was read, or removed
+    // it and added another of the same name.
+    const QVector<User> stored =
+        usersOf(db.query(UserQuery + QStringLiteral(" WHERE uzivatel = ?"), {selected->name}));
+    if (stored.size() != 1 || stored[0] != *selected)
+        throw ChangedMeanwhile();
+    db.execute(QStringLiteral("DELETE FROM uzivatele WHERE uzivatel = ?"), {selected->name});
+    transaction.commit();
+    return true;
 }
 
 bool addUser(Database &db, const QString &name, const QString &password, const QString &group,
@@ -131,27 +154,38 @@ bool addUser(Database &db, const QString &name, const QString &password, const Q
         return refuse(UserField::Name, QStringLiteral("Nutno vyplnit jméno!"));
     if (groupName.isEmpty())
         return refuse(UserField::Group, QStringLiteral("Nutno vybrat skupinu!"));
-    if (db.scalarInt(QStringLiteral("SELECT count(*) FROM uzivatele WHERE uzivatel = ?"), {user}) >
-        0)
-        return refuse(UserField::Name, QStringLiteral("Uzivatel '%1' již existuje!").arg(user));
     const QString stored = password.trimmed().isEmpty() ? QStringLiteral(" ") : password.trimmed();
-    return db.execute(
-               QStringLiteral("INSERT INTO uzivatele (uzivatel, heslo, skupina) VALUES (?, ?, ?)"),
-               {user, stored, groupName}) == 1;
+    bool taken = false;
+    inTransaction(db, [&] {
+        for (const User &u : loadUsers(db))
+            taken = taken || u.name.trimmed().compare(user, Qt::CaseInsensitive) == 0;
+        if (!taken)
+            db.execute(
+                QStringLiteral("INSERT INTO uzivatele (uzivatel, heslo, skupina) VALUES (?, ?, ?)"),
+                {user, stored, groupName});
+    });
+    // Told only after the transaction: no lock is held while the message is open.
+    if (taken)
+        return refuse(UserField::Name, QStringLiteral("Uzivatel '%1' již existuje!").arg(user));
+    return true;
+}
+
+QVector<Group> loadGroups(Database &db)
+{
+    return groupsOf(db.query(GroupQuery));
 }
 
 QStringList groups(Database &db)
 {
     QStringList names;
-    const Rows rows = db.query(QStringLiteral("SELECT skupina FROM skupiny"));
-    for (int i = 0; i < rows.size(); ++i)
-        names << rows.at(i, 0).toString().trimmed();
+    for (const Group &g : loadGroups(db))
+        names << g.name.trimmed();
     return names;
 }
 
-bool removeGroup(Database &db, const QString &group, Messages &messages)
+bool removeGroup(Database &db, const Group *selected, Messages &messages)
 {
-    const QString name = group.trimmed();
+    const QString name = selected ? selected->name.trimmed() : QString();
     if (name.isEmpty()) {
         messages.warn(GroupTitle, QStringLiteral("Nutno zvolit skupinu !"));
         return false;
@@ -160,15 +194,26 @@ bool removeGroup(Database &db, const QString &group, Messages &messages)
         messages.fail(GroupTitle, QStringLiteral("Nelze odebrat skupinu 'admin' !"));
         return false;
     }
-    if (db.scalarInt(QStringLiteral("SELECT count(*) FROM uzivatele WHERE skupina = ?"), {name}) >
-        0) {
+    const auto members = [&] {
+        return db.scalarInt(QStringLiteral("SELECT count(*) FROM uzivatele WHERE skupina = ?"),
+                            {name});
+    };
+    if (members() > 0) {
         messages.fail(GroupTitle, QStringLiteral("Nelze odebrat, skupina obsahuje uživatele!"));
         return false;
     }
     if (!messages.ask(GroupTitle,
                       QStringLiteral("Opravdu chcete odebrat skupinu : '%1' ?").arg(name)))
         return false;
-    return db.execute(QStringLiteral("DELETE FROM skupiny WHERE skupina = ?"), {name}) == 1;
+    Transaction transaction(db);
+    // As the list read it, and still without users: another copy may have added one.
+    const QVector<Group> stored =
+        groupsOf(db.query(GroupQuery + QStringLiteral(" WHERE skupina = ?"), {selected->name}));
+    if (stored.size() != 1 || stored[0] != *selected || members() > 0)
+        throw ChangedMeanwhile();
+    db.execute(QStringLiteral("DELETE FROM skupiny WHERE skupina = ?"), {selected->name});
+    transaction.commit();
+    return true;
 }
 
 GroupAdded addGroup(Database &db, const QString &group, Messages &messages)
@@ -176,21 +221,32 @@ GroupAdded addGroup(Database &db, const QString &group, Messages &messages)
     const QString name = group.trimmed();
     if (name.isEmpty())
         return GroupAdded::Nothing;
-    if (db.scalarInt(QStringLiteral("SELECT count(*) FROM skupiny WHERE skupina = ?"), {name}) >
-        0) {
+    bool taken = false;
+    inTransaction(db, [&] {
+        taken = db.exists(QStringLiteral("SELECT 1 FROM skupiny WHERE skupina = ?"), {name});
+        // A new group starts with no right at all.
+        if (!taken)
+            db.execute(QStringLiteral("INSERT INTO skupiny (skupina, prava) VALUES (?, ' ')"),
+                       {name});
+    });
+    if (taken) {
         messages.fail(GroupTitle, QStringLiteral("Tato skupina již existuje!"));
         return GroupAdded::Refused;
     }
-    // A new group starts with no right at all.
-    const qint64 added =
-        db.execute(QStringLiteral("INSERT INTO skupiny (skupina, prava) VALUES (?, ' ')"), {name});
-    return added == 1 ? GroupAdded::Added : GroupAdded::Refused;
+    return GroupAdded::Added;
 }
 
-bool saveGroupRights(Database &db, const QString &group, const QString &rights)
+void saveGroupRights(Database &db, const QString &group, const Rights &loaded,
+                     const QString &rights)
 {
-    return db.execute(QStringLiteral("UPDATE skupiny SET prava = ? WHERE skupina = ?"),
-                      {rights.trimmed(), group.trimmed()}) == 1;
+    Transaction transaction(db);
+    const Rows stored =
+        db.query(QStringLiteral("SELECT prava FROM skupiny WHERE skupina = ?"), {group.trimmed()});
+    if (stored.size() != 1 || stored.at(0, 0).toString() != loaded.text())
+        throw ChangedMeanwhile();
+    db.execute(QStringLiteral("UPDATE skupiny SET prava = ? WHERE skupina = ?"),
+               {rights.trimmed(), group.trimmed()});
+    transaction.commit();
 }
 
 PasswordChange changePassword(Database &db, const QString &user, QString &currentPassword,
@@ -213,8 +269,16 @@ PasswordChange changePassword(Database &db, const QString &user, QString &curren
     int errorNumber = 0;
     qint64 changed = 0;
     try {
+        Transaction transaction(db);
+        // The login's password is what the old one was checked against; the stored one may
+        // have been changed since by another copy.
+        const Rows stored =
+            db.query(QStringLiteral("SELECT heslo FROM uzivatele WHERE uzivatel = ?"), {user});
+        if (stored.size() != 1 || stored.at(0, 0).toString().trimmed() != old)
+            return PasswordChange::Conflict;
         changed = db.execute(QStringLiteral("UPDATE uzivatele SET heslo = ? WHERE uzivatel = ?"),
                              {fresh.isEmpty() ? QStringLiteral(" ") : fresh, user});
+        transaction.commit();
     } catch (const DbError &e) {
         errorNumber = e.code();
     }

@@ -32,6 +32,21 @@ QHBoxLayout *buttonRow(std::initializer_list<QPushButton *> buttons)
     return row;
 }
 
+// Runs a write; after a conflict the user may have the window show what is stored now
+// (reload), else the window stays as it was.
+template <class Write, class Reload>
+void writeOrReload(Messages &messages, Write &&write, Reload &&reload)
+{
+    try {
+        write();
+    } catch (const ChangedMeanwhile &) {
+        if (askReloadAfterConflict(messages))
+            trapped(messages, reload);
+    } catch (const DbError &e) {
+        showEngineError(messages, e);
+    }
+}
+
 } // namespace
 
 FrmUzivatele::FrmUzivatele(Database &db, const QString &currentUser, Messages &messages,
@@ -60,7 +75,9 @@ void FrmUzivatele::activated()
 {
     trapped(m_messages, [&] {
         m_list->clear();
-        m_list->addItems(access::userEntries(m_db));
+        m_users = access::loadUsers(m_db);
+        for (const access::User &user : m_users)
+            m_list->addItem(user.entry());
     });
 }
 
@@ -73,11 +90,15 @@ void FrmUzivatele::add()
 
 void FrmUzivatele::remove()
 {
-    const QListWidgetItem *item = m_list->currentItem();
-    trapped(m_messages, [&] {
-        if (access::removeUser(m_db, item ? item->text() : QString(), m_currentUser, m_messages))
-            activated();
-    });
+    const int row = m_list->currentRow();
+    const access::User *user = row >= 0 && row < m_users.size() ? &m_users[row] : nullptr;
+    writeOrReload(
+        m_messages,
+        [&] {
+            if (access::removeUser(m_db, user, m_currentUser, m_messages))
+                activated();
+        },
+        [&] { activated(); });
 }
 
 FrmUzivateleAdd::FrmUzivateleAdd(Database &db, Messages &messages, QWidget *parent)
@@ -148,7 +169,9 @@ void FrmSkupina::activated()
 {
     trapped(m_messages, [&] {
         m_list->clear();
-        m_list->addItems(access::groups(m_db));
+        m_groups = access::loadGroups(m_db);
+        for (const access::Group &group : m_groups)
+            m_list->addItem(group.name.trimmed());
     });
 }
 
@@ -161,11 +184,15 @@ void FrmSkupina::add()
 
 void FrmSkupina::remove()
 {
-    const QListWidgetItem *item = m_list->currentItem();
-    trapped(m_messages, [&] {
-        if (access::removeGroup(m_db, item ? item->text() : QString(), m_messages))
-            activated();
-    });
+    const int row = m_list->currentRow();
+    const access::Group *group = row >= 0 && row < m_groups.size() ? &m_groups[row] : nullptr;
+    writeOrReload(
+        m_messages,
+        [&] {
+            if (access::removeGroup(m_db, group, m_messages))
+                activated();
+        },
+        [&] { activated(); });
 }
 
 void FrmSkupina::editRights()
@@ -287,17 +314,24 @@ FrmPrava::FrmPrava(Database &db, const QString &group, Messages &messages, QWidg
     layout->addLayout(buttonRow({ok, cancel}));
     resize(twips(this, 6960), twips(this, 5220));
 
+    load();
+    connect(administrator, &QCheckBox::clicked, this, &FrmPrava::applyAdministratorRule);
+}
+
+void FrmPrava::load()
+{
     trapped(m_messages, [&] {
-        const access::Rights stored = access::groupRights(m_db, m_group);
+        m_loaded = access::groupRights(m_db, m_group);
+        const QString &text = m_loaded.text();
         for (auto it = m_boxes.cbegin(); it != m_boxes.cend(); ++it) {
             const int position = it.key();
-            it.value()->setChecked(position <= stored.text().size() &&
-                                   stored.text()[position - 1] == QLatin1Char('1'));
+            it.value()->setChecked(position <= text.size() &&
+                                   text[position - 1] == QLatin1Char('1'));
+            it.value()->setEnabled(true);
         }
+        if (m_boxes.value(1)->isChecked())
+            applyAdministratorRule();
     });
-    if (administrator->isChecked())
-        applyAdministratorRule();
-    connect(administrator, &QCheckBox::clicked, this, &FrmPrava::applyAdministratorRule);
 }
 
 void FrmPrava::applyAdministratorRule()
@@ -321,10 +355,19 @@ QString FrmPrava::rightsText() const
 
 void FrmPrava::save()
 {
-    trapped(m_messages, [&] {
-        if (access::saveGroupRights(m_db, m_group, rightsText()))
+    writeOrReload(
+        m_messages,
+        [&] {
+            access::saveGroupRights(m_db, m_group, m_loaded, rightsText());
             accept();
-    });
+        },
+        [&] {
+            // A group removed meanwhile has nothing to show.
+            if (access::groups(m_db).contains(m_group))
+                load();
+            else
+                reject();
+        });
 }
 
 FrmChPassw::FrmChPassw(Database &db, const QString &user, QString &loginPassword,
@@ -355,6 +398,15 @@ void FrmChPassw::save()
 {
     const access::PasswordChange result = access::changePassword(
         m_db, m_user, m_loginPassword, m_old->text(), m_new->text(), m_confirm->text(), m_messages);
+    if (result == access::PasswordChange::Conflict) {
+        // The password is not shown: starting again means empty boxes.
+        if (askReloadAfterConflict(m_messages)) {
+            for (QLineEdit *edit : {m_old, m_new, m_confirm})
+                edit->clear();
+            m_old->setFocus();
+        }
+        return;
+    }
     if (result != access::PasswordChange::Refused)
         accept();
 }

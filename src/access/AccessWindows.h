@@ -1,5 +1,7 @@
 #pragma once
 
+#include "access/Access.h"
+
 #include <QDialog>
 #include <QHash>
 #include <QWidget>
@@ -35,6 +37,7 @@ private:
     QString m_currentUser;
     Messages &m_messages;
     QListWidget *m_list;
+    QVector<access::User> m_users; // as listed
 };
 
 // "Přidání uživatele".
@@ -74,6 +77,7 @@ private:
     Database &m_db;
     Messages &m_messages;
     QListWidget *m_list;
+    QVector<access::Group> m_groups; // as listed
 };
 
 // "Přidat skupinu"; offers the rights editor for the new group.
@@ -105,6 +109,8 @@ public:
     QString rightsText() const;
 
 private:
+    // Shows the rights as stored now.
+    void load();
     void applyAdministratorRule();
     void save();
 
@@ -112,6 +118,7 @@ private:
     QString m_group;
     Messages &m_messages;
     QHash<int, QCheckBox *> m_boxes;
+    access::Rights m_loaded; // what a save must still find stored
 };
 
 // "Změna hesla" of the logged-in user; the login's password follows a stored change.

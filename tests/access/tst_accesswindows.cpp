@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -25,6 +26,7 @@ class TestAccessWindows : public QObject
 private slots:
     void init();
     void administratorBoxRulesTheOthers();
+    void rightsEditorNeverOverwritesAColleague();
     void rightsReachTheMenusAtTheNextTick();
     void passwordDialogEmptiesTheSessionPassword();
     void userListRefusesTheLoggedInUser();
@@ -77,6 +79,38 @@ void TestAccessWindows::administratorBoxRulesTheOthers()
     FrmPrava admin(*db, QStringLiteral("admin"), messages);
     QVERIFY(admin.box(1)->isChecked());
     QVERIFY(admin.box(47)->isChecked() && !admin.box(47)->isEnabled());
+}
+
+void TestAccessWindows::rightsEditorNeverOverwritesAColleague()
+{
+    auto db = Database::open(m_path);
+    db->execute(QStringLiteral("INSERT INTO skupiny VALUES ('mistri', '0        100')"));
+    ScriptedMessages messages;
+    FrmPrava editor(*db, QStringLiteral("mistri"), messages);
+    QSignalSpy rejected(&editor, &QDialog::rejected);
+    auto colleague = Database::open(m_path);
+    colleague->execute(QStringLiteral("UPDATE skupiny SET prava = '1' WHERE skupina = 'mistri'"));
+    editor.box(48)->click();
+    auto *ok = editor.findChild<QPushButton *>(QStringLiteral("cmdOk"));
+
+    // "No": the boxes as the user left them, nothing written.
+    ok->click();
+    QCOMPARE(messages.kinds(), QStringList{QStringLiteral("ask")});
+    QCOMPARE(messages.shown[0].title, QStringLiteral("Tamvel"));
+    QVERIFY(editor.box(48)->isChecked() && !editor.box(1)->isChecked());
+    QCOMPARE(access::groupRights(*colleague, QStringLiteral("mistri")).text(), QStringLiteral("1"));
+    // "Yes": the colleague's rights, the administrator box locking the others.
+    messages.answers = {true};
+    ok->click();
+    QVERIFY(editor.box(1)->isChecked() && editor.box(11)->isChecked());
+    QVERIFY(!editor.box(48)->isEnabled());
+    // A group removed meanwhile: "Yes" closes the editor.
+    colleague->execute(QStringLiteral("DELETE FROM skupiny WHERE skupina = 'mistri'"));
+    messages.answers = {true};
+    ok->click();
+    QCOMPARE(messages.kinds(), QStringList(3, QStringLiteral("ask")));
+    QCOMPARE(rejected.count(), 1);
+    QVERIFY(!access::groups(*colleague).contains(QStringLiteral("mistri")));
 }
 
 void TestAccessWindows::rightsReachTheMenusAtTheNextTick()
