@@ -81,9 +81,22 @@ QStringList ColumnSetStore::names()
 
 bool ColumnSetStore::isStored(const QString &name)
 {
-    return m_db.exists(QStringLiteral("SELECT 1 FROM uzivatelske_nastaveni WHERE uzivatel = ? "
-                                      "AND typ = ? AND polozka = ?"),
-                       {m_user, gridType(), name.trimmed()});
+    return stored(name).has_value();
+}
+
+std::optional<QString> ColumnSetStore::stored(const QString &name)
+{
+    const Rows rows = m_db.query(
+        QStringLiteral("SELECT hodnota1, hodnota2, hodnota3 FROM uzivatelske_nastaveni WHERE "
+                       "uzivatel = ? AND typ = ? AND polozka = ?"),
+        {m_user, gridType(), name.trimmed()});
+    if (rows.isEmpty())
+        return std::nullopt;
+    // Joined as they lie, blanks included: any change shows.
+    QString set;
+    for (int c = 0; c < 3; ++c)
+        set += rows.at(0, c).toString();
+    return set;
 }
 
 ColumnSetStore::Saved ColumnSetStore::save(const QString &name, const QString &columnSet,
@@ -102,11 +115,15 @@ ColumnSetStore::Saved ColumnSetStore::save(const QString &name, const QString &c
         messages.warn(title(), columnSetTooLongMessage());
         return Saved::Refused;
     }
-    if (isStored(key) &&
+    const std::optional<QString> decided = stored(key);
+    if (decided &&
         !messages.ask(title(),
                       QStringLiteral("Toto nastavení již existuje. Přejete si jej přepsat ?")))
         return Saved::Kept;
     inTransaction(m_db, [&] {
+        // Another copy of the same user may have stored, changed or deleted the set since.
+        if (stored(key) != decided)
+            throw ChangedMeanwhile();
         m_db.execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE uzivatel = ? AND "
                                     "typ = ? AND polozka = ?"),
                      {m_user, gridType(), key});
@@ -146,7 +163,8 @@ std::optional<QString> ColumnSetStore::restore(const QString &name)
     return set.trimmed();
 }
 
-bool ColumnSetStore::remove(const QString &name, Messages &messages)
+bool ColumnSetStore::remove(const QString &name, const std::optional<QString> &loaded,
+                            Messages &messages)
 {
     const QString key = name.trimmed();
     if (key == sharedColumnSetName()) {
@@ -154,14 +172,21 @@ bool ColumnSetStore::remove(const QString &name, Messages &messages)
                                               "a nelze je vymazat."));
         return false;
     }
-    if (key.isEmpty() || !isStored(key)) {
+    bool found = false;
+    if (!key.isEmpty())
+        inTransaction(m_db, [&] {
+            const std::optional<QString> now = stored(key);
+            found = now || loaded;
+            if (found && now != loaded)
+                throw ChangedMeanwhile();
+            if (found)
+                m_db.execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE uzivatel = "
+                                            "? AND typ = ? AND polozka = ?"),
+                             {m_user, gridType(), key});
+        });
+    if (!found)
         messages.inform(title(), QStringLiteral("Toto nastavení není uloženo !"));
-        return false;
-    }
-    m_db.execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE uzivatel = ? AND typ = "
-                                "? AND polozka = ?"),
-                 {m_user, gridType(), key});
-    return true;
+    return found;
 }
 
 } // namespace tamvel::risks

@@ -40,16 +40,22 @@ public:
     QStringList names();
     // The user has a set of this name (trimmed).
     bool isStored(const QString &name);
+    // The user's own set of this name (trimmed) exactly as stored, for comparing; none when
+    // there is none.
+    std::optional<QString> stored(const QString &name);
 
     enum class Saved { Written, Kept, Refused };
     // Stores the set under the name, asking before it replaces a stored one. A set that
     // does not fit whole, an empty name and "default" are refused; nothing is written.
+    // Writes only while the stored set of that name is still the one the user decided
+    // about (none, or the one stored at the question): ChangedMeanwhile otherwise.
     Saved save(const QString &name, const QString &columnSet, Messages &messages);
     // The stored set of that name. For "default": the user's own, else administrator's,
     // else any user's "default" row (first by user name), so the choice never varies.
     std::optional<QString> restore(const QString &name);
-    // Deletes the user's set; false (after telling the user) when there is none.
-    bool remove(const QString &name, Messages &messages);
+    // Deletes the user's set while it is stored as `loaded` (stored() when the window listed
+    // it): ChangedMeanwhile otherwise. False (after telling the user) when there is none.
+    bool remove(const QString &name, const std::optional<QString> &loaded, Messages &messages);
 
 private:
     Database &m_db;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 using namespace tamvel::ui;
@@ -49,12 +50,7 @@ FrmRizikaNastaveniUloz::FrmRizikaNastaveniUloz(Database &db, const QString &user
     layout->addWidget(frame);
     layout->addLayout(buttons);
 
-    try {
-        m_names = ColumnSetStore(m_db, m_user).names();
-    } catch (const DbError &e) {
-        showEngineError(m_messages, e);
-    }
-    m_name->addItems(m_names);
+    load();
     m_name->setCurrentIndex(-1);
     m_name->setFocus();
 
@@ -64,6 +60,27 @@ FrmRizikaNastaveniUloz::FrmRizikaNastaveniUloz(Database &db, const QString &user
     connect(m_delete, &QPushButton::clicked, this, &FrmRizikaNastaveniUloz::remove);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     updateButtons();
+}
+
+void FrmRizikaNastaveniUloz::load()
+{
+    m_names.clear();
+    m_sets.clear();
+    try {
+        ColumnSetStore store(m_db, m_user);
+        m_names = store.names();
+        for (const QString &name : std::as_const(m_names))
+            if (const std::optional<QString> set = store.stored(name))
+                m_sets.insert(name, *set);
+    } catch (const DbError &e) {
+        showEngineError(m_messages, e);
+    }
+    // The typed name stays.
+    const QString typed = m_name->currentText();
+    const QSignalBlocker blocker(m_name);
+    m_name->clear();
+    m_name->addItems(m_names);
+    m_name->setEditText(typed);
 }
 
 void FrmRizikaNastaveniUloz::updateButtons()
@@ -90,9 +107,19 @@ void FrmRizikaNastaveniUloz::save()
         case ColumnSetStore::Saved::Refused:
             return;
         }
+    } catch (const ChangedMeanwhile &) {
+        reloadAfterConflict();
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
     }
+}
+
+void FrmRizikaNastaveniUloz::reloadAfterConflict()
+{
+    if (!askReloadAfterConflict(m_messages))
+        return;
+    load();
+    updateButtons();
 }
 
 void FrmRizikaNastaveniUloz::restore()
@@ -114,9 +141,16 @@ void FrmRizikaNastaveniUloz::restore()
 
 void FrmRizikaNastaveniUloz::remove()
 {
+    const QString name = m_name->currentText().trimmed();
+    const auto listed = m_sets.constFind(name);
     try {
-        if (ColumnSetStore(m_db, m_user).remove(m_name->currentText(), m_messages))
+        if (ColumnSetStore(m_db, m_user)
+                .remove(name,
+                        listed == m_sets.cend() ? std::nullopt : std::optional<QString>(*listed),
+                        m_messages))
             accept();
+    } catch (const ChangedMeanwhile &) {
+        reloadAfterConflict();
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
     }

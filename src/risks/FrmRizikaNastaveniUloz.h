@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
 #include <QStringList>
 
 class QComboBox;
@@ -28,16 +29,21 @@ public:
     const QString &restoredColumnSet() const { return m_restored; }
 
 private:
+    // Lists the stored names as they are now.
+    void load();
     void updateButtons();
     void save();
     void restore();
     void remove();
+    // After ChangedMeanwhile: on the user's word, the names as stored now.
+    void reloadAfterConflict();
 
     Database &m_db;
     QString m_user;
     QString m_layout;
     Messages &m_messages;
     QStringList m_names;
+    QHash<QString, QString> m_sets; // the user's own sets as listed, for "Vymazat"
     QString m_restored;
     QComboBox *m_name;
     QPushButton *m_save;

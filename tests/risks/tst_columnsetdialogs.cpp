@@ -59,6 +59,7 @@ private slots:
     void fieldSelectionMovesAndRefusesAnEmptyChoice();
     void namedSetButtonsFollowTheName();
     void namedSetSavesRestoresAndDeletes();
+    void namedSetDeletedMeanwhileIsReloadedOnRequest();
 
 private:
     QTemporaryDir m_dir;
@@ -195,6 +196,34 @@ void TestColumnSetDialogs::namedSetSavesRestoresAndDeletes()
     }
     QVERIFY(!ColumnSetStore(*db, s("novák")).isStored(s("moje")));
     QCOMPARE(messages.shown.size(), 1);
+}
+
+void TestColumnSetDialogs::namedSetDeletedMeanwhileIsReloadedOnRequest()
+{
+    auto db = newDatabase(m_dir, QStringLiteral("meanwhile.mdb"));
+    ScriptedMessages messages;
+    ColumnSetStore(*db, s("novák")).save(s("moje"), s("ID#800#"), messages);
+    FrmRizikaNastaveniUloz dialog(*db, s("novák"), s("Riziko#700#"), messages);
+    auto *name = child<QComboBox>(dialog, "cmbNastaveni");
+    name->setEditText(s("moje"));
+    // Another copy of the same user deletes the set while the window is open.
+    Database::open(db->path())
+        ->execute(QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE polozka = 'moje'"));
+
+    // "No": the window as it was.
+    click(dialog, "cmdVymazat");
+    QCOMPARE(messages.kinds(), QStringList{s("ask")});
+    QVERIFY(messages.lastText().startsWith(
+        s("Záznam mezitím změnil nebo vymazal jiný uživatel. Změny nebyly uloženy.")));
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QCOMPARE(name->count(), 2);
+    // "Yes": the names as stored now, the typed name kept.
+    messages.answers = {true};
+    click(dialog, "cmdVymazat");
+    QCOMPARE(name->count(), 1);
+    QCOMPARE(name->currentText(), s("moje"));
+    QVERIFY(!child<QPushButton>(dialog, "cmdVymazat")->isEnabled());
+    QVERIFY(dialog.result() != QDialog::Accepted);
 }
 
 QTEST_MAIN(TestColumnSetDialogs)

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
+
 using namespace tamvel;
 using namespace tamvel::risks;
 
@@ -43,6 +45,8 @@ private slots:
     void defaultIsSharedButNeitherSavedNorDeleted();
     void defaultRestoresTheSameRowEveryTime();
     void deletingAMissingNameTellsTheUser();
+    void aSetChangedMeanwhileIsNotOverwritten_data();
+    void aSetChangedMeanwhileIsNotOverwritten();
 
 private:
     int rowCount();
@@ -164,8 +168,8 @@ void TestColumnSets::defaultIsSharedButNeitherSavedNorDeleted()
     const int before = rowCount();
     QCOMPARE(svoboda.save(s(" default "), s("ID#800#"), m_messages),
              ColumnSetStore::Saved::Refused);
-    QVERIFY(!svoboda.remove(s("default"), m_messages));
-    QVERIFY(!novak.remove(s("default"), m_messages));
+    QVERIFY(!svoboda.remove(s("default"), svoboda.stored(s("default")), m_messages));
+    QVERIFY(!novak.remove(s("default"), std::nullopt, m_messages));
     QCOMPARE(m_messages.kinds(), QStringList({s("warn"), s("warn"), s("warn")}));
     QCOMPARE(svoboda.save(QString(), s("ID#800#"), m_messages), ColumnSetStore::Saved::Refused);
     QCOMPARE(rowCount(), before);
@@ -193,14 +197,94 @@ void TestColumnSets::deletingAMissingNameTellsTheUser()
     ColumnSetStore store = novaksSets();
     QCOMPARE(store.save(s("moje"), s("ID#800#"), m_messages), ColumnSetStore::Saved::Written);
     // Another user's set of that name is not the user's.
-    QVERIFY(!ColumnSetStore(*m_db, s("svoboda")).remove(s("moje"), m_messages));
+    ColumnSetStore svoboda(*m_db, s("svoboda"));
+    QVERIFY(!svoboda.remove(s("moje"), svoboda.stored(s("moje")), m_messages));
     QCOMPARE(m_messages.lastText(), s("Toto nastavení není uloženo !"));
     QVERIFY(store.isStored(s("moje")));
-    QVERIFY(store.remove(s(" moje "), m_messages));
+    QVERIFY(store.remove(s(" moje "), store.stored(s("moje")), m_messages));
     QVERIFY(!store.isStored(s("moje")));
     QCOMPARE(m_messages.shown.size(), 1);
-    QVERIFY(!store.remove(s("moje"), m_messages));
+    QVERIFY(!store.remove(s("moje"), std::nullopt, m_messages));
     QCOMPARE(m_messages.shown.size(), 2);
+}
+
+// Answers Yes once another copy has written while the question was open.
+class AnsweredMeanwhile : public ScriptedMessages
+{
+public:
+    explicit AnsweredMeanwhile(std::function<void()> meanwhile) : m_meanwhile(std::move(meanwhile))
+    {
+    }
+    bool ask(const QString &title, const QString &text, Tone tone) override
+    {
+        m_meanwhile();
+        answers = {true};
+        return ScriptedMessages::ask(title, text, tone);
+    }
+
+private:
+    std::function<void()> m_meanwhile;
+};
+
+void TestColumnSets::aSetChangedMeanwhileIsNotOverwritten_data()
+{
+    QTest::addColumn<bool>("remove");           // else save over it
+    QTest::addColumn<QStringList>("meanwhile"); // what another copy does after the question
+    QTest::addColumn<bool>("refused");
+    const QString update =
+        QStringLiteral("UPDATE uzivatelske_nastaveni SET hodnota1 = 'Riziko#500#' WHERE "
+                       "polozka = 'moje'");
+    const QString drop = QStringLiteral("DELETE FROM uzivatelske_nastaveni WHERE polozka = 'moje'");
+    const QString recreate = QStringLiteral(
+        "INSERT INTO uzivatelske_nastaveni (uzivatel,typ,polozka,hodnota1,hodnota2,hodnota3) "
+        "VALUES ('novák','rizikagrd','moje','ID#900#','','')");
+    for (const bool remove : {false, true}) {
+        const auto row = [&](const char *name, const QStringList &sql, bool refused) {
+            QTest::addRow("%s: %s", remove ? "remove" : "save", name) << remove << sql << refused;
+        };
+        row("nothing", {}, false);
+        row("changed", {update}, true);
+        row("deleted", {drop}, true);
+        row("deleted and stored again", {drop, recreate}, true);
+    }
+}
+
+void TestColumnSets::aSetChangedMeanwhileIsNotOverwritten()
+{
+    QFETCH(bool, remove);
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, refused);
+    ColumnSetStore store = novaksSets();
+    QCOMPARE(store.save(s("moje"), s("ID#800#"), m_messages), ColumnSetStore::Saved::Written);
+    auto other = Database::open(m_db->path());
+    const auto actMeanwhile = [&] {
+        for (const QString &sql : meanwhile)
+            other->execute(sql);
+    };
+    const auto stored = [&] { return ColumnSetStore(*other, s("novák")).stored(s("moje")); };
+
+    std::optional<QString> before;
+    const auto write = [&] {
+        if (remove) {
+            const std::optional<QString> listed = store.stored(s("moje"));
+            actMeanwhile();
+            before = stored();
+            return store.remove(s("moje"), listed, m_messages);
+        }
+        AnsweredMeanwhile messages([&] {
+            actMeanwhile();
+            before = stored();
+        });
+        return store.save(s("moje"), s("Cíl#100#"), messages) == ColumnSetStore::Saved::Written;
+    };
+    if (refused) {
+        QVERIFY_THROWS_EXCEPTION(ChangedMeanwhile, write());
+        QCOMPARE(stored(), before);
+        QCOMPARE(m_db->transactionDepth(), 0);
+    } else {
+        QVERIFY(write());
+        QCOMPARE(stored(), remove ? std::nullopt : std::optional<QString>(s("Cíl#100#")));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestColumnSets)
