@@ -7,23 +7,27 @@
 
 namespace tamvel {
 
-FormulaSlots loadFormulaSlots(Database &db)
+QVector<FormulaSlot> loadFormulas(Database &db)
 {
-    FormulaSlots formulas;
-    int next = 0;
+    QVector<FormulaSlot> formulas;
     // The table has no slot number: the order of insertion is the order of the slots.
-    db.forEach(QStringLiteral("SELECT algoritmus, aktivni FROM algoritmy ORDER BY rowid"), {},
-               [&](const RowView &row) {
-                   if (next >= FormulaSlotCount)
-                       return;
-                   formulas[size_t(next)].text = row.value(0).toString();
-                   formulas[size_t(next)].active = row.value(1).toDouble() == 1.0;
-                   ++next;
-               });
+    const Rows rows =
+        db.query(QStringLiteral("SELECT algoritmus, aktivni FROM algoritmy ORDER BY rowid"));
+    for (int i = 0; i < rows.size(); ++i)
+        formulas.append({rows.at(i, 0).toString(), rows.at(i, 1).toDouble() == 1.0});
     return formulas;
 }
 
-SaveOutcome saveFormulas(Database &db, Messages &messages, const FormulaSlots &formulas)
+FormulaSlots formulaSlotsOf(const QVector<FormulaSlot> &formulas)
+{
+    FormulaSlots result;
+    for (int i = 0; i < FormulaSlotCount && i < formulas.size(); ++i)
+        result[size_t(i)] = formulas[i];
+    return result;
+}
+
+SaveOutcome saveFormulas(Database &db, Messages &messages, const FormulaSlots &formulas,
+                         const QVector<FormulaSlot> &loaded)
 {
     SaveOutcome outcome;
     for (int i = 0; i < FormulaSlotCount; ++i) {
@@ -47,6 +51,9 @@ SaveOutcome saveFormulas(Database &db, Messages &messages, const FormulaSlots &f
 
     try {
         inTransaction(db, [&] {
+            // Another copy may have saved its formulas since the editor loaded them.
+            if (loadFormulas(db) != loaded)
+                throw ChangedMeanwhile();
             db.execute(QStringLiteral("DELETE FROM algoritmy"));
             QStringList stored;
             for (const FormulaSlot &slot : formulas) {
@@ -61,6 +68,10 @@ SaveOutcome saveFormulas(Database &db, Messages &messages, const FormulaSlots &f
             }
             outcome.recomputed = recomputeOpenRisksSilently(db);
         });
+    } catch (const ChangedMeanwhile &) {
+        outcome.status = SaveOutcome::Conflict;
+        outcome.recomputed = RecomputeResult{};
+        return outcome;
     } catch (const DbError &error) {
         outcome.status = SaveOutcome::EngineError;
         outcome.recomputed = RecomputeResult{};

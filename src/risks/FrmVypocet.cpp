@@ -87,19 +87,20 @@ FrmVypocet::FrmVypocet(Database &db, Messages &messages, QWidget *parent)
 
 void FrmVypocet::load()
 {
-    // The options start unchecked: a fresh exclusive group has no button checked, so the
-    // editor may open with no slot marked.
-    FormulaSlots stored;
     try {
-        stored = loadFormulaSlots(m_db);
+        m_loaded = loadFormulas(m_db);
     } catch (const DbError &error) {
         showEngineError(m_messages, error);
+        return;
     }
+    const FormulaSlots stored = formulaSlotsOf(m_loaded);
+    // An exclusive group keeps one button checked; the editor may show no slot marked.
+    m_optionGroup->setExclusive(false);
     for (int i = 0; i < FormulaSlotCount; ++i) {
         m_texts[i]->setText(stored[size_t(i)].text);
-        if (stored[size_t(i)].active)
-            m_options[i]->setChecked(true);
+        m_options[i]->setChecked(stored[size_t(i)].active);
     }
+    m_optionGroup->setExclusive(true);
 }
 
 FormulaSlots FrmVypocet::formulaSlots() const
@@ -137,7 +138,7 @@ void FrmVypocet::save()
     SaveOutcome outcome;
     {
         BusyCursor messages(m_messages);
-        outcome = saveFormulas(m_db, messages, formulaSlots());
+        outcome = saveFormulas(m_db, messages, formulaSlots(), m_loaded);
     }
     switch (outcome.status) {
     case SaveOutcome::CheckFailed:
@@ -147,6 +148,11 @@ void FrmVypocet::save()
         break;
     case SaveOutcome::ActiveSlotEmpty:
     case SaveOutcome::EngineError:
+        break;
+    case SaveOutcome::Conflict:
+        // The typed slots go only when the user says so.
+        if (askReloadAfterConflict(m_messages))
+            load();
         break;
     case SaveOutcome::Saved:
         emit saved();

@@ -42,6 +42,7 @@ private:
     QLineEdit *m_texts[FormulaSlotCount];
     QRadioButton *m_options[FormulaSlotCount];
     QButtonGroup *m_optionGroup;
+    QVector<FormulaSlot> m_loaded; // what a save must still find stored
 };
 
 } // namespace tamvel

@@ -25,6 +25,7 @@ private slots:
     void opensWithTheStoredFormulas();
     void checksAndRefusedSavesPointAtTheSlot();
     void saveStoresRecomputesAndCloses();
+    void aColleaguesFormulasAreNeverOverwritten();
 };
 
 // Messages that also record whether the busy pointer was still up when each one appeared.
@@ -207,6 +208,50 @@ void TestFrmVypocet::saveStoresRecomputesAndCloses()
     QCOMPARE(r.formulas(), (QList<QPair<QString, double>>{{QStringLiteral(" Z*P "), 0.0},
                                                           {QStringLiteral("Z + P"), 1.0}}));
     QCOMPARE(r.value(1), QVariant(9.0));
+}
+
+void TestFrmVypocet::aColleaguesFormulasAreNeverOverwritten()
+{
+    RiskRegister r;
+    r.formula(QStringLiteral("Z*P*F"), true);
+    ScriptedMessages messages;
+    FrmVypocet w(*r.db, messages);
+    QSignalSpy saved(&w, &FrmVypocet::saved);
+    QVERIFY(showActive(w));
+    // Another copy saves its formulas while this editor is open.
+    auto colleague = Database::open(r.db->path());
+    colleague->execute(QStringLiteral("UPDATE algoritmy SET algoritmus = 'Z+P', aktivni = 0"));
+    const QList<QPair<QString, double>> theirs = {{QStringLiteral("Z+P"), 0.0}};
+    const auto typeAndSave = [&] {
+        text(w, 2)->clear();
+        QTest::keyClicks(text(w, 2), QStringLiteral("Z*F"));
+        QTest::mouseClick(find<QPushButton>(w, "cmdUlozit"), Qt::LeftButton);
+    };
+
+    // "No": back to the typed slots, nothing written.
+    typeAndSave();
+    QCOMPARE(messages.kinds(), QStringList{QStringLiteral("ask")});
+    QCOMPARE(messages.shown.last().title, QStringLiteral("Tamvel"));
+    QVERIFY(messages.lastText().startsWith(
+        QStringLiteral("Záznam mezitím změnil nebo vymazal jiný uživatel. Změny nebyly uloženy.")));
+    QVERIFY(w.isVisible());
+    QCOMPARE(text(w, 1)->text(), QStringLiteral("Z*P*F"));
+    QCOMPARE(text(w, 2)->text(), QStringLiteral("Z*F"));
+    QCOMPARE(r.formulas(), theirs);
+
+    // "Yes": the stored formulas, marks included; a save after that goes through.
+    messages.answers = {true};
+    QTest::mouseClick(find<QPushButton>(w, "cmdUlozit"), Qt::LeftButton);
+    QCOMPARE(messages.shown.size(), 2);
+    QCOMPARE(text(w, 1)->text(), QStringLiteral("Z+P"));
+    QCOMPARE(text(w, 2)->text(), QString());
+    QCOMPARE(marks(w), QList<bool>(5, false));
+    QCOMPARE(r.formulas(), theirs);
+    QCOMPARE(saved.count(), 0);
+    typeAndSave();
+    QCOMPARE(saved.count(), 1);
+    QCOMPARE(r.formulas(), (QList<QPair<QString, double>>{{QStringLiteral("Z+P"), 0.0},
+                                                          {QStringLiteral("Z*F"), 0.0}}));
 }
 
 QTEST_MAIN(TestFrmVypocet)

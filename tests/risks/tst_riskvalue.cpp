@@ -19,6 +19,8 @@ private slots:
     void recomputationTouchesOpenRisksOnly();
     void recomputationReportsEachKindOnce();
     void savingRepeatedTextsWithoutAMarkOrFailing();
+    void formulasChangedMeanwhileAreNotOverwritten_data();
+    void formulasChangedMeanwhileAreNotOverwritten();
 };
 
 using Stored = QList<QPair<QString, double>>;
@@ -81,7 +83,7 @@ void TestRiskValue::activeFormulaIsTheOneMarkedRow()
     // The editor's slots hold the first five rows in stored order, marks included.
     for (const char *text : {"Z", "P", "F"})
         r.formula(QString::fromUtf8(text), text[0] == 'F');
-    const FormulaSlots read = loadFormulaSlots(*r.db);
+    const FormulaSlots read = formulaSlotsOf(loadFormulas(*r.db));
     QCOMPARE(read[4].text, QStringLiteral("P"));
     for (int i = 0; i < FormulaSlotCount; ++i)
         QCOMPARE(read[size_t(i)].active, i == 1 || i == 2);
@@ -226,6 +228,12 @@ void TestRiskValue::recomputationReportsEachKindOnce()
     QCOMPARE(r.value(100), QVariant(1.0));
 }
 
+// Saves the slots over the formulas stored now.
+static SaveOutcome saveOverStored(RiskRegister &r, Messages &messages, const FormulaSlots &formulas)
+{
+    return saveFormulas(*r.db, messages, formulas, loadFormulas(*r.db));
+}
+
 // Storing the typed texts, closing the gaps and recomputing are checked in tst_frmvypocet.
 void TestRiskValue::savingRepeatedTextsWithoutAMarkOrFailing()
 {
@@ -237,8 +245,8 @@ void TestRiskValue::savingRepeatedTextsWithoutAMarkOrFailing()
 
     // A repeated text is stored once, from its first slot.
     ScriptedMessages messages;
-    SaveOutcome outcome = saveFormulas(
-        *r.db, messages, slotsOf({product, QStringLiteral("Z+P"), QString(), product}, 1));
+    SaveOutcome outcome = saveOverStored(
+        r, messages, slotsOf({product, QStringLiteral("Z+P"), QString(), product}, 1));
     QCOMPARE(outcome.status, SaveOutcome::Saved);
     QCOMPARE(r.formulas(), (Stored{{product, 1.0}, {QStringLiteral("Z+P"), 0.0}}));
     QCOMPARE(r.value(1), QVariant(18.0));
@@ -246,14 +254,14 @@ void TestRiskValue::savingRepeatedTextsWithoutAMarkOrFailing()
 
     // The marked slot repeats an earlier one: stored without an active formula; the open
     // risks keep their values.
-    outcome = saveFormulas(*r.db, messages, slotsOf({product, product}, 2));
+    outcome = saveOverStored(r, messages, slotsOf({product, product}, 2));
     QCOMPARE(outcome.status, SaveOutcome::Saved);
     QVERIFY(outcome.recomputed.noActiveFormula);
     QCOMPARE(r.formulas(), (Stored{{product, 0.0}}));
     QCOMPARE(described(messages), QStringList{NoFormula});
     QCOMPARE(r.value(1), QVariant(18.0));
     // So with no slot marked.
-    QCOMPARE(saveFormulas(*r.db, messages, slotsOf({QStringLiteral("Z")}, 0)).status,
+    QCOMPARE(saveOverStored(r, messages, slotsOf({QStringLiteral("Z")}, 0)).status,
              SaveOutcome::Saved);
     const Stored before = r.formulas();
 
@@ -261,7 +269,7 @@ void TestRiskValue::savingRepeatedTextsWithoutAMarkOrFailing()
     // not the engine.
     const QString tooLong = QStringLiteral("1") + QStringLiteral("+1").repeated(25);
     ScriptedMessages engine;
-    outcome = saveFormulas(*r.db, engine, slotsOf({QStringLiteral("Z+P"), tooLong}, 1));
+    outcome = saveOverStored(r, engine, slotsOf({QStringLiteral("Z+P"), tooLong}, 1));
     QCOMPARE(outcome.status, SaveOutcome::EngineError);
     QCOMPARE(engine.kinds(), QStringList{QStringLiteral("fail")});
     QCOMPARE(engine.shown[0].title, QStringLiteral("Tamvel"));
@@ -272,7 +280,7 @@ void TestRiskValue::savingRepeatedTextsWithoutAMarkOrFailing()
     r.db->execute(QStringLiteral("CREATE TEMP TRIGGER refuse BEFORE UPDATE ON rizika BEGIN "
                                  "SELECT RAISE(ABORT, 'zamítnuto'); END"));
     ScriptedMessages recompute;
-    outcome = saveFormulas(*r.db, recompute, slotsOf({QStringLiteral("Z+P")}, 1));
+    outcome = saveOverStored(r, recompute, slotsOf({QStringLiteral("Z+P")}, 1));
     QCOMPARE(outcome.status, SaveOutcome::EngineError);
     QCOMPARE(recompute.shown.size(), 1);
     // Said in Czech first, the engine's own text below.
@@ -281,6 +289,60 @@ void TestRiskValue::savingRepeatedTextsWithoutAMarkOrFailing()
     QCOMPARE(r.formulas(), before);
     QCOMPARE(r.value(1), QVariant(18.0));
     QCOMPARE(r.db->transactionDepth(), 0);
+}
+
+void TestRiskValue::formulasChangedMeanwhileAreNotOverwritten_data()
+{
+    QTest::addColumn<QStringList>("meanwhile"); // what another copy does after the load
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("nothing") << QStringList() << false;
+    QTest::newRow("a text") << QStringList{QStringLiteral(
+                                   "UPDATE algoritmy SET algoritmus = 'Z*F' WHERE aktivni = 1")}
+                            << true;
+    QTest::newRow("the mark") << QStringList{QStringLiteral("UPDATE algoritmy SET aktivni = 0")}
+                              << true;
+    QTest::newRow("deleted") << QStringList{QStringLiteral("DELETE FROM algoritmy WHERE aktivni = "
+                                                           "0")}
+                             << true;
+    QTest::newRow("added") << QStringList{QStringLiteral("INSERT INTO algoritmy VALUES ('F', 0)")}
+                           << true;
+    // The same rows again, in another order: another slot each.
+    QTest::newRow("deleted and stored again")
+        << QStringList{QStringLiteral("DELETE FROM algoritmy WHERE aktivni = 1"),
+                       QStringLiteral("INSERT INTO algoritmy VALUES ('Z*P', 1)")}
+        << true;
+}
+
+void TestRiskValue::formulasChangedMeanwhileAreNotOverwritten()
+{
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, refused);
+    RiskRegister r;
+    fillScales(r);
+    r.formula(QStringLiteral("Z*P"), true);
+    r.formula(QStringLiteral("Z+P"), false);
+    r.risk(1, Severe, Likely, Daily, 18.0);
+    const QVector<FormulaSlot> loaded = loadFormulas(*r.db);
+
+    auto other = Database::open(r.db->path());
+    for (const QString &sql : meanwhile)
+        other->execute(sql);
+    const Stored before = r.formulas();
+
+    ScriptedMessages messages;
+    const SaveOutcome outcome =
+        saveFormulas(*r.db, messages, slotsOf({QStringLiteral("Z+P")}, 1), loaded);
+    if (refused) {
+        QCOMPARE(outcome.status, SaveOutcome::Conflict);
+        QVERIFY(messages.shown.isEmpty());
+        QCOMPARE(r.formulas(), before);
+        QCOMPARE(r.value(1), QVariant(18.0));
+        QCOMPARE(r.db->transactionDepth(), 0);
+    } else {
+        QCOMPARE(outcome.status, SaveOutcome::Saved);
+        QCOMPARE(r.formulas(), (Stored{{QStringLiteral("Z+P"), 1.0}}));
+        QCOMPARE(r.value(1), QVariant(9.0));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRiskValue)
