@@ -272,6 +272,29 @@ SavePlan checkKind(Database &db, EditMode mode, const QStringList &oldValues,
                   {kind, category});
 }
 
+// Edits and deletes write only while the entry is still stored with the values the editor
+// loaded; the wrapped check decides everything else.
+CodeList guarded(CodeList list)
+{
+    list.check = [shape = list](Database &db, EditMode mode, const QStringList &oldValues,
+                                const QStringList &newValues) {
+        SavePlan plan = shape.check(db, mode, oldValues, newValues);
+        if (mode == EditMode::Edit || mode == EditMode::Delete) {
+            QStringList loaded, key;
+            for (const QString &value : oldValues)
+                loaded << value.trimmed();
+            for (int column : shape.keyColumns)
+                key << loaded.value(column);
+            plan.asLoaded = [shape, loaded, key](Database &db) {
+                const QStringList stored = load(db, shape, key);
+                return !stored.isEmpty() && stored == loaded;
+            };
+        }
+        return plan;
+    };
+    return list;
+}
+
 CodeList textList(const TextRules &rules, const char *header, const char *browser,
                   const char *browserCaption, const char *grid, const char *popup,
                   const char *editor, const char *editorTitle, const char *frame, const char *input,
@@ -471,7 +494,10 @@ QVector<CodeList> buildMembers()
     levels.check = checkLevel;
     levels.keyColumns = {1}; // a level is found by its threshold
     all << levels;
-    all << regulationTypes() << regulations();
+    all << regulationTypes();
+    for (CodeList &list : all)
+        list = guarded(std::move(list));
+    all << regulations(); // saved by its own editor
     return all;
 }
 
@@ -480,6 +506,9 @@ QVector<CodeList> buildMembers()
 bool commitSave(Database &db, const SavePlan &plan)
 {
     Transaction transaction(db);
+    // Before the cascade, so that nothing runs against an entry that is gone.
+    if (plan.asLoaded && !plan.asLoaded(db))
+        throw ChangedMeanwhile();
     for (const Statement &statement : plan.cascade)
         db.execute(statement.sql, statement.values);
     if (db.execute(plan.entry.sql, plan.entry.values) != 1)

@@ -64,13 +64,17 @@ struct SavePlan
     QVector<Statement> cascade;
     Statement entry;       // the entry's own statement: it must change exactly one row
     QStringList activeKey; // the entry the browser selects next; empty: as it was
+    // For an edit or a delete: whether the record is still stored as the editor loaded it,
+    // asked first inside the commit's transaction. Empty for a new record.
+    std::function<bool(Database &)> asLoaded;
 };
 
 using CheckFunction = std::function<SavePlan(Database &, EditMode, const QStringList &oldValues,
                                              const QStringList &newValues)>;
 
 // Writes a plan: the cascade and the entry's statement in one transaction, kept only when the
-// entry changed exactly one row. False when it did not (nothing kept); throws DbError.
+// entry changed exactly one row. False when it did not (nothing kept); throws ChangedMeanwhile
+// when the record is no longer stored as loaded, DbError for any other failure (nothing kept).
 bool commitSave(Database &db, const SavePlan &plan);
 
 // One code list: its table, how it is browsed and how its editor saves.

@@ -138,7 +138,7 @@ CodeListEditor::CodeListEditor(const CodeList &codeList, EditMode mode, const QS
                                Database &db, Messages &messages, FrmCodeListGrid *browser,
                                QWidget *parent)
     : QWidget(parent), m_list(codeList), m_mode(mode), m_db(db), m_messages(messages),
-      m_browser(browser)
+      m_browser(browser), m_key(key)
 {
     setObjectName(codeList.editorName);
     setWindowTitle(codeList.editorTitle + captionSuffix(mode));
@@ -193,10 +193,21 @@ CodeListEditor::CodeListEditor(const CodeList &codeList, EditMode mode, const QS
         for (int i = 0; i < codeList.inputs.size(); ++i)
             m_old << QString();
     } else {
-        trapped(m_messages, [&] { m_old = load(m_db, m_list, key); });
-        setValues(m_old);
+        reload();
     }
     setMinimumWidth(360);
+}
+
+bool CodeListEditor::reload()
+{
+    QStringList stored;
+    if (!trapped(m_messages, [&] { stored = load(m_db, m_list, m_key); }))
+        return true; // unreadable now: the editor stays as it is
+    if (stored.isEmpty())
+        return false;
+    m_old = stored;
+    setValues(m_old);
+    return true;
 }
 
 void CodeListEditor::activated()
@@ -262,17 +273,25 @@ void CodeListEditor::save()
     case PromptResult::Accepted:
         break;
     }
-    if (commitPlan(m_db, m_messages, plan, m_browser))
+    if (commitPlan(m_db, m_messages, plan, m_browser, [this] { return reload(); }))
         close();
 }
 
-bool commitPlan(Database &db, Messages &messages, const SavePlan &plan, FrmCodeListGrid *browser)
+bool commitPlan(Database &db, Messages &messages, const SavePlan &plan, FrmCodeListGrid *browser,
+                const std::function<bool()> &reload)
 {
     if (plan.unchanged)
         return true;
     bool written = false;
-    if (!trapped(messages, [&] { written = commitSave(db, plan); }))
+    try {
+        written = commitSave(db, plan);
+    } catch (const ChangedMeanwhile &) {
+        // The typed values go only when the user says so.
+        return askReloadAfterConflict(messages) && !reload();
+    } catch (const DbError &e) {
+        showEngineError(messages, e);
         return false;
+    }
     if (!written) {
         showWriteError(messages, 0);
         return true;

@@ -105,12 +105,15 @@ public slots:
 
 private:
     void setValues(const QStringList &values);
+    // The entry as stored now, in place of the typed values; false when it is gone.
+    bool reload();
 
     const CodeList &m_list;
     EditMode m_mode;
     Database &m_db;
     Messages &m_messages;
     QPointer<FrmCodeListGrid> m_browser;
+    QStringList m_key;
     QStringList m_old;
     QVector<QWidget *> m_inputs;
     QPushButton *m_save;
@@ -118,8 +121,11 @@ private:
 
 // Writes an accepted plan for an editor and selects the written entry in the browser. True
 // when the editor closes: written, nothing to write, or the write failed and was reported;
-// false after an engine error, which leaves the editor as it was.
-bool commitPlan(Database &db, Messages &messages, const SavePlan &plan, FrmCodeListGrid *browser);
+// false after an engine error, which leaves the editor as it was. When the record changed
+// meanwhile the user chooses: reload() shows it as stored now (false when it is gone, and the
+// editor closes), or the editor stays with the typed values.
+bool commitPlan(Database &db, Messages &messages, const SavePlan &plan, FrmCodeListGrid *browser,
+                const std::function<bool()> &reload);
 
 } // namespace codelists
 } // namespace tamvel

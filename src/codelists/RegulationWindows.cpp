@@ -50,9 +50,9 @@ FrmDokumentyAdd::FrmDokumentyAdd(const QString &folder, QWidget *parent)
 
 FrmPredpis::FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &messages,
                        const QString &documentsFolder, FrmCodeListGrid *browser, QWidget *parent)
-    : QWidget(parent), m_mode(mode), m_db(db), m_messages(messages), m_folder(documentsFolder),
-      m_browser(browser), m_type(new QComboBox(this)), m_number(lineEdit(this, "txtCislo", 15)),
-      m_title(lineEdit(this, "txtNazev", 250)),
+    : QWidget(parent), m_mode(mode), m_id(id), m_db(db), m_messages(messages),
+      m_folder(documentsFolder), m_browser(browser), m_type(new QComboBox(this)),
+      m_number(lineEdit(this, "txtCislo", 15)), m_title(lineEdit(this, "txtNazev", 250)),
       m_issued(new DateField(QStringLiteral("medVydano"), QStringLiteral("cdmKalendar"), &messages,
                              this)),
       m_note(lineEdit(this, "txtPoznamka", 250)), m_documents(new QListWidget(this))
@@ -102,22 +102,8 @@ FrmPredpis::FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &message
     resize(560, 380);
 
     activated();
-    if (mode != EditMode::New) {
-        try {
-            if (const std::optional<Regulation> loaded = loadRegulation(m_db, id))
-                m_old = *loaded;
-        } catch (const DbError &e) {
-            showEngineError(m_messages, e);
-        }
-        if (m_type->findText(m_old.type) < 0 && !m_old.type.isEmpty())
-            m_type->addItem(m_old.type);
-        m_type->setCurrentIndex(m_type->findText(m_old.type));
-        m_number->setText(m_old.number);
-        m_title->setText(m_old.title);
-        m_issued->setDate(m_old.issued);
-        m_note->setText(m_old.note);
-        m_documents->addItems(m_old.documents);
-    }
+    if (mode != EditMode::New)
+        load();
     const bool locked = mode == EditMode::Delete || mode == EditMode::View;
     m_type->setEnabled(!locked);
     for (QLineEdit *edit : {m_number, m_title, m_note})
@@ -125,6 +111,30 @@ FrmPredpis::FrmPredpis(EditMode mode, qint64 id, Database &db, Messages &message
     m_issued->setLocked(locked);
     add->setEnabled(!locked);
     remove->setEnabled(!locked);
+}
+
+bool FrmPredpis::load()
+{
+    std::optional<Regulation> loaded;
+    try {
+        loaded = loadRegulation(m_db, m_id);
+    } catch (const DbError &e) {
+        showEngineError(m_messages, e);
+        return true; // unreadable now: the editor stays as it is
+    }
+    if (!loaded)
+        return false;
+    m_old = *loaded;
+    if (m_type->findText(m_old.type) < 0 && !m_old.type.isEmpty())
+        m_type->addItem(m_old.type);
+    m_type->setCurrentIndex(m_type->findText(m_old.type));
+    m_number->setText(m_old.number);
+    m_title->setText(m_old.title);
+    m_issued->setDate(m_old.issued);
+    m_note->setText(m_old.note);
+    m_documents->clear();
+    m_documents->addItems(m_old.documents);
+    return true;
 }
 
 void FrmPredpis::activated()
@@ -185,7 +195,7 @@ void FrmPredpis::save()
     case PromptResult::Accepted:
         break;
     }
-    if (commitPlan(m_db, m_messages, plan, m_browser))
+    if (commitPlan(m_db, m_messages, plan, m_browser, [this] { return load(); }))
         close();
 }
 

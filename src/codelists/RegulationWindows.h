@@ -57,7 +57,11 @@ public slots:
     void activated();
 
 private:
+    // Shows the regulation as stored now; false when it is gone.
+    bool load();
+
     EditMode m_mode;
+    qint64 m_id;
     Database &m_db;
     Messages &m_messages;
     QString m_folder;

@@ -48,7 +48,9 @@ SavePlan checkType(Database &db, EditMode mode, const QStringList &oldValues,
                              "!!! "),
                            -1);
         }
-        return writes({}, {QStringLiteral("DELETE FROM typ WHERE zkratka = ?"), {oldAbbreviation}},
+        return writes({},
+                      {QStringLiteral("DELETE FROM typ WHERE zkratka = ? AND typ = ?"),
+                       {oldAbbreviation, oldName}},
                       {});
     case EditMode::Edit: {
         QVector<Statement> cascade;
@@ -175,6 +177,9 @@ SavePlan checkRegulation(Database &db, EditMode mode, const Regulation &old, con
     r.id = old.id;
     if (r == old && mode != EditMode::Delete)
         return closeUnchanged();
+    // The row is found by its number alone: the whole regulation with its documents must
+    // still be as the editor loaded it.
+    const auto asLoaded = [old](Database &db) { return loadRegulation(db, old.id) == old; };
 
     if (mode == EditMode::Delete) {
         // Requirements keep seeing their regulations: a named regulation stays.
@@ -188,8 +193,11 @@ SavePlan checkRegulation(Database &db, EditMode mode, const Regulation &old, con
                                .arg(requirements.join(QStringLiteral(", "))),
                            -1);
         }
-        return writes({{QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {old.id}}},
-                      {QStringLiteral("DELETE FROM predpisy WHERE predpis_id = ?"), {old.id}}, {});
+        SavePlan plan =
+            writes({{QStringLiteral("DELETE FROM dokumenty WHERE predpis_id = ?"), {old.id}}},
+                   {QStringLiteral("DELETE FROM predpisy WHERE predpis_id = ?"), {old.id}}, {});
+        plan.asLoaded = asLoaded;
+        return plan;
     }
 
     if (r.number.isEmpty()) {
@@ -227,7 +235,10 @@ SavePlan checkRegulation(Database &db, EditMode mode, const Regulation &old, con
         documents.append(
             {QStringLiteral("INSERT INTO dokumenty (predpis_id, soubor) VALUES (?, ?)"),
              {r.id, document}});
-    return writes(documents, row, {QString::number(r.id)});
+    SavePlan plan = writes(documents, row, {QString::number(r.id)});
+    if (mode != EditMode::New)
+        plan.asLoaded = asLoaded;
+    return plan;
 }
 
 bool requireDocumentsFolder(const QString &folder, Messages &messages)

@@ -32,6 +32,7 @@ private slots:
     void sortingTwiceReturnsWithTheHighlightKept();
     void popupOpensTheEditorInItsMode();
     void editorsFollowTheirMode();
+    void editorAsksBeforeReplacingTheTypedValues();
     void requirementCatalogueNavigatesAndLinks();
     void regulationEditorChecksItsDate();
 };
@@ -170,6 +171,59 @@ void TestCodeListWindows::editorsFollowTheirMode()
     auto *threshold = level.findChild<QLineEdit *>(u"txtUrovenHodnota"_s);
     QTest::keyClicks(threshold, u"7x0,5"_s);
     QCOMPARE(threshold->text(), u"705"_s);
+}
+
+void TestCodeListWindows::editorAsksBeforeReplacingTheTypedValues()
+{
+    QTemporaryDir dir;
+    auto db = newDatabase(dir);
+    db->execute(u"INSERT INTO zavaznost VALUES ('Vážný', 125)"_s);
+    ScriptedMessages messages;
+    const CodeList &scale = *memberByBrowser(u"frmZavaznostGrd"_s);
+    CodeListEditor editor(scale, EditMode::Edit, {u"Vážný"_s}, *db, messages, nullptr);
+    editor.show();
+    auto *name = editor.findChild<QLineEdit *>(u"txtZavaznostPopis"_s);
+    auto *value = editor.findChild<QLineEdit *>(u"txtZavaznostHodnota"_s);
+    auto *save = editor.findChild<QPushButton *>(u"cmdUlozit"_s);
+    // Another copy saves a new value while the editor is open.
+    auto colleague = Database::open(db->path());
+    colleague->execute(u"UPDATE zavaznost SET zavaznost = 200"_s);
+    name->clear();
+    QTest::keyClicks(name, u"Kriticky"_s);
+
+    // "No": back to the typed values, nothing written.
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(messages.kinds(), QStringList{u"ask"_s});
+    QCOMPARE(messages.shown.last().title, u"Tamvel"_s);
+    QVERIFY(messages.lastText().startsWith(
+        u"Záznam mezitím změnil nebo vymazal jiný uživatel. Změny nebyly uloženy."_s));
+    QVERIFY(editor.isVisible());
+    QCOMPARE(name->text(), u"Kriticky"_s);
+    QCOMPARE(load(*colleague, scale, {u"Vážný"_s}), (QStringList{u"Vážný"_s, u"20"_s}));
+
+    // "Yes": the entry as stored now; a save after that keeps the colleague's value.
+    messages.answers = {true};
+    QTest::mouseClick(save, Qt::LeftButton);
+    QVERIFY(editor.isVisible());
+    QCOMPARE(name->text(), u"Vážný"_s);
+    QCOMPARE(value->text(), u"20"_s);
+    name->clear();
+    QTest::keyClicks(name, u"Kriticky"_s);
+    QTest::mouseClick(save, Qt::LeftButton);
+    QVERIFY(!editor.isVisible());
+    QCOMPARE(load(*colleague, scale, {u"Kriticky"_s}), (QStringList{u"Kriticky"_s, u"20"_s}));
+
+    // Deleted meanwhile: "Yes" closes the editor, nothing comes back.
+    CodeListEditor stale(scale, EditMode::Delete, {u"Kriticky"_s}, *db, messages, nullptr);
+    stale.show();
+    colleague->execute(u"DELETE FROM zavaznost"_s);
+    messages.answers = {true};
+    const int shown = int(messages.shown.size());
+    QTest::mouseClick(stale.findChild<QPushButton *>(u"cmdUlozit"_s), Qt::LeftButton);
+    QCOMPARE(messages.shown.size(), shown + 1);
+    QCOMPARE(messages.shown.last().kind, u"ask"_s);
+    QVERIFY(!stale.isVisible());
+    QCOMPARE(colleague->scalarInt(u"SELECT count(*) FROM zavaznost"_s), 0);
 }
 
 void TestCodeListWindows::requirementCatalogueNavigatesAndLinks()

@@ -25,6 +25,8 @@ private slots:
     void documentsComeFromTheDocumentsFolder();
     void emptyCatalogueAndDuplicateRequirements();
     void requirementsOfClosedRisksAreNotEdited();
+    void aRegulationChangedMeanwhileIsNotOverwritten_data();
+    void aRegulationChangedMeanwhileIsNotOverwritten();
 
 private:
     EditorOutcome saveType(EditMode mode, const QStringList &old, const QStringList &now,
@@ -49,6 +51,20 @@ private:
         return r;
     }
     qint64 count(const QString &sql) { return m_db->scalarInt(sql); }
+
+    // Another copy of the program, with its own connection, after running `sql`.
+    std::unique_ptr<Database> other(const QStringList &sql)
+    {
+        auto db = Database::open(m_db->path());
+        for (const QString &statement : sql)
+            db->execute(statement);
+        return db;
+    }
+    static void meanwhileRows() // what another copy does after the load; refused or not
+    {
+        QTest::addColumn<QStringList>("meanwhile");
+        QTest::addColumn<bool>("refused");
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
@@ -235,6 +251,46 @@ void TestRegulations::requirementsOfClosedRisksAreNotEdited()
     QVERIFY(!saveRequirement(*m_db, requirement, no));
     QCOMPARE(no.shown.last().kind, u"ask"_s);
     QCOMPARE(loadRequirement(*m_db, 1)->parts.first(), u"Chrániče sluchu nad 85 dB"_s);
+}
+
+void TestRegulations::aRegulationChangedMeanwhileIsNotOverwritten_data()
+{
+    meanwhileRows();
+    QTest::newRow("nothing") << QStringList() << false;
+    QTest::newRow("a field") << QStringList{u"UPDATE predpisy SET nazev = 'Jiný'"_s} << true;
+    QTest::newRow("a document") << QStringList{u"INSERT INTO dokumenty VALUES (1, 'c.pdf')"_s}
+                                << true;
+    QTest::newRow("deleted") << QStringList{u"DELETE FROM dokumenty"_s, u"DELETE FROM predpisy"_s}
+                             << true;
+    QTest::newRow("deleted and the number taken again")
+        << QStringList{u"DELETE FROM dokumenty"_s, u"DELETE FROM predpisy"_s,
+                       u"INSERT INTO predpisy VALUES (1, 'Zákon', '2/2021', 'Jiný', NULL, '')"_s}
+        << true;
+}
+
+void TestRegulations::aRegulationChangedMeanwhileIsNotOverwritten()
+{
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, refused);
+    ScriptedMessages messages;
+    saveRegulation(EditMode::New, {}, regulation("1/2020", {u"a.pdf"_s, u"b.doc"_s}), messages);
+    const Regulation loaded = *loadRegulation(*m_db, 1);
+    Regulation edited = loaded;
+    edited.note = u"Moje poznámka"_s;
+    const SavePlan edit = checkRegulation(*m_db, EditMode::Edit, loaded, edited);
+    const SavePlan remove = checkRegulation(*m_db, EditMode::Delete, loaded, loaded);
+
+    auto colleague = other(meanwhile);
+    const QStringList before = storedRows(*colleague, {"predpisy", "dokumenty"});
+    if (refused) {
+        QVERIFY_THROWS_EXCEPTION(ChangedMeanwhile, commitSave(*m_db, edit));
+        QVERIFY_THROWS_EXCEPTION(ChangedMeanwhile, commitSave(*m_db, remove));
+        QCOMPARE(storedRows(*colleague, {"predpisy", "dokumenty"}), before);
+        QCOMPARE(m_db->transactionDepth(), 0);
+    } else {
+        QVERIFY(commitSave(*m_db, edit));
+        QVERIFY(loadRegulation(*colleague, 1) == edited);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRegulations)
