@@ -141,6 +141,7 @@ void FrmPozadavky::showRequirement()
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
     }
+    m_loaded = shown;
     for (int i = 0; i < 4; ++i)
         m_parts[i]->setText(shown.parts.value(i).trimmed());
     m_regulations = shown.regulations;
@@ -208,7 +209,11 @@ void FrmPozadavky::newOrSave()
     requirement.regulations = m_regulations;
     std::optional<qint64> saved;
     try {
-        saved = saveRequirement(m_db, requirement, m_messages);
+        saved = saveRequirement(m_db, m_state == State::New ? Requirement() : m_loaded, requirement,
+                                m_messages);
+    } catch (const ChangedMeanwhile &) {
+        conflict();
+        return;
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
     }
@@ -239,7 +244,10 @@ void FrmPozadavky::remove()
         return;
     bool deleted = false;
     try {
-        deleted = deleteRequirement(m_db, m_current, m_messages);
+        deleted = deleteRequirement(m_db, m_loaded, m_messages);
+    } catch (const ChangedMeanwhile &) {
+        conflict();
+        return;
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
     }
@@ -249,6 +257,20 @@ void FrmPozadavky::remove()
     reload(0);
     if (!m_ids.isEmpty())
         moveTo(std::min(at, int(m_ids.size())));
+    setState(State::Browsing);
+}
+
+void FrmPozadavky::conflict()
+{
+    // The typed values go only when the user says so.
+    if (!askReloadAfterConflict(m_messages))
+        return;
+    // An edit goes on from the stored requirement; a deleted one leaves the catalogue browsing.
+    showRequirement();
+    if (m_state == State::Editing && m_loaded.id == m_current)
+        return;
+    setState(State::Browsing);
+    reload(m_current);
     setState(State::Browsing);
 }
 

@@ -59,12 +59,15 @@ private:
     void showRequirement();
     void showRegulations();
     void setState(State state);
+    // After a colleague's change: whether to show the requirement as stored now.
+    void conflict();
 
     Database &m_db;
     Messages &m_messages;
     BrowserHost &m_host;
     QVector<qint64> m_ids;
     qint64 m_current = 0;
+    Requirement m_loaded; // the current requirement as stored when shown
     QVector<qint64> m_regulations;
     State m_state = State::Browsing;
     bool m_pickerMode;

@@ -29,6 +29,14 @@ void failedWrite(Messages &messages, const QString &what, int code)
     showWriteError(messages, code, what);
 }
 
+// Inside the write's transaction: another copy may have changed or deleted the requirement, or
+// deleted it and given its number to a new one, since the catalogue loaded it.
+void requireAsLoaded(Database &db, const Requirement &loaded)
+{
+    if (!(loadRequirement(db, loaded.id) == loaded))
+        throw ChangedMeanwhile();
+}
+
 } // namespace
 
 QVector<qint64> requirementIds(Database &db)
@@ -50,7 +58,8 @@ std::optional<Requirement> loadRequirement(Database &db, qint64 id)
     r.id = id;
     for (int i = 0; i < 4; ++i)
         r.parts << rows.at(0, i).toString();
-    db.forEach(QStringLiteral("SELECT predpis_id FROM pozadavky_predpisy WHERE pozadavek_id = ?"),
+    db.forEach(QStringLiteral("SELECT predpis_id FROM pozadavky_predpisy WHERE pozadavek_id = ? "
+                              "ORDER BY predpis_id"),
                {id}, [&](const RowView &row) { r.regulations << row.value(0).toLongLong(); });
     return r;
 }
@@ -95,25 +104,25 @@ std::optional<qint64> freeRequirementId(Database &db)
     return expected;
 }
 
-std::optional<qint64> saveRequirement(Database &db, const Requirement &requirement,
-                                      Messages &messages)
+std::optional<qint64> saveRequirement(Database &db, const Requirement &loaded,
+                                      const Requirement &edited, Messages &messages)
 {
     QStringList parts;
     for (int i = 0; i < 4; ++i)
-        parts << requirement.parts.value(i).trimmed();
+        parts << edited.parts.value(i).trimmed();
     if (requirementText(parts).isEmpty()) {
         messages.fail(Title, QStringLiteral("Požadavek musí být vyplněn!!!"));
         return std::nullopt;
     }
-    const bool isNew = requirement.id == 0;
+    const bool isNew = loaded.id == 0;
     if (!isNew) {
         // Closed risks keep seeing the requirement they were closed with.
-        if (risksUsing(db, requirement.id, false) > 0) {
+        if (risksUsing(db, loaded.id, false) > 0) {
             messages.warn(Title, QStringLiteral("Tento požadavek nelze upravovat (je zavedena v "
                                                 "uzavřených položkách rizik) !!! "));
             return std::nullopt;
         }
-        if (risksUsing(db, requirement.id, true) > 0 &&
+        if (risksUsing(db, loaded.id, true) > 0 &&
             !messages.ask(Title,
                           QStringLiteral("Pozor, tento požadavek je používán v neuzavřených "
                                          "rizikách !!! Pokud budete se změnou souhlasit, bude "
@@ -126,12 +135,12 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &requireme
                                               "= ? AND pozadavek4 = ?"),
                                {parts[0], parts[1], parts[2], parts[3]});
     for (int i = 0; i < same.size(); ++i) {
-        if (same.at(i, 0).toLongLong() != requirement.id) {
+        if (same.at(i, 0).toLongLong() != loaded.id) {
             messages.warn(Title, QStringLiteral("Tento požadavek již existuje"));
             return std::nullopt;
         }
     }
-    qint64 id = requirement.id;
+    qint64 id = loaded.id;
     if (isNew) {
         const std::optional<qint64> free = freeRequirementId(db);
         if (!free) {
@@ -145,6 +154,8 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &requireme
         isNew ? QStringLiteral("Řádek nebyl vložen") : QStringLiteral("Požadavek nebyl upraven");
     try {
         Transaction transaction(db);
+        if (!isNew)
+            requireAsLoaded(db, loaded);
         const qint64 written =
             isNew ? db.execute(QStringLiteral("INSERT INTO pozadavky (pozadavek_id, pozadavek1, "
                                               "pozadavek2, pozadavek3, pozadavek4) VALUES (?, ?, "
@@ -160,7 +171,7 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &requireme
         }
         db.execute(QStringLiteral("DELETE FROM pozadavky_predpisy WHERE pozadavek_id = ?"), {id});
         QVector<qint64> linked;
-        for (qint64 regulation : requirement.regulations) {
+        for (qint64 regulation : edited.regulations) {
             if (linked.contains(regulation))
                 continue;
             linked << regulation;
@@ -169,6 +180,8 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &requireme
                        {id, regulation});
         }
         transaction.commit();
+    } catch (const ChangedMeanwhile &) {
+        throw;
     } catch (const DbError &e) {
         failedWrite(messages, what, e.code());
         return std::nullopt;
@@ -176,8 +189,9 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &requireme
     return id;
 }
 
-bool deleteRequirement(Database &db, qint64 id, Messages &messages)
+bool deleteRequirement(Database &db, const Requirement &loaded, Messages &messages)
 {
+    const qint64 id = loaded.id;
     if (risksUsing(db, id, true) > 0) {
         messages.warn(Title, QStringLiteral("Tento požadavek nelze smazat (je zavedena v "
                                             "odpovídajících položkách rizik) !!! "));
@@ -187,12 +201,15 @@ bool deleteRequirement(Database &db, qint64 id, Messages &messages)
         return false;
     try {
         Transaction transaction(db);
+        requireAsLoaded(db, loaded);
         if (db.execute(QStringLiteral("DELETE FROM pozadavky WHERE pozadavek_id = ?"), {id}) != 1) {
             failedWrite(messages, QStringLiteral("Požadavek nebyl vymazán"), 0);
             return false;
         }
         db.execute(QStringLiteral("DELETE FROM pozadavky_predpisy WHERE pozadavek_id = ?"), {id});
         transaction.commit();
+    } catch (const ChangedMeanwhile &) {
+        throw;
     } catch (const DbError &e) {
         failedWrite(messages, QStringLiteral("Požadavek nebyl vymazán"), e.code());
         return false;

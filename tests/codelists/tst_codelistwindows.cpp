@@ -269,6 +269,27 @@ void TestCodeListWindows::requirementCatalogueNavigatesAndLinks()
     QCOMPARE(label(), u"(2/2)"_s);
     QCOMPARE(part(1)->text(), u"Druhý"_s);
     QCOMPARE(grid->rowCount(), 0);
+
+    // A colleague's change while editing: "No" keeps the typed text, "Yes" shows the stored one
+    // and the edit goes on; deleted meanwhile, "Yes" leaves the catalogue browsing.
+    catalogue.editOrCancel();
+    Database::open(db->path())
+        ->execute(u"UPDATE pozadavky SET pozadavek2 = 'x' WHERE "
+                  "pozadavek_id = 2"_s);
+    part(1)->setText(u"Můj"_s);
+    catalogue.newOrSave();
+    QCOMPARE(messages.shown.last().title, u"Tamvel"_s);
+    QCOMPARE(catalogue.state(), FrmPozadavky::State::Editing);
+    QCOMPARE(part(1)->text(), u"Můj"_s);
+    messages.answers = {true};
+    catalogue.newOrSave();
+    QCOMPARE(catalogue.state(), FrmPozadavky::State::Editing);
+    QCOMPARE(part(1)->text() + part(2)->text(), u"Druhýx"_s);
+    Database::open(db->path())->execute(u"DELETE FROM pozadavky WHERE pozadavek_id = 2"_s);
+    messages.answers = {true};
+    catalogue.newOrSave();
+    QCOMPARE(catalogue.state(), FrmPozadavky::State::Browsing);
+    QCOMPARE(label(), u"(1/1)"_s);
 }
 
 void TestCodeListWindows::regulationEditorChecksItsDate()

@@ -27,6 +27,8 @@ private slots:
     void requirementsOfClosedRisksAreNotEdited();
     void aRegulationChangedMeanwhileIsNotOverwritten_data();
     void aRegulationChangedMeanwhileIsNotOverwritten();
+    void aRequirementChangedMeanwhileIsNotOverwritten_data();
+    void aRequirementChangedMeanwhileIsNotOverwritten();
 
 private:
     EditorOutcome saveType(EditMode mode, const QStringList &old, const QStringList &now,
@@ -51,7 +53,6 @@ private:
         return r;
     }
     qint64 count(const QString &sql) { return m_db->scalarInt(sql); }
-
     // Another copy of the program, with its own connection, after running `sql`.
     std::unique_ptr<Database> other(const QStringList &sql)
     {
@@ -151,7 +152,7 @@ void TestRegulations::regulationSaveReplacesItsDocumentsAndDeleteTakesThem()
     Requirement requirement;
     requirement.parts = {u"Nosit přilbu"_s, QString(), QString(), QString()};
     requirement.regulations = {1};
-    QCOMPARE(saveRequirement(*m_db, requirement, messages), 1);
+    QCOMPARE(saveRequirement(*m_db, {}, requirement, messages), 1);
     QVERIFY(!saveRegulation(EditMode::Delete, again, again, messages).close);
     QCOMPARE(messages.lastText(),
              u"Tento předpis nelze smazat (je uveden u požadavků č. 1) !!! "_s);
@@ -199,21 +200,21 @@ void TestRegulations::emptyCatalogueAndDuplicateRequirements()
     ScriptedMessages messages;
     Requirement empty;
     empty.parts = {u" "_s, QString(), QString(), QString()};
-    QVERIFY(!saveRequirement(*m_db, empty, messages));
+    QVERIFY(!saveRequirement(*m_db, {}, empty, messages));
     QCOMPARE(messages.lastText(), u"Požadavek musí být vyplněn!!!"_s);
     QCOMPARE(messages.shown.last().kind, u"fail"_s);
 
     Requirement first;
     first.parts = {u"A"_s, u"B"_s, QString(), QString()};
     first.regulations = {7, 7, 3};
-    QCOMPARE(saveRequirement(*m_db, first, messages), 1);
+    QCOMPARE(saveRequirement(*m_db, {}, first, messages), 1);
     QCOMPARE(loadRequirement(*m_db, 1)->regulations.size(), 2);
-    QVERIFY(!saveRequirement(*m_db, first, messages));
+    QVERIFY(!saveRequirement(*m_db, {}, first, messages));
     QCOMPARE(messages.lastText(), u"Tento požadavek již existuje"_s);
     // The same text in another order of parts is another requirement.
     Requirement swapped;
     swapped.parts = {u"B"_s, u"A"_s, QString(), QString()};
-    QCOMPARE(saveRequirement(*m_db, swapped, messages), 2);
+    QCOMPARE(saveRequirement(*m_db, {}, swapped, messages), 2);
     QCOMPARE(requirementText(loadRequirement(*m_db, 2)->parts), u"BA"_s);
 }
 
@@ -222,33 +223,33 @@ void TestRegulations::requirementsOfClosedRisksAreNotEdited()
     ScriptedMessages messages;
     Requirement requirement;
     requirement.parts = {u"Chrániče sluchu"_s, QString(), QString(), QString()};
-    QCOMPARE(saveRequirement(*m_db, requirement, messages), 1);
+    QCOMPARE(saveRequirement(*m_db, {}, requirement, messages), 1);
     m_db->execute(u"INSERT INTO rizika (id_riziko, pozadavek_id, opatreni_splneno) VALUES (1, 1, "
                   "'2024-02-01')"_s);
 
-    requirement.id = 1;
-    requirement.parts[0] = u"Chrániče sluchu nad 85 dB"_s;
-    QVERIFY(!saveRequirement(*m_db, requirement, messages));
+    requirement = *loadRequirement(*m_db, 1);
+    Requirement edited = requirement;
+    edited.parts[0] = u"Chrániče sluchu nad 85 dB"_s;
+    QVERIFY(!saveRequirement(*m_db, requirement, edited, messages));
     QCOMPARE(messages.lastText(),
              u"Tento požadavek nelze upravovat (je zavedena v uzavřených položkách rizik) !!! "_s);
 
     // No open risk uses it: it can be deleted after the question.
     messages.answers = {true};
-    QVERIFY(deleteRequirement(*m_db, 1, messages));
+    QVERIFY(deleteRequirement(*m_db, requirement, messages));
     QCOMPARE(messages.lastText(), u"Opravdu chcete vymazat tento požadavek? "_s);
     QVERIFY(requirementIds(*m_db).isEmpty());
 
     // An open risk blocks the deletion and asks before a change.
-    requirement.id = 0;
-    QCOMPARE(saveRequirement(*m_db, requirement, messages), 1);
+    QCOMPARE(saveRequirement(*m_db, {}, edited, messages), 1);
     m_db->execute(u"UPDATE rizika SET opatreni_splneno = NULL"_s);
-    QVERIFY(!deleteRequirement(*m_db, 1, messages));
+    requirement = *loadRequirement(*m_db, 1);
+    QVERIFY(!deleteRequirement(*m_db, requirement, messages));
     QCOMPARE(messages.lastText(),
              u"Tento požadavek nelze smazat (je zavedena v odpovídajících položkách rizik) !!! "_s);
-    requirement.id = 1;
-    requirement.parts[0] = u"Nové znění"_s;
+    edited.parts[0] = u"Nové znění"_s;
     ScriptedMessages no;
-    QVERIFY(!saveRequirement(*m_db, requirement, no));
+    QVERIFY(!saveRequirement(*m_db, requirement, edited, no));
     QCOMPARE(no.shown.last().kind, u"ask"_s);
     QCOMPARE(loadRequirement(*m_db, 1)->parts.first(), u"Chrániče sluchu nad 85 dB"_s);
 }
@@ -290,6 +291,51 @@ void TestRegulations::aRegulationChangedMeanwhileIsNotOverwritten()
     } else {
         QVERIFY(commitSave(*m_db, edit));
         QVERIFY(loadRegulation(*colleague, 1) == edited);
+    }
+}
+
+void TestRegulations::aRequirementChangedMeanwhileIsNotOverwritten_data()
+{
+    meanwhileRows();
+    QTest::newRow("nothing") << QStringList() << false;
+    QTest::newRow("a part") << QStringList{u"UPDATE pozadavky SET pozadavek2 = 'v hale'"_s} << true;
+    QTest::newRow("a regulation") << QStringList{u"INSERT INTO pozadavky_predpisy VALUES (1, 8)"_s}
+                                  << true;
+    QTest::newRow("deleted") << QStringList{u"DELETE FROM pozadavky_predpisy"_s,
+                                            u"DELETE FROM pozadavky"_s}
+                             << true;
+    QTest::newRow("deleted and the number taken again")
+        << QStringList{u"DELETE FROM pozadavky_predpisy"_s, u"DELETE FROM pozadavky"_s,
+                       u"INSERT INTO pozadavky VALUES (1, 'Jiný', '', '', '')"_s}
+        << true;
+}
+
+void TestRegulations::aRequirementChangedMeanwhileIsNotOverwritten()
+{
+    QFETCH(QStringList, meanwhile);
+    QFETCH(bool, refused);
+    ScriptedMessages messages;
+    Requirement requirement;
+    requirement.parts = {u"Nosit přilbu"_s, QString(), QString(), QString()};
+    requirement.regulations = {7};
+    QCOMPARE(saveRequirement(*m_db, {}, requirement, messages), 1);
+    const Requirement loaded = *loadRequirement(*m_db, 1);
+    Requirement edited = loaded;
+    edited.parts[1] = u" ve skladu"_s;
+    edited.regulations = {7, 9};
+
+    auto colleague = other(meanwhile);
+    const QStringList before = storedRows(*colleague, {"pozadavky", "pozadavky_predpisy"});
+    messages.answers = {true}; // deleting asks first
+    if (refused) {
+        QVERIFY_THROWS_EXCEPTION(ChangedMeanwhile,
+                                 saveRequirement(*m_db, loaded, edited, messages));
+        QVERIFY_THROWS_EXCEPTION(ChangedMeanwhile, deleteRequirement(*m_db, loaded, messages));
+        QCOMPARE(storedRows(*colleague, {"pozadavky", "pozadavky_predpisy"}), before);
+        QCOMPARE(m_db->transactionDepth(), 0);
+    } else {
+        QCOMPARE(saveRequirement(*m_db, loaded, edited, messages), 1);
+        QCOMPARE(loadRequirement(*colleague, 1)->regulations, (QVector<qint64>{7, 9}));
     }
 }
 
