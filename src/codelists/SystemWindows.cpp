@@ -440,22 +440,31 @@ void FrmSystemy::save()
     const systems::SystemData edited{m_name->text(), currentParent(), workers()};
     systems::SaveResult result;
     QString select;
-    switch (m_mode) {
-    case EditMode::New:
-        result = systems::saveNew(m_db, edited, m_messages);
-        select = result.system;
-        break;
-    case EditMode::Edit:
-        result = systems::saveChanges(m_db, m_loaded, edited, m_messages);
-        select = result.system;
-        break;
-    case EditMode::Delete:
-        result = systems::deleteSystem(m_db, m_loaded.name, m_messages);
-        select = m_loaded.parent;
-        break;
-    case EditMode::Copy: // no such item in the tree's popup
-    case EditMode::View:
-    case EditMode::ViewFromOverview:
+    try {
+        switch (m_mode) {
+        case EditMode::New:
+            result = systems::saveNew(m_db, edited, m_messages);
+            select = result.system;
+            break;
+        case EditMode::Edit:
+            result = systems::saveChanges(m_db, m_loaded, edited, m_messages);
+            select = result.system;
+            break;
+        case EditMode::Delete:
+            result = systems::deleteSystem(m_db, m_loaded, m_messages);
+            select = m_loaded.parent;
+            break;
+        case EditMode::Copy: // no such item in the tree's popup
+        case EditMode::View:
+        case EditMode::ViewFromOverview:
+            return;
+        }
+    } catch (const ChangedMeanwhile &) {
+        // The typed values go only when the user says so; then the tree shows what is stored.
+        if (askReloadAfterConflict(m_messages)) {
+            setViewing();
+            rebuild(m_loaded.name);
+        }
         return;
     }
     if (!result.saved()) {

@@ -26,6 +26,8 @@ template <class Work> SaveResult trapped(Messages &messages, Work &&work)
 {
     try {
         return work();
+    } catch (const ChangedMeanwhile &) {
+        throw; // the window asks what to do
     } catch (const DbError &e) {
         // A failed statement rolled the whole save back; the window stays as it was.
         showEngineError(messages, e);
@@ -43,30 +45,63 @@ bool systemExists(Database &db, const QString &name)
     return db.exists(QStringLiteral("SELECT 1 FROM systemy WHERE system = ?"), {name});
 }
 
-// The checks of a typed name: filled in, not a number, not taken by another system.
-bool nameAccepted(Database &db, const QString &name, bool checkUnique, Messages &messages)
+struct Refusal
 {
-    if (name.isEmpty()) {
-        messages.fail(title(), QStringLiteral("Název systému musí být vyplněn!"));
-        return false;
-    }
-    if (readsAsNumber(name)) {
-        messages.fail(title(),
-                      QStringLiteral("Název systému musí obsahovat alespoň 1 nenumerický znak! "));
-        return false;
-    }
-    if (checkUnique && systemExists(db, name)) {
-        messages.fail(title(),
-                      QStringLiteral("Systém '") + name + QStringLiteral("' již existuje!!!"));
-        return false;
-    }
-    return true;
+    QString text;
+    bool focusName = false;
+};
+
+SaveResult refuse(const Refusal &refusal, Messages &messages)
+{
+    messages.fail(title(), refusal.text);
+    return refused(refusal.focusName);
 }
 
-void refuseMissingParent(const QString &parent, Messages &messages)
+// The first rule a typed name and parent break: the name filled in, not a number, not another
+// system's; a chosen parent that exists and is neither the system nor below it. `loaded` is
+// null for a new system.
+std::optional<Refusal> nameOrParentRefusal(Database &db, const SystemData *loaded,
+                                           const QString &name, const QString &parent)
 {
-    messages.fail(title(), QStringLiteral("Nadřazený systém '") + parent +
-                               QStringLiteral("' již neexistuje!"));
+    if (name.isEmpty())
+        return Refusal{QStringLiteral("Název systému musí být vyplněn!"), true};
+    if (readsAsNumber(name))
+        return Refusal{QStringLiteral("Název systému musí obsahovat alespoň 1 nenumerický znak! "),
+                       true};
+    if ((!loaded || name != loaded->name) && systemExists(db, name))
+        return Refusal{QStringLiteral("Systém '") + name + QStringLiteral("' již existuje!!!"),
+                       true};
+    const Refusal missingParent{QStringLiteral("Nadřazený systém '") + parent +
+                                QStringLiteral("' již neexistuje!")};
+    if (!loaded) {
+        if (!parent.isEmpty() && !systemExists(db, parent))
+            return missingParent;
+        return std::nullopt;
+    }
+    if (parent != loaded->parent && !parent.isEmpty()) {
+        const ParentMap parents = loadParents(db);
+        if (parent == loaded->name || descendants(loaded->name, parents).contains(parent))
+            return Refusal{QStringLiteral("Systém nelze přesunout pod sebe sama ani pod svůj "
+                                          "podřízený systém!")};
+        if (!parents.contains(parent))
+            return missingParent;
+    }
+    return std::nullopt;
+}
+
+// Inside the write's transaction: another copy may have renamed, moved, restaffed or deleted
+// the system, or deleted it and created one of the same name, since the window loaded it.
+void requireAsLoaded(Database &db, const SystemData &loaded)
+{
+    if (!(loadSystem(db, loaded.name) == loaded))
+        throw ChangedMeanwhile();
+}
+
+bool hasChildren(Database &db, const QString &name)
+{
+    return db.exists(
+        QStringLiteral("SELECT 1 FROM systemy WHERE system_nadrazeny = ? AND system <> ?"),
+        {name, name});
 }
 
 void writeWorkers(Database &db, const QString &system, const QStringList &workers)
@@ -212,18 +247,23 @@ SaveResult saveNew(Database &db, const SystemData &system, Messages &messages)
 {
     return trapped(messages, [&]() -> SaveResult {
         const QString name = system.name.trimmed();
-        if (!nameAccepted(db, name, true, messages))
-            return refused(true);
-        if (!system.parent.isEmpty() && !systemExists(db, system.parent)) {
-            refuseMissingParent(system.parent, messages);
-            return refused();
+        if (const std::optional<Refusal> refusal =
+                nameOrParentRefusal(db, nullptr, name, system.parent))
+            return refuse(*refusal, messages);
+        std::optional<Refusal> refusal;
+        {
+            Transaction transaction(db);
+            refusal = nameOrParentRefusal(db, nullptr, name, system.parent);
+            if (!refusal) {
+                db.execute(
+                    QStringLiteral("INSERT INTO systemy (system_nadrazeny, system) VALUES (?, ?)"),
+                    {system.parent, name});
+                writeWorkers(db, name, withOthers(system.workers));
+                transaction.commit();
+                return {Outcome::Saved, false, name};
+            }
         }
-        Transaction transaction(db);
-        db.execute(QStringLiteral("INSERT INTO systemy (system_nadrazeny, system) VALUES (?, ?)"),
-                   {system.parent, name});
-        writeWorkers(db, name, withOthers(system.workers));
-        transaction.commit();
-        return {Outcome::Saved, false, name};
+        return refuse(*refusal, messages);
     });
 }
 
@@ -234,22 +274,9 @@ SaveResult saveChanges(Database &db, const SystemData &loaded, const SystemData 
         const QString old = loaded.name;
         const QString name = edited.name.trimmed();
         const bool renamed = name != old;
-        if (!nameAccepted(db, name, renamed, messages))
-            return refused(true);
-
         const QString parent = edited.parent;
-        if (parent != loaded.parent && !parent.isEmpty()) {
-            const ParentMap parents = loadParents(db);
-            if (parent == old || descendants(old, parents).contains(parent)) {
-                messages.fail(title(), QStringLiteral("Systém nelze přesunout pod sebe sama ani "
-                                                      "pod svůj podřízený systém!"));
-                return refused();
-            }
-            if (!parents.contains(parent)) {
-                refuseMissingParent(parent, messages);
-                return refused();
-            }
-        }
+        if (const std::optional<Refusal> refusal = nameOrParentRefusal(db, &loaded, name, parent))
+            return refuse(*refusal, messages);
 
         const QStringList workers = withOthers(edited.workers);
         for (const QString &worker : loaded.workers)
@@ -266,43 +293,54 @@ SaveResult saveChanges(Database &db, const SystemData &loaded, const SystemData 
                           Messages::Tone::Warning))
             return {Outcome::Cancelled, false, {}};
 
-        Transaction transaction(db);
-        if (renamed)
-            db.execute(QStringLiteral("UPDATE rizika SET system = ? WHERE system = ? AND ") +
-                           OpenRiskCondition,
-                       {name, old});
-        if (db.execute(QStringLiteral(
-                           "UPDATE systemy SET system_nadrazeny = ?, system = ? WHERE system = ?"),
-                       {parent, name, old}) != 1) {
-            showWriteError(messages, 0);
-            return {Outcome::Failed, false, {}};
+        std::optional<Refusal> refusal;
+        bool written = false;
+        {
+            Transaction transaction(db);
+            requireAsLoaded(db, loaded);
+            refusal = nameOrParentRefusal(db, &loaded, name, parent);
+            if (!refusal) {
+                if (renamed)
+                    db.execute(
+                        QStringLiteral("UPDATE rizika SET system = ? WHERE system = ? AND ") +
+                            OpenRiskCondition,
+                        {name, old});
+                written = db.execute(QStringLiteral("UPDATE systemy SET system_nadrazeny = ?, "
+                                                    "system = ? WHERE system = ?"),
+                                     {parent, name, old}) == 1;
+            }
+            if (written) {
+                if (renamed) {
+                    db.execute(QStringLiteral("UPDATE systemy SET system_nadrazeny = ? WHERE "
+                                              "system_nadrazeny = ?"),
+                               {name, old});
+                    db.execute(QStringLiteral("DELETE FROM system_pracovnik WHERE system = ?"),
+                               {old});
+                }
+                writeWorkers(db, name, workers);
+                // A new name or parent changes the path of every system below as well.
+                refreshOpenRiskPathsOfBranch(db, name);
+                transaction.commit();
+                return {Outcome::Saved, false, name};
+            }
         }
-        if (renamed) {
-            db.execute(QStringLiteral(
-                           "UPDATE systemy SET system_nadrazeny = ? WHERE system_nadrazeny = ?"),
-                       {name, old});
-            db.execute(QStringLiteral("DELETE FROM system_pracovnik WHERE system = ?"), {old});
-        }
-        writeWorkers(db, name, workers);
-        // A new name or parent changes the path of every system below as well.
-        refreshOpenRiskPathsOfBranch(db, name);
-        transaction.commit();
-        return {Outcome::Saved, false, name};
+        if (refusal)
+            return refuse(*refusal, messages);
+        showWriteError(messages, 0);
+        return {Outcome::Failed, false, {}};
     });
 }
 
-SaveResult deleteSystem(Database &db, const QString &name, Messages &messages)
+SaveResult deleteSystem(Database &db, const SystemData &loaded, Messages &messages)
 {
     return trapped(messages, [&]() -> SaveResult {
+        const QString name = loaded.name;
         // Only a leaf goes: the systems below would lose their place in the tree.
-        if (db.exists(QStringLiteral("SELECT 1 FROM systemy WHERE system_nadrazeny = ? AND "
-                                     "system <> ?"),
-                      {name, name})) {
-            messages.fail(title(), QStringLiteral("Systém '") + name +
-                                       QStringLiteral("' obsahuje podřízené systémy a nelze jej "
-                                                      "vymazat!"));
-            return refused();
-        }
+        const Refusal parentOfOthers{QStringLiteral("Systém '") + name +
+                                     QStringLiteral("' obsahuje podřízené systémy a nelze jej "
+                                                    "vymazat!")};
+        if (hasChildren(db, name))
+            return refuse(parentOfOthers, messages);
         const bool openRisks = db.exists(
             QStringLiteral("SELECT 1 FROM rizika WHERE system = ? AND ") + OpenRiskCondition,
             {name});
@@ -313,20 +351,29 @@ SaveResult deleteSystem(Database &db, const QString &name, Messages &messages)
                           Messages::Tone::Warning))
             return {Outcome::Cancelled, false, {}};
 
-        Transaction transaction(db);
-        // The closed risks keep the system's name and path.
-        if (openRisks)
-            db.execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = ?, "
-                                      "napravna_opatreni = ? WHERE system = ? AND ") +
-                           OpenRiskCondition,
-                       {QDate::currentDate(), QStringLiteral("zrušení systému"), name});
-        if (db.execute(QStringLiteral("DELETE FROM systemy WHERE system = ?"), {name}) != 1) {
-            showWriteError(messages, 0);
-            return {Outcome::Failed, false, {}};
+        bool childrenNow = false;
+        {
+            Transaction transaction(db);
+            requireAsLoaded(db, loaded);
+            // Another copy may have moved a system below it meanwhile.
+            childrenNow = hasChildren(db, name);
+            // The closed risks keep the system's name and path.
+            if (!childrenNow && openRisks)
+                db.execute(QStringLiteral("UPDATE rizika SET opatreni_splneno = ?, "
+                                          "napravna_opatreni = ? WHERE system = ? AND ") +
+                               OpenRiskCondition,
+                           {QDate::currentDate(), QStringLiteral("zrušení systému"), name});
+            if (!childrenNow &&
+                db.execute(QStringLiteral("DELETE FROM systemy WHERE system = ?"), {name}) == 1) {
+                db.execute(QStringLiteral("DELETE FROM system_pracovnik WHERE system = ?"), {name});
+                transaction.commit();
+                return {Outcome::Saved, false, name};
+            }
         }
-        db.execute(QStringLiteral("DELETE FROM system_pracovnik WHERE system = ?"), {name});
-        transaction.commit();
-        return {Outcome::Saved, false, name};
+        if (childrenNow)
+            return refuse(parentOfOthers, messages);
+        showWriteError(messages, 0);
+        return {Outcome::Failed, false, {}};
     });
 }
 

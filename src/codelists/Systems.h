@@ -55,6 +55,11 @@ struct SystemData
     QString name;
     QString parent; // "" for a root
     QStringList workers;
+
+    bool operator==(const SystemData &other) const
+    {
+        return name == other.name && parent == other.parent && workers == other.workers;
+    }
 };
 
 // A stored system with its workers in Czech order; an empty name when it is gone.
@@ -77,12 +82,14 @@ struct SaveResult
 };
 
 // The saves of the systems window; each writes in one transaction or not at all, asks and
-// tells through messages, and never throws.
+// tells through messages. The rules that depend on other systems (a name taken, a parent
+// gone or below) are checked again inside the transaction, where no other copy can write.
 SaveResult saveNew(Database &db, const SystemData &system, Messages &messages);
-// `loaded` is the system as the window showed it before the changes.
+// `loaded` is the system as the window showed it before the changes (loadSystem()). Throws
+// ChangedMeanwhile, and writes nothing, when it is no longer stored so; nothing else.
 SaveResult saveChanges(Database &db, const SystemData &loaded, const SystemData &edited,
                        Messages &messages);
-SaveResult deleteSystem(Database &db, const QString &name, Messages &messages);
+SaveResult deleteSystem(Database &db, const SystemData &loaded, Messages &messages);
 
 // Staffing.
 // Trimmed, without blanks or repeats, "ostatní" always in.

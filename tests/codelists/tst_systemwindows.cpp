@@ -341,6 +341,23 @@ void TestSystemWindows::editExcludesTheBranchAndAsksBeforeLeaving()
     QCOMPARE(w.name->text(), s("Závod"));
     QVERIFY(w.save->isHidden());
     QVERIFY(node(w.tree, s("Lisovna")));
+
+    // A colleague restaffs the system meanwhile: No keeps the typed name, Yes shows what is
+    // stored.
+    w.select("Sklad");
+    w.frm.popupItem(QStringLiteral("mnuSystTrvUpravit"));
+    Database::open(m_db->path())
+        ->execute(QStringLiteral("INSERT INTO system_pracovnik VALUES ('Sklad', 'Skladník')"));
+    w.name->setText(s("Sklad 2"));
+    w.frm.save();
+    QCOMPARE(w.messages.shown.last().title, s("Tamvel"));
+    QCOMPARE(w.frm.mode(), EditMode::Edit);
+    QCOMPARE(w.name->text(), s("Sklad 2"));
+    w.messages.answers = {true};
+    w.frm.save();
+    QCOMPARE(w.frm.mode(), EditMode::View);
+    QCOMPARE(w.name->text(), s("Sklad"));
+    QCOMPARE(w.frm.workers(), (QStringList{s("ostatní"), s("Skladník")}));
 }
 
 void TestSystemWindows::staffingDialogKeepsOthersAndWorkersOfOpenRisks()
