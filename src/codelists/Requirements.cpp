@@ -152,6 +152,8 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &loaded,
     }
     const QString what =
         isNew ? QStringLiteral("Řádek nebyl vložen") : QStringLiteral("Požadavek nebyl upraven");
+    // The write error is shown once the transaction is over, never while it holds the lock.
+    int failure = -1;
     try {
         Transaction transaction(db);
         if (!isNew)
@@ -165,10 +167,8 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &loaded,
                                               "?, pozadavek3 = ?, pozadavek4 = ? WHERE "
                                               "pozadavek_id = ?"),
                                {parts[0], parts[1], parts[2], parts[3], id});
-        if (written != 1) {
-            failedWrite(messages, what, 0);
-            return std::nullopt;
-        }
+        if (written != 1)
+            throw DbError(0, what);
         db.execute(QStringLiteral("DELETE FROM pozadavky_predpisy WHERE pozadavek_id = ?"), {id});
         QVector<qint64> linked;
         for (qint64 regulation : edited.regulations) {
@@ -183,7 +183,10 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &loaded,
     } catch (const ChangedMeanwhile &) {
         throw;
     } catch (const DbError &e) {
-        failedWrite(messages, what, e.code());
+        failure = e.code();
+    }
+    if (failure >= 0) {
+        failedWrite(messages, what, failure);
         return std::nullopt;
     }
     return id;
@@ -199,19 +202,21 @@ bool deleteRequirement(Database &db, const Requirement &loaded, Messages &messag
     }
     if (!messages.ask(Title, QStringLiteral("Opravdu chcete vymazat tento požadavek? ")))
         return false;
+    int failure = -1;
     try {
         Transaction transaction(db);
         requireAsLoaded(db, loaded);
-        if (db.execute(QStringLiteral("DELETE FROM pozadavky WHERE pozadavek_id = ?"), {id}) != 1) {
-            failedWrite(messages, QStringLiteral("Požadavek nebyl vymazán"), 0);
-            return false;
-        }
+        if (db.execute(QStringLiteral("DELETE FROM pozadavky WHERE pozadavek_id = ?"), {id}) != 1)
+            throw DbError(0, QString());
         db.execute(QStringLiteral("DELETE FROM pozadavky_predpisy WHERE pozadavek_id = ?"), {id});
         transaction.commit();
     } catch (const ChangedMeanwhile &) {
         throw;
     } catch (const DbError &e) {
-        failedWrite(messages, QStringLiteral("Požadavek nebyl vymazán"), e.code());
+        failure = e.code();
+    }
+    if (failure >= 0) {
+        failedWrite(messages, QStringLiteral("Požadavek nebyl vymazán"), failure);
         return false;
     }
     return true;

@@ -18,8 +18,6 @@ namespace tamvel {
 
 namespace {
 
-// Marks the file as a Tamvel database in the SQLite header ("TAMV").
-constexpr int ApplicationId = 0x54414D56;
 constexpr int DefaultBusyTimeoutMs = 5000;
 // Prepared statements kept per connection; a few dozen distinct statements are hot.
 constexpr int StatementCacheLimit = 64;

@@ -81,6 +81,9 @@ private:
 class Database
 {
 public:
+    // Marks a file as a Tamvel database in the SQLite header ("TAMV").
+    static constexpr int ApplicationId = 0x54414D56;
+
     // Opens an existing database file. Never creates a file: a missing path, a file that
     // is not a database, a damaged or unreadable file is refused with the engine's error.
     static std::unique_ptr<Database> open(const QString &path);

@@ -416,12 +416,10 @@ std::nullopt_t failed(Messages &messages, const QString &text)
 // another program, a damaged file, or one the engine cannot read now.
 QString sqliteRefusal(const QString &source)
 {
-    // "TAMV", the mark Database writes into every new file.
-    constexpr qint64 TamvelMark = 0x54414D56;
     try {
         const auto db = Database::open(source);
         // A register rebuilt by other tools loses the mark but keeps the tables.
-        if (db->scalarInt(QStringLiteral("PRAGMA application_id")) == TamvelMark ||
+        if (db->scalarInt(QStringLiteral("PRAGMA application_id")) == Database::ApplicationId ||
             db->scalarInt(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type = "
                                          "'table' AND name IN ('rizika', 'uzivatele')")) == 2)
             return QStringLiteral("Soubor '%1' už je databáze programu Tamvel.").arg(shown(source));

@@ -205,7 +205,7 @@ void TestCommandLine::killedRunsLeaveNothingForLong()
     };
 
     QProcess killed;
-    killed.start(QCoreApplication::applicationDirPath() + QStringLiteral("/../../tamvel"),
+    killed.start(QStringLiteral(TAMVEL_PROGRAM),
                  {QStringLiteral("--demo-database"), large, QStringLiteral("--risks"),
                   QStringLiteral("200000")});
     QVERIFY2(killed.waitForStarted(), qPrintable(killed.errorString()));
