@@ -67,7 +67,7 @@ void readRaw(benchmark::State &state)
 {
     sqlite3 *db = nullptr;
     sqlite3_open_v2(g_register.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    tamvel::Database::registerCollation(db);
+    tamvel::Database::registerExtensions(db);
     for (auto _ : state) {
         sqlite3_stmt *stmt = nullptr;
         sqlite3_prepare_v2(db, ReadAll, -1, &stmt, nullptr);

@@ -45,7 +45,7 @@ void raw(benchmark::State &state, const QString &sortCaption)
     const QByteArray sql = query.sql.toUtf8();
     sqlite3 *db = nullptr;
     sqlite3_open_v2(g_register.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    tamvel::Database::registerCollation(db);
+    tamvel::Database::registerExtensions(db);
     for (auto _ : state) {
         sqlite3_stmt *stmt = nullptr;
         sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);

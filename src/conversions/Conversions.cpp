@@ -178,7 +178,10 @@ qint64 convertStep(Database &db, int source)
     const schema::Table &to = schema::table(Risks, target);
     qint64 risks = 0;
     inTransaction(db, [&] {
-        QHash<QString, QString> computed;
+        // A risk value kept with binary noise is cleaned to the Single it stands for (the
+        // identifiers, also stored as numbers, are carried as they are).
+        QHash<QString, QString> computed{
+            {QStringLiteral("riziko"), QStringLiteral("single_value(riziko)")}};
         if (target >= 2)
             // No requirement is written as 0, as the editor writes it.
             computed.insert(QStringLiteral("pozadavek_id"),

@@ -1,5 +1,6 @@
 #include "db/Database.h"
 
+#include "core/SingleValue.h"
 #include "db/OpenMark.h"
 
 #include <QAtomicInt>
@@ -40,6 +41,18 @@ extern "C" int compareCzech(void *collator, int length1, const void *text1, int 
 extern "C" void closeCollator(void *collator)
 {
     ucol_close(static_cast<UCollator *>(collator));
+}
+
+extern "C" void singleValue(sqlite3_context *context, int, sqlite3_value **arguments)
+{
+    sqlite3_value *value = arguments[0];
+    const std::optional<double> single = sqlite3_value_type(value) == SQLITE_FLOAT
+                                             ? asSingle(sqlite3_value_double(value))
+                                             : std::nullopt;
+    if (single)
+        sqlite3_result_double(context, *single);
+    else
+        sqlite3_result_value(context, value);
 }
 
 DbError errorOf(const QSqlError &error)
@@ -292,19 +305,24 @@ std::unique_ptr<Database> Database::create(const QString &path)
     return db;
 }
 
-void Database::registerCollation(sqlite3 *handle)
+void Database::registerExtensions(sqlite3 *handle)
 {
     UErrorCode status = U_ZERO_ERROR;
     UCollator *collator = ucol_open("cs", &status);
     if (U_FAILURE(status))
         throw DbError(SQLITE_ERROR, QStringLiteral("Nelze vytvořit české řazení (ICU %1).")
                                         .arg(QString::fromLatin1(u_errorName(status))));
-    const int rc = sqlite3_create_collation_v2(handle, "CS", SQLITE_UTF8, collator, compareCzech,
-                                               closeCollator);
+    int rc = sqlite3_create_collation_v2(handle, "CS", SQLITE_UTF8, collator, compareCzech,
+                                         closeCollator);
     if (rc != SQLITE_OK) {
         ucol_close(collator);
         throw DbError::fromEngine(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
     }
+    rc = sqlite3_create_function_v2(handle, "single_value", 1,
+                                    SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                    singleValue, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw DbError::fromEngine(rc, QString::fromUtf8(sqlite3_errmsg(handle)));
 }
 
 bool Database::isLockedByOther(const QString &path)
@@ -342,7 +360,7 @@ void Database::connect(bool create)
     m_handle = *static_cast<sqlite3 *const *>(handle.constData());
     d->handle = m_handle;
 
-    registerCollation(m_handle);
+    registerExtensions(m_handle);
 
     if (create) {
         // Rollback journal: WAL does not work on network shares.

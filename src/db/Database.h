@@ -123,8 +123,10 @@ public:
     static QVariant toDbValue(const QVariant &value);
     static QDate toDate(const QVariant &value);
 
-    // Registers the Czech collation "CS" on a raw engine connection.
-    static void registerCollation(sqlite3 *handle);
+    // Registers what the program's SQL uses on a raw engine connection: the Czech collation
+    // "CS", and single_value(x), a number as a risk value keeps it (asSingle), so that values
+    // stored with binary noise by older versions compare and sort as the Single they stand for.
+    static void registerExtensions(sqlite3 *handle);
 
 private:
     friend class Transaction;

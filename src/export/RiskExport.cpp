@@ -1,6 +1,7 @@
 #include "export/RiskExport.h"
 
 #include "codelists/Requirements.h"
+#include "core/SingleValue.h"
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "export/Workbook.h"
@@ -179,8 +180,11 @@ QVariant cellValue(Source &source, const Rows &risks, int row, int column)
     const QVariant &stored = risks.at(row, column);
     switch (sheetFields()[column]->kind) {
     case FieldKind::Id:
-    case FieldKind::Value:
         return stored.isValid() ? QVariant(stored.toDouble()) : QVariant();
+    case FieldKind::Value:
+        // A value stored with binary noise by an older version goes out as its Single.
+        return stored.isValid() ? QVariant(asSingle(stored.toDouble()).value_or(stored.toDouble()))
+                                : QVariant();
     case FieldKind::Date:
         return dateText(stored);
     case FieldKind::Breach:

@@ -1,5 +1,6 @@
 #include "legacy/AccessFile.h"
 
+#include "core/SingleValue.h"
 #include "legacy/FileFormat.h"
 #include "legacy/Properties.h"
 
@@ -9,7 +10,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -206,17 +206,10 @@ int fixedSize(int mdbType)
     }
 }
 
-// Through the shortest decimal form that gives the same float back, so a Single reads as
-// Access shows it (0.1, not 0.100000001490116); no locale is involved.
+// A Single reads as Access shows it (0.1, not 0.100000001490116); no locale is involved.
 double widenSingle(float value)
 {
-    if (!std::isfinite(value))
-        return double(value);
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, value);
-    double result = double(value);
-    std::from_chars(text, written.ptr, result);
-    return result;
+    return asSingle(value).value_or(double(value));
 }
 
 // An OLE automation date: days since 1899-12-30, the fraction is the time of day (also for

@@ -1,6 +1,7 @@
 #include "risks/Formula.h"
 
 #include "core/Messages.h"
+#include "core/SingleValue.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -281,9 +282,11 @@ Formula::Formula(const QString &text) : m_text(text)
 
 std::optional<double> Formula::evaluate(const Ratings &ratings) const
 {
-    if (m_substitute || !isPlain(ratings.z) || !isPlain(ratings.p) || !isPlain(ratings.f))
-        return evaluateExpression(substituteRatings(m_text, ratings));
-    return run(m_program, m_stackDepth, ratings);
+    const std::optional<double> value =
+        m_substitute || !isPlain(ratings.z) || !isPlain(ratings.p) || !isPlain(ratings.f)
+            ? evaluateExpression(substituteRatings(m_text, ratings))
+            : run(m_program, m_stackDepth, ratings);
+    return value ? asSingle(*value) : std::nullopt;
 }
 
 QString trimBlanks(const QString &text)

@@ -30,7 +30,7 @@ QString substituteRatings(const QString &formula, const Ratings &ratings);
 std::optional<double> evaluateExpression(const QString &expression);
 
 // A formula parsed once and evaluated for many sets of ratings. The result is always that
-// of evaluateExpression(substituteRatings(text, ratings)); when a letter touches a digit, a
+// of evaluateExpression(substituteRatings(text, ratings)) kept as a Single; when a letter touches a digit, a
 // point or another letter ("ZZ" becomes "55"), the text is substituted at each evaluation.
 class Formula
 {
@@ -38,6 +38,8 @@ public:
     explicit Formula(const QString &text = QString());
 
     const QString &text() const { return m_text; }
+    // The value as a risk keeps it: as a Single (asSingle); empty also when it is too
+    // large for one.
     std::optional<double> evaluate(const Ratings &ratings) const;
 
     struct Step

@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "core/Messages.h"
+#include "core/SingleValue.h"
 #include "risks/RiskFields.h"
 
 namespace tamvel::risks {
@@ -58,8 +59,11 @@ std::optional<Comparison> compare(const FilterRow &row)
                 QString(value).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
             if (!ok)
                 return std::nullopt;
-            c.values << number;
+            // Compared as the Single a value is kept as, also one stored with binary noise.
+            c.values << asSingle(number).value_or(number);
             c.text = field + QLatin1Char(' ') + op + QLatin1Char(' ') + value;
+            c.sql = QStringLiteral("single_value(%1) %2 ?").arg(field, op);
+            return c;
         }
         c.sql = field + QLatin1Char(' ') + op + QStringLiteral(" ?");
         return c;

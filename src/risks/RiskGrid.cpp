@@ -119,8 +119,12 @@ GridQuery gridQuery(const QVector<GridColumn> &columns, const RiskFilter &filter
     if (!filter.condition.trimmed().isEmpty())
         sql += QStringLiteral(" WHERE ") + filter.condition;
     const QString direction = ascending ? QString() : QStringLiteral(" DESC");
+    // Values kept with binary noise by older versions tie with the Single they stand for.
+    const QString key = shownAs(sortField) == Shown::Number
+                            ? QStringLiteral("single_value(%1)").arg(sortField)
+                            : sortField;
     sql += QStringLiteral(" ORDER BY %1%2%3")
-               .arg(sortField, text ? QStringLiteral(" COLLATE CS") : QString(), direction);
+               .arg(key, text ? QStringLiteral(" COLLATE CS") : QString(), direction);
     // Equal keys keep a stable order, so sorting twice gives the same list back.
     if (sortField != QStringLiteral("id_riziko"))
         sql += QStringLiteral(", id_riziko") + direction;

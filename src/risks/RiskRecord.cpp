@@ -1,6 +1,7 @@
 #include "risks/RiskRecord.h"
 
 #include "codelists/SystemPaths.h"
+#include "core/SingleValue.h"
 #include "db/Database.h"
 #include "risks/RiskFields.h"
 #include "risks/RiskValue.h"
@@ -208,7 +209,8 @@ QString valueText(double value)
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
         return locale;
     }();
-    return czech.toString(value, 'f', QLocale::FloatingPointShortest);
+    // A value stored with binary noise by an older version reads as the Single it stands for.
+    return czech.toString(asSingle(value).value_or(value), 'f', QLocale::FloatingPointShortest);
 }
 
 std::optional<RiskRecord> loadRisk(Database &db, qint64 id)

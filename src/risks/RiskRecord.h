@@ -75,7 +75,8 @@ QString closingFormula(Database &db, qint64 id);
 void refreshSummaryFields(Database &db, qint64 id);
 qint64 refreshAllSummaryFields(Database &db);
 
-// The risk value as the editor shows it: the user's number format, decimal comma.
+// The risk value as every window shows it: the shortest decimal of its Single, decimal comma,
+// no grouping.
 QString valueText(double value);
 
 // "Vypočítat": the active formula over the three ratings. The value is empty when it cannot

@@ -2,6 +2,9 @@
 #include "ScriptedMessages.h"
 
 #include "risks/FormulaSlots.h"
+#include "risks/RiskFilter.h"
+#include "risks/RiskGrid.h"
+#include "risks/RiskRecord.h"
 #include "risks/RiskValue.h"
 
 #include <QTest>
@@ -18,6 +21,7 @@ private slots:
     void evaluation();
     void recomputationTouchesOpenRisksOnly();
     void recomputationReportsEachKindOnce();
+    void valuesAreKeptAsSingles();
     void savingRepeatedTextsWithoutAMarkOrFailing();
     void formulasChangedMeanwhileAreNotOverwritten_data();
     void formulasChangedMeanwhileAreNotOverwritten();
@@ -235,6 +239,67 @@ static SaveOutcome saveOverStored(RiskRegister &r, Messages &messages, const For
 }
 
 // Storing the typed texts, closing the gaps and recomputing are checked in tst_frmvypocet.
+// Exact, unlike QCOMPARE on doubles.
+static QString exact(const QVariant &value)
+{
+    return QString::number(value.toDouble(), 'g', 17);
+}
+
+void TestRiskValue::valuesAreKeptAsSingles()
+{
+    RiskRegister r;
+    r.scale("zavaznost", Severe, 4); // 0.4
+    r.scale("pravdepodobnost", Likely, 30);
+    r.scale("frekvence", Daily, 10);
+    r.formula(QStringLiteral("Z * P"), true);
+    const double noisy = 0.4 * 3;
+    QCOMPARE(exact(noisy), QStringLiteral("1.2000000000000002"));
+
+    // Computed as a Single; a value too large for one is no value.
+    QCOMPARE(exact(*evaluateRatings(*r.db, Severe, Likely, Daily).value), QStringLiteral("1.2"));
+    QVERIFY(!Formula(QStringLiteral("Z * 1000000000000000000000000000000000000000"))
+                 .evaluate(Ratings{1, 1, 1}));
+
+    // Kept with noise by an older version: shown, filtered and sorted as its Single.
+    r.risk(1, Severe, Likely, Daily, noisy);
+    r.risk(2, Severe, Likely, Daily, 1.2);
+    r.risk(3, Severe, Likely, Daily, 1.1);
+    QCOMPARE(risks::valueText(noisy), QStringLiteral("1,2"));
+    QCOMPARE(risks::valueText(1234.5), QStringLiteral("1234,5"));
+    const auto listed = [&](const risks::RiskFilter &filter, bool ascending) {
+        const risks::RiskGrid grid = risks::fillRiskGrid(
+            *r.db, QStringLiteral("Riziko#1000#"), filter, QStringLiteral("Riziko"), ascending);
+        QStringList rows;
+        for (int row = 0; row < grid.rowCount(); ++row)
+            rows << QString::number(grid.ids[row]) + QLatin1Char(':') + grid.cell(row, 0);
+        return rows.join(QLatin1Char(' '));
+    };
+    QCOMPARE(listed({}, true), QStringLiteral("3:1,1 1:1,2 2:1,2"));
+    QCOMPARE(listed({}, false), QStringLiteral("2:1,2 1:1,2 3:1,1"));
+    ScriptedMessages messages;
+    for (const auto &[op, typed, rows] : {std::tuple{"=", "1,2", "1:1,2 2:1,2"},
+                                          {">", "1,2", ""},
+                                          {"<>", "1,2", "3:1,1"},
+                                          {">=", "1.2", "1:1,2 2:1,2"},
+                                          {"<", "1,2000000000000002", "3:1,1"}}) {
+        risks::FilterChoice choice;
+        choice.rows[0].caption = QStringLiteral("Riziko");
+        choice.rows[0].comparison = QString::fromUtf8(op);
+        choice.rows[0].value = QString::fromUtf8(typed);
+        const std::optional<risks::RiskFilter> filter = compileFilter(*r.db, choice, messages);
+        QVERIFY(filter);
+        QCOMPARE(listed(*filter, true), QString::fromUtf8(rows));
+    }
+    QVERIFY(messages.shown.isEmpty());
+    QCOMPARE(risks::filterValues(*r.db, QStringLiteral("Riziko")),
+             (QStringList{QStringLiteral("1,1"), QStringLiteral("1,2")}));
+
+    // Cleaned when recomputed.
+    QCOMPARE(recomputeOpenRisks(*r.db, messages).updated, 2);
+    for (qint64 id : {1, 2, 3})
+        QCOMPARE(exact(r.value(id)), QStringLiteral("1.2"));
+}
+
 void TestRiskValue::savingRepeatedTextsWithoutAMarkOrFailing()
 {
     RiskRegister r;
