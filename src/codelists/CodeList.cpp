@@ -23,6 +23,7 @@ struct TextRules
     QString field;
     QString title;
     QString emptyText; // refused before anything else when set
+    QString blankText; // an edit to an empty name is refused with this when set
     QString duplicateText;
     QString duplicateTitle;
     QString riskField; // the field of rizika holding the name; empty when risks do not
@@ -45,6 +46,10 @@ SavePlan checkText(const TextRules &r, Database &db, EditMode mode, const QStrin
     }
     if (name == old && mode != EditMode::Delete)
         return closeUnchanged();
+    // A blank would be carried into every open risk that uses the entry.
+    if (!r.blankText.isEmpty() && mode == EditMode::Edit && name.isEmpty()) {
+        return refused(r.title, r.blankText, 0);
+    }
     // Equality is exact in the engine: a name differing only in letter case is another one.
     if ((mode == EditMode::New || mode == EditMode::Edit) &&
         countEqual(db, r.table, r.field, name) > 0) {
@@ -103,6 +108,7 @@ struct ScaleRules
     QString duplicate;
     QString refused;
     QString renameQuestion;
+    QString blank; // an empty description
 };
 
 SavePlan checkScale(const ScaleRules &r, Database &db, EditMode mode, const QStringList &oldValues,
@@ -117,12 +123,17 @@ SavePlan checkScale(const ScaleRules &r, Database &db, EditMode mode, const QStr
     if (!value) {
         return refused(r.title, r.notNumeric, 1);
     }
-    if (*value > 9999) {
+    // Compared before the cut to tenths: 999,95 is larger than 999,9.
+    static const QRegularExpression beyondTenths(QStringLiteral(",\\d[0-9]*[1-9]"));
+    if (*value > 9999 || (*value == 9999 && valueText.contains(beyondTenths))) {
         return refused(r.title, r.tooLarge, 1);
     }
     const qint64 oldValue = tenthsOf(oldValues.value(1)).value_or(0);
     if (name == old && *value == oldValue && mode != EditMode::Delete)
         return closeUnchanged();
+    if (name.isEmpty() && mode != EditMode::Delete) {
+        return refused(r.title, r.blank, 0);
+    }
     const bool renamed = name != old;
     if ((mode == EditMode::New || (mode == EditMode::Edit && renamed)) &&
         countEqual(db, r.table, nameField, name) > 0) {
@@ -356,6 +367,7 @@ QVector<CodeList> buildMembers()
     workers.refusedText = s("Tohoto pracovníka/činnost nelze smazat (je zaveden v neuzavřených "
                             "položkách rizik) !!! ");
     workers.refusedTitle = s("Pracovník/činnost");
+    workers.blankText = s("Pracovník/činnost je nutno vyplnit !");
     workers.dependentTable = s("system_pracovnik");
     workers.dependentField = s("pracovnik");
     workers.dependentQuestion = s("Tento pracovník/činnost je zaveden v systémech! Přejete si "
@@ -382,6 +394,7 @@ QVector<CodeList> buildMembers()
     categories.refusedText =
         s("Tuto kategorii nelze smazat (je zavedena v neuzavřených položkách rizik) !!! ");
     categories.refusedTitle = categories.title;
+    categories.blankText = s("Kategorii nebezpečí je nutno vyplnit !");
     categories.dependentTable = s("nebezpeci_kategorie_druh");
     categories.dependentField = s("nebezpeci_kategorie");
     categories.dependentQuestion = s("Tato kategorie je zavedena v tabulce druhů nebezpečí! "
@@ -423,6 +436,7 @@ QVector<CodeList> buildMembers()
     damaged.refusedText = s("Tento Předmět poškození nelze smazat (je zavedena v neuzavřených "
                             "položkách rizik) !!! ");
     damaged.refusedTitle = damaged.title;
+    damaged.blankText = s("Předmět poškození je nutno vyplnit !");
     damaged.renameQuestion = s("Pozor, tento Předmět poškození je používán !!! Pokud budete se "
                                "změnou souhlasit, bude provedena ve všech neuzavřených položkách "
                                "rizik.)");
@@ -456,7 +470,8 @@ QVector<CodeList> buildMembers()
                       s("Tento popis závažnosti již existuje !"),
                       s("Tato závažnost nelze smazat (je zavedena v neuzavřených položkách "
                         "rizik) !!! "),
-                      s("Pozor, tato závažnost je používána !!! ") + scaleRename},
+                      s("Pozor, tato závažnost je používána !!! ") + scaleRename,
+                      s("Popis závažnosti je nutno vyplnit !")},
                      "Závažnost", "frmZavaznostGrd", "grdZava", "mnuZavaGrd", "frmZavaznost",
                      "txtZavaznost", "Závažnost :");
     all << scaleList({s("pravdepodobnost"), s("Pravděpodobnost"),
@@ -465,7 +480,8 @@ QVector<CodeList> buildMembers()
                       s("Tento popis pravděpodobnosti již existuje !"),
                       s("Tato pravděpodobnost nelze smazat (je zavedena v neuzavřených položkách "
                         "rizik) !!! "),
-                      s("Pozor, tato pravděpodobnost je používána !!! ") + scaleRename},
+                      s("Pozor, tato pravděpodobnost je používána !!! ") + scaleRename,
+                      s("Popis pravděpodobnosti je nutno vyplnit !")},
                      "Pravděpodobnost", "frmPravdepodobnostGrd", "grdPrav", "mnuPravGrd",
                      "frmPravdepodobnost", "txtPravdepodobnost", "Pravděpodobnost :");
     all << scaleList({s("frekvence"), s("Frekvence"),
@@ -474,7 +490,8 @@ QVector<CodeList> buildMembers()
                       s("Tento popis frekvence již existuje !"),
                       s("Tato frekvence nelze smazat (je zavedena v neuzavřených položkách "
                         "rizik) !!! "),
-                      s("Pozor, tato frekvence je používána !!! ") + scaleRename},
+                      s("Pozor, tato frekvence je používána !!! ") + scaleRename,
+                      s("Popis frekvence je nutno vyplnit !")},
                      "Frekvence", "frmFrekvenceGrd", "grdFrek", "mnuFrekGrd", "frmFrekvence",
                      "txtFrekvence", "Frekvence :");
 

@@ -24,11 +24,6 @@ qint64 risksUsing(Database &db, qint64 id, bool open)
                       {id});
 }
 
-void failedWrite(Messages &messages, const QString &what, int code)
-{
-    showWriteError(messages, code, what);
-}
-
 // Inside the write's transaction: another copy may have changed or deleted the requirement, or
 // deleted it and given its number to a new one, since the catalogue loaded it.
 void requireAsLoaded(Database &db, const Requirement &loaded)
@@ -186,7 +181,7 @@ std::optional<qint64> saveRequirement(Database &db, const Requirement &loaded,
         failure = e.code();
     }
     if (failure >= 0) {
-        failedWrite(messages, what, failure);
+        showWriteError(messages, failure, what);
         return std::nullopt;
     }
     return id;
@@ -216,7 +211,7 @@ bool deleteRequirement(Database &db, const Requirement &loaded, Messages &messag
         failure = e.code();
     }
     if (failure >= 0) {
-        failedWrite(messages, QStringLiteral("Požadavek nebyl vymazán"), failure);
+        showWriteError(messages, failure, QStringLiteral("Požadavek nebyl vymazán"));
         return false;
     }
     return true;

@@ -97,7 +97,7 @@ bool askReloadAfterConflict(Messages &messages)
 
 void showWriteError(Messages &messages, int errorNumber, const QString &what)
 {
-    messages.fail(QStringLiteral("Nepředpokládaná chyba"),
+    messages.warn(QStringLiteral("Nepředpokládaná chyba"),
                   QStringLiteral("%1 z důvodu chyby: %2. Kontaktujte administrátora úlohy !")
                       .arg(what)
                       .arg(errorNumber));

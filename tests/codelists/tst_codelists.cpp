@@ -3,6 +3,7 @@
 #include "TestDatabase.h"
 
 #include "codelists/CodeList.h"
+#include "db/DbError.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +27,7 @@ private slots:
     void scaleValuesAreTenths();
     void levelsHaveWholeThresholds();
     void hazardCatalogueRules();
+    void emptyNamesAreRefused();
     void anEntryChangedMeanwhileIsNotOverwritten_data();
     void anEntryChangedMeanwhileIsNotOverwritten();
 
@@ -235,6 +237,16 @@ void TestCodeLists::scaleValuesAreTenths()
     QCOMPARE(messages.lastText(), u"Hodnota pravděpodobnosti musí být číslo (0-999.9) !!!"_s);
     save("frmFrekvenceGrd", EditMode::New, none, {u"Denně"_s, u"1000,1"_s}, messages);
     QCOMPARE(messages.lastText(), u"Hodnota frekvence nesmí být větší než 999,9 !!!"_s);
+    // Larger than 999,9 before the cut to tenths, in every scale.
+    for (const char *browser : {"frmZavaznostGrd", "frmPravdepodobnostGrd", "frmFrekvenceGrd"})
+        for (const QString &value : {u"999,95"_s, u"999.901"_s}) {
+            messages.shown.clear();
+            QVERIFY(!save(browser, EditMode::New, none, {u"Horní"_s, value}, messages).close);
+            QVERIFY2(messages.lastText().contains(u"nesmí být větší než 999"_s), browser);
+        }
+    QVERIFY(
+        save("frmFrekvenceGrd", EditMode::New, none, {u"Horní"_s, u"999,90"_s}, messages).close);
+    QCOMPARE(count(u"SELECT count(*) FROM frekvence WHERE frekvence_popis = 'Horní'"_s), 1);
 
     // A new value alone asks nothing and leaves the risks' values alone.
     m_db->execute(
@@ -283,6 +295,102 @@ void TestCodeLists::levelsHaveWholeThresholds()
                  messages)
                 .close);
     QCOMPARE(count(u"SELECT count(*) FROM urovne_rizika"_s), 1);
+}
+
+void TestCodeLists::emptyNamesAreRefused()
+{
+    for (const char *seed :
+         {"INSERT INTO pracovnici VALUES ('Zámečník')",
+          "INSERT INTO nebezpeci_kategorie VALUES ('Mechanické')",
+          "INSERT INTO nebezpeci_kategorie_druh VALUES ('Náraz', 'Mechanické')",
+          "INSERT INTO poskozeni VALUES ('Ruka')", "INSERT INTO zavaznost VALUES ('Vážný', 30)",
+          "INSERT INTO rizika (id_riziko, pracovnik, nebezpeci_kategorie, nebezpeci_druh, "
+          "poskozeni_cast_tela, zavaznost_popis) VALUES (1, 'Zámečník', 'Mechanické', 'Náraz', "
+          "'Ruka', 'Vážný')"})
+        m_db->execute(QString::fromUtf8(seed));
+    const auto stored = [&] {
+        return m_db->scalarText(
+                   u"SELECT group_concat(x, '|') FROM (SELECT pracovnik x FROM "
+                   "pracovnici UNION ALL SELECT nebezpeci_kategorie FROM "
+                   "nebezpeci_kategorie UNION ALL SELECT nebezpeci_druh FROM "
+                   "nebezpeci_kategorie_druh UNION ALL SELECT cast_tela FROM poskozeni "
+                   "UNION ALL SELECT zavaznost_popis FROM zavaznost)"_s) +
+               m_db->scalarText(u"SELECT pracovnik || nebezpeci_kategorie || nebezpeci_druh || "
+                                "poskozeni_cast_tela || zavaznost_popis FROM rizika"_s);
+    };
+    const QString before = stored();
+    const struct
+    {
+        const char *browser;
+        EditMode mode;
+        QStringList old, now;
+        const char *title, *text;
+    } cases[] = {
+        {"frmPracGrid",
+         EditMode::Edit,
+         {u"Zámečník"_s},
+         {u"  "_s},
+         "Pracovník/činnost",
+         "Pracovník/činnost je nutno vyplnit !"},
+        {"frmNebezpeciKateGrd",
+         EditMode::Edit,
+         {u"Mechanické"_s},
+         {QString()},
+         "Kategorie nebezpečí",
+         "Kategorii nebezpečí je nutno vyplnit !"},
+        {"frmNebezpeciDruhGrd",
+         EditMode::Edit,
+         {u"Náraz"_s, u"Mechanické"_s},
+         {u" "_s, u"Mechanické"_s},
+         "druh",
+         "Pole druh je nutno vyplnit !"},
+        {"frmPoskozeniGrd",
+         EditMode::Edit,
+         {u"Ruka"_s},
+         {QString()},
+         "Předmět poškození",
+         "Předmět poškození je nutno vyplnit !"},
+        {"frmZavaznostGrd",
+         EditMode::Edit,
+         {u"Vážný"_s, u"3"_s},
+         {u" "_s, u"3"_s},
+         "Závažnost",
+         "Popis závažnosti je nutno vyplnit !"},
+        {"frmPravdepodobnostGrd",
+         EditMode::New,
+         {QString(), QString()},
+         {QString(), u"5"_s},
+         "Pravděpodobnost",
+         "Popis pravděpodobnosti je nutno vyplnit !"},
+        {"frmFrekvenceGrd",
+         EditMode::New,
+         {QString(), QString()},
+         {QString(), u"1"_s},
+         "Frekvence",
+         "Popis frekvence je nutno vyplnit !"},
+    };
+    for (const auto &c : cases) {
+        ScriptedMessages messages;
+        messages.answers = {true, true};
+        const EditorOutcome r = save(c.browser, c.mode, c.old, c.now, messages);
+        QVERIFY2(!r.close && r.focus == 0, c.browser);
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(messages.shown[0].kind, u"warn"_s);
+        QCOMPARE(messages.shown[0].title, QString::fromUtf8(c.title));
+        QCOMPARE(messages.lastText(), QString::fromUtf8(c.text));
+        QCOMPARE(stored(), before);
+    }
+    // An empty new worker still closes the editor without a word, as before.
+    ScriptedMessages quiet;
+    QVERIFY(save("frmPracGrid", EditMode::New, {QString()}, {QString()}, quiet).close);
+    QVERIFY(quiet.shown.isEmpty());
+
+    // A write that changed no row is told with the exclamation.
+    showWriteError(quiet, 0);
+    QCOMPARE(quiet.shown.last().kind, u"warn"_s);
+    QCOMPARE(quiet.shown.last().title, u"Nepředpokládaná chyba"_s);
+    QCOMPARE(quiet.lastText(),
+             u"Řádek nebyl vložen z důvodu chyby: 0. Kontaktujte administrátora úlohy !"_s);
 }
 
 void TestCodeLists::hazardCatalogueRules()
