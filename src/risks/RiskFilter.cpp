@@ -5,6 +5,8 @@
 #include "core/SingleValue.h"
 #include "risks/RiskFields.h"
 
+#include <QSet>
+
 namespace tamvel::risks {
 
 namespace {
@@ -107,6 +109,7 @@ QStringList filterValues(Database &db, const QString &caption)
     const QString field = fieldOfCaption(caption);
     const bool text = !isDateCaption(caption) && !isNumberCaption(caption);
     QStringList values;
+    QSet<QString> listed; // values of mostly distinct fields run to the size of the register
     bool missing = false;
     db.forEach(QStringLiteral("SELECT DISTINCT %1 FROM rizika ORDER BY %1%2")
                    .arg(field, text ? QStringLiteral(" COLLATE CS") : QString()),
@@ -121,13 +124,15 @@ QStringList filterValues(Database &db, const QString &caption)
                        shown = v.toString().trimmed();
                    if (!v.isValid() || shown.isEmpty() || shown == EmptyDateMask)
                        missing = true;
-                   else if (!values.contains(shown))
+                   else if (!listed.contains(shown)) {
+                       listed.insert(shown);
                        values << shown;
+                   }
                });
     if (field == QStringLiteral("system")) {
-        QStringList present;
+        QSet<QString> present;
         db.forEach(QStringLiteral("SELECT system FROM systemy"), {},
-                   [&](const RowView &row) { present << row.value(0).toString(); });
+                   [&](const RowView &row) { present.insert(row.value(0).toString()); });
         for (QString &value : values)
             if (!present.contains(value))
                 value += Cancelled;
