@@ -133,7 +133,9 @@ private:
     struct Private;
 
     explicit Database(const QString &path);
-    void connect(bool create);
+    // How much of an existing file is read before it counts as sound.
+    enum class Check { Structure, EveryPage };
+    void connect(bool create, Check check = Check::Structure);
 
     QString m_path;
     std::unique_ptr<Private> d;

@@ -223,6 +223,11 @@ void OpenMark::release()
 #endif
 }
 
+bool OpenMark::wasLeftBehind(const QString &databasePath)
+{
+    return QFileInfo::exists(markPath(databasePath)) && !isOpenElsewhere(databasePath);
+}
+
 bool OpenMark::isOpenElsewhere(const QString &databasePath, const OpenMark *own)
 {
     const QString path = markPath(databasePath);

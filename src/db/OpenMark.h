@@ -23,6 +23,9 @@ public:
     // True when a mark other than `own` is placed on the database: another copy, idle or
     // not, has it open.
     static bool isOpenElsewhere(const QString &databasePath, const OpenMark *own = nullptr);
+    // True when a mark file is there and nobody holds a mark on it: the last copy that had
+    // the database open ended without closing it.
+    static bool wasLeftBehind(const QString &databasePath);
     // The mark file of a database.
     static QString markPath(const QString &databasePath);
 

@@ -19,6 +19,7 @@ private slots:
     void transactionsAreAllOrNothing();
     void busyDatabaseIsReportedAsBusy();
     void errorsAreToldInCzechWithTheEngineNumber();
+    void damageIsFoundBeforeItIsShown();
 };
 
 // The error a call threw; its code is SQLITE_OK when it threw none.
@@ -263,6 +264,46 @@ void TestDatabase::errorsAreToldInCzechWithTheEngineNumber()
     // Every engine failure above says something in Czech before the engine's text.
     for (const DbError &e : {tooLong, readOnly, full, foreign})
         QVERIFY2(e.describe().contains(u'\n'), qPrintable(e.describe()));
+}
+
+// Opening reads every page only after a copy ended without closing; otherwise a damaged page
+// fails the read that reaches it, never shows anything of it.
+void TestDatabase::damageIsFoundBeforeItIsShown()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("deep.mdb"));
+    {
+        auto db = newDatabase(dir, QStringLiteral("deep.mdb"));
+        Transaction transaction(*db);
+        for (int id = 1; id <= 3000; ++id)
+            db->execute(QStringLiteral("INSERT INTO rizika (id_riziko, napravna_opatreni, cil) "
+                                       "VALUES (?, ?, ?)"),
+                        {id, QString(250, QLatin1Char('a' + id % 26)),
+                         QString(250, QLatin1Char('b'))});
+        transaction.commit();
+    }
+    // Garbage over a page of risks in the middle of the file, far from every table's first.
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.size() > 1'000'000);
+        f.seek(f.size() / 2 / 4096 * 4096);
+        f.write(QByteArray(4096, '\xA5'));
+    }
+    const auto readAll = [&] {
+        auto db = Database::open(path);
+        db->forEach(QStringLiteral("SELECT * FROM rizika"), {}, [](const RowView &) {});
+    };
+    QCOMPARE(errorOf(readAll).code() & 0xff, SQLITE_CORRUPT);
+
+    // A mark nobody holds: the last copy was killed with the file open.
+    QFile mark(path + QStringLiteral("-inuse"));
+    QVERIFY(mark.open(QIODevice::WriteOnly));
+    mark.close();
+    const DbError refused = errorOf([&] { Database::open(path); });
+    QCOMPARE(refused.code() & 0xff, SQLITE_CORRUPT);
+    QVERIFY2(refused.describe().contains(QStringLiteral("poškozen")),
+             qPrintable(refused.describe()));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
