@@ -247,11 +247,8 @@ qsizetype columnEntry(const QByteArray &file, const QString &column, const QStri
 
 void TestLegacyReader::detectsFormats()
 {
-    QCOMPARE(detectFormat(m_dir.filePath(QStringLiteral("nothing-here.mdb"))), FileFormat::Missing);
+    // A missing, an empty and a text file: unknownTableIsAnError, hostileFilesAreRefused.
     QCOMPARE(detectFormat(m_dir.path()), FileFormat::Missing);
-    QCOMPARE(detectFormat(write(QStringLiteral("empty.mdb"), QByteArray())), FileFormat::Empty);
-    QCOMPARE(detectFormat(write(QStringLiteral("text.mdb"), "Seznam rizik\nřádek 2\n")),
-             FileFormat::Unknown);
     QCOMPARE(detectFormat(write(QStringLiteral("short.mdb"), "SQL")), FileFormat::Unknown);
     // The signatures only count at their own offsets.
     QCOMPARE(detectFormat(
