@@ -80,41 +80,15 @@ void TestRiskRecord::init()
 
 void TestRiskRecord::everyFieldInItsColumn()
 {
-    // The list of fields and the schema catalogue name the same columns, each once, of
-    // agreeing types.
+    // The list of fields names the columns of the schema catalogue, each once; their kinds
+    // and positions in the overview show in the stored row below and in tst_columnsetdialogs.
     QStringList listed;
-    for (const RiskField &f : riskFields()) {
+    for (const RiskField &f : riskFields())
         listed << f.column;
-        const schema::FieldType type = f.definition().type;
-        switch (f.kind) {
-        case FieldKind::Date:
-            QVERIFY2(type == schema::FieldType::Date && f.date, qPrintable(f.column));
-            break;
-        case FieldKind::Text:
-            QVERIFY2(type == schema::FieldType::Text && f.text, qPrintable(f.column));
-            break;
-        case FieldKind::Breach:
-        case FieldKind::Summary:
-            QCOMPARE(type, schema::FieldType::Text);
-            break;
-        case FieldKind::Id:
-        case FieldKind::Value:
-        case FieldKind::Requirement:
-            QCOMPARE(type, schema::FieldType::Single);
-            break;
-        }
-    }
     QStringList columns = schema::table(QStringLiteral("rizika")).fieldNames();
-    QCOMPARE(listed.size(), columns.size());
     listed.sort();
     columns.sort();
     QCOMPARE(listed, columns);
-    QList<int> positions;
-    for (const RiskField *f : overviewFields())
-        positions << f->overviewPosition;
-    QCOMPARE(positions.size(), 30);
-    QCOMPARE(positions.first(), 1);
-    QCOMPARE(positions.last(), 30);
 
     // Each member of a new risk lands in its own column and comes back; numbers run on.
     ScriptedMessages messages;
