@@ -17,7 +17,18 @@ int main(int argc, char *argv[])
     if (args.size() < 3)
         return 2;
     QTextStream out(stdout);
-    std::unique_ptr<Database> db = Database::open(args[1]);
+    // Busy (other copies keep writing) is tried again, as a user told to try again does.
+    const auto untilFree = [](const auto &step) {
+        for (;;) {
+            try {
+                return step();
+            } catch (const DbError &e) {
+                if (!e.isBusy())
+                    throw;
+            }
+        }
+    };
+    std::unique_ptr<Database> db = untilFree([&] { return Database::open(args[1]); });
     if (args[2] == QStringLiteral("hold")) {
         out << "open" << Qt::endl;
         QFile in;
@@ -34,7 +45,8 @@ int main(int argc, char *argv[])
     const int count = args[5].toInt();
     if (!field || !field->text)
         return 2;
-    QString last = risks::loadRisk(*db, id).value_or(risks::RiskRecord()).*field->text;
+    QString last = untilFree(
+        [&] { return risks::loadRisk(*db, id).value_or(risks::RiskRecord()).*field->text; });
     for (int i = 1; i <= count; ++i) {
         const QString value = QStringLiteral("%1-%2").arg(args[4]).arg(i);
         for (;;) {
@@ -56,7 +68,6 @@ int main(int argc, char *argv[])
             } catch (const ChangedMeanwhile &) {
                 out << "refused " << value << Qt::endl;
             } catch (const DbError &e) {
-                // As a user told to try again does.
                 if (!e.isBusy())
                     return 4;
                 out << "busy " << value << Qt::endl;

@@ -184,7 +184,6 @@ void TestCommandLine::killedRunsLeaveNothingForLong_data()
     QTest::addColumn<QString>("next");
     QTest::newRow("start, the current database's folder") << QStringLiteral("start");
     QTest::newRow("start, the demo folder") << QStringLiteral("start, demo");
-    QTest::newRow("--create-database") << QStringLiteral("--create-database");
     QTest::newRow("--import-mdb") << QStringLiteral("--import-mdb");
 }
 

@@ -150,7 +150,9 @@ void TestSharedFile::fileOpenElsewhereIsNotReplacedClearedOrConverted()
     QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM rizika")), 0);
 
     // This copy's own use counts only where the file is its current database.
+    messages.answers = {true};
     QVERIFY(files::createDatabase(path, path, messages).isEmpty());
+    QCOMPARE(messages.lastText(), InUse);
     db.reset();
     QVERIFY(!Database::isInUse(path));
     messages.answers = {true};

@@ -113,8 +113,6 @@ void TestRegulations::regulationsTakeTheFirstFreeNumber()
     const EditorOutcome r = saveRegulation(EditMode::New, {}, regulation("309/2006 Sb."), messages);
     QCOMPARE(r.activeKey, QStringList{u"3"_s});
     QCOMPARE(freeRegulationId(*m_db), 5);
-    QCOMPARE(m_db->scalarText(u"SELECT vydano FROM predpisy WHERE predpis_id = 3"_s),
-             u"2006-04-21"_s);
 
     // Required number and type, unique number.
     QCOMPARE(saveRegulation(EditMode::New, {}, regulation("  "), messages).focus, int(NumberField));
@@ -263,10 +261,6 @@ void TestRegulations::aRegulationChangedMeanwhileIsNotOverwritten_data()
                                 << true;
     QTest::newRow("deleted") << QStringList{u"DELETE FROM dokumenty"_s, u"DELETE FROM predpisy"_s}
                              << true;
-    QTest::newRow("deleted and the number taken again")
-        << QStringList{u"DELETE FROM dokumenty"_s, u"DELETE FROM predpisy"_s,
-                       u"INSERT INTO predpisy VALUES (1, 'Zákon', '2/2021', 'Jiný', NULL, '')"_s}
-        << true;
 }
 
 void TestRegulations::aRegulationChangedMeanwhileIsNotOverwritten()
@@ -304,10 +298,6 @@ void TestRegulations::aRequirementChangedMeanwhileIsNotOverwritten_data()
     QTest::newRow("deleted") << QStringList{u"DELETE FROM pozadavky_predpisy"_s,
                                             u"DELETE FROM pozadavky"_s}
                              << true;
-    QTest::newRow("deleted and the number taken again")
-        << QStringList{u"DELETE FROM pozadavky_predpisy"_s, u"DELETE FROM pozadavky"_s,
-                       u"INSERT INTO pozadavky VALUES (1, 'Jiný', '', '', '')"_s}
-        << true;
 }
 
 void TestRegulations::aRequirementChangedMeanwhileIsNotOverwritten()

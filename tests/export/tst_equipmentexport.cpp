@@ -46,18 +46,6 @@ private slots:
         QCOMPARE(c.risksOf.value(QStringLiteral("Svářeč")), (QVector<qint64>{1, 2}));
     }
 
-    void equipmentProvidedAndMissingGoesToBothColumns()
-    {
-        EquipmentRegister reg;
-        const WorkerEquipment e = equipmentOfWorker(*reg.db, QStringLiteral("Svářeč"));
-        QCOMPARE(e.provided, (QStringList{QStringLiteral("Rukavice"), QStringLiteral("Obuv")}));
-        QCOMPARE(e.missing, (QStringList{QStringLiteral("Štít"), QStringLiteral("Rukavice")}));
-        // the systems route reads only the risks of the chosen systems
-        const WorkerEquipment only = equipmentOfRisks(*reg.db, {1});
-        QCOMPARE(only.provided, QStringList{QStringLiteral("Rukavice")});
-        QCOMPARE(only.missing, QStringList{QStringLiteral("Štít")});
-    }
-
     void workersRouteSheet()
     {
         EquipmentRegister reg;

@@ -247,11 +247,8 @@ qsizetype columnEntry(const QByteArray &file, const QString &column, const QStri
 
 void TestLegacyReader::detectsFormats()
 {
-    QCOMPARE(detectFormat(m_dir.filePath(QStringLiteral("nothing-here.mdb"))), FileFormat::Missing);
+    // A missing, an empty and a text file: unknownTableIsAnError, hostileFilesAreRefused.
     QCOMPARE(detectFormat(m_dir.path()), FileFormat::Missing);
-    QCOMPARE(detectFormat(write(QStringLiteral("empty.mdb"), QByteArray())), FileFormat::Empty);
-    QCOMPARE(detectFormat(write(QStringLiteral("text.mdb"), "Seznam rizik\nřádek 2\n")),
-             FileFormat::Unknown);
     QCOMPARE(detectFormat(write(QStringLiteral("short.mdb"), "SQL")), FileFormat::Unknown);
     // The signatures only count at their own offsets.
     QCOMPARE(detectFormat(
@@ -394,17 +391,15 @@ void TestLegacyReader::riskValuesNullsAndDates()
     for (const Row &row : risks.rows)
         QCOMPARE(row.size(), risks.layout.columns.size());
 
-    QCOMPARE(risks.at(1, "system"), QVariant(QStringLiteral("Svařovací pracoviště 1")));
     QCOMPARE(risks.at(1, "opatreni_termin").toDateTime(),
              QDateTime(QDate(2024, 3, 31), QTime(0, 0), Qt::UTC));
     QCOMPARE(risks.at(1, "opatreni_termin").toDateTime().timeSpec(), Qt::UTC);
-    QCOMPARE(risks.at(1, "program_termin").toDateTime(),
-             QDateTime(QDate(2024, 6, 30), QTime(0, 0), Qt::UTC));
     QVERIFY(!risks.at(1, "opatreni_splneno").isValid());
     QCOMPARE(risks.at(1, "riziko").toDouble(), 54.0);
     QCOMPARE(risks.at(1, "pozadavek_id").toDouble(), 1.0);
 
-    // Risk 2: no requirement, no dates, Null texts.
+    // Risk 2: no requirement, no dates, Null texts (texts and dates of the other risks:
+    // czechTextsAreDecoded, numbersIgnoreTheLocale, otherColumnTypesComeFromStoredBytes).
     for (const char *name : {"pozadavek_id", "opatreni_termin", "opatreni_splneno",
                              "program_termin", "napravna_opatreni", "opatreni_zodpovida", "cil"})
         QVERIFY2(!risks.at(2, name).isValid(), name);
@@ -414,14 +409,8 @@ void TestLegacyReader::riskValuesNullsAndDates()
     QCOMPARE(risks.at(3, "riziko").typeId(), QMetaType::Double);
     QVERIFY(risks.at(3, "pozadavek_id").isValid());
     QCOMPARE(risks.at(3, "pozadavek_id").toDouble(), 0.0);
-    QCOMPARE(risks.at(3, "opatreni_splneno").toDateTime(),
-             QDateTime(QDate(2023, 1, 20), QTime(0, 0), Qt::UTC));
 
-    QCOMPARE(risks.at(4, "program_splneno").toDateTime().date(), QDate(2024, 10, 10));
-    QVERIFY(!risks.at(5, "riziko").isValid());
-    QVERIFY(!risks.at(5, "frekvence_popis").isValid());
     QCOMPARE(risks.at(6, "poznamky"), QVariant(QStringLiteral("it's \"quoted\" & 50% done")));
-    QCOMPARE(risks.at(6, "system"), QVariant(QStringLiteral("Stará lakovna")));
 
     Table regulations;
     QVERIFY(readTable(path, "predpisy", &regulations));
@@ -659,7 +648,6 @@ void TestLegacyReader::hostileFilesAreRefused_data()
     const QString damaged = QStringLiteral("poškozený");
     QTest::newRow("empty") << QByteArray() << QStringLiteral("prázdný");
     QTest::newRow("three pages") << v3.left(3 * 4096) << damaged;
-    QTest::newRow("half, whole pages") << v3.left(size / 2 / 4096 * 4096) << damaged;
     QTest::newRow("one page short") << v3.left(size - 4096) << damaged;
     QTest::newRow("one byte short") << v3.left(size - 1) << damaged;
     QTest::newRow("one byte over") << v3 + QByteArray(1, 0) << damaged;

@@ -17,13 +17,7 @@ class TestEquipmentChooser : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void addsTheSelectedLinesWithTheFlagAndCloses();
-    void offersOnlyWhatIsNotListedWithTheFlagAndStornoAddsNothing();
-
-private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<Database> m_db;
+    void offersByTheFlagAndAddsTheSelectedLines();
 };
 
 static QStringList offered(const FrmRizikaAddOOPP &dialog)
@@ -34,20 +28,15 @@ static QStringList offered(const FrmRizikaAddOOPP &dialog)
     return texts;
 }
 
-void TestEquipmentChooser::init()
+void TestEquipmentChooser::offersByTheFlagAndAddsTheSelectedLines()
 {
-    m_db = newDatabase(
-        m_dir, QStringLiteral("%1.mdb").arg(QString::fromUtf8(QTest::currentTestFunction())));
+    QTemporaryDir dir;
+    const auto db = newDatabase(dir);
     for (const char *name : {"Helma", "Chrániče sluchu", "Čepice", "Brýle"})
-        m_db->execute(QStringLiteral("INSERT INTO oop (oop) VALUES (?)"),
-                      {QString::fromUtf8(name)});
-}
-
-void TestEquipmentChooser::addsTheSelectedLinesWithTheFlagAndCloses()
-{
+        db->execute(QStringLiteral("INSERT INTO oop (oop) VALUES (?)"), {QString::fromUtf8(name)});
     QVector<EquipmentLine> lines{{QStringLiteral("Helma"), Provided}};
     ScriptedMessages messages;
-    FrmRizikaAddOOPP dialog(*m_db, messages, lines, Missing);
+    FrmRizikaAddOOPP dialog(*db, messages, lines, Missing);
     dialog.show();
     QCOMPARE(dialog.objectName(), QStringLiteral("frmRizikaAddOOPP"));
     QVERIFY(dialog.isModal());
@@ -70,20 +59,17 @@ void TestEquipmentChooser::addsTheSelectedLinesWithTheFlagAndCloses()
                                             {QStringLiteral("Brýle"), Missing},
                                             {QStringLiteral("Helma"), Missing}}));
     QVERIFY(messages.shown.isEmpty());
-}
 
-void TestEquipmentChooser::offersOnlyWhatIsNotListedWithTheFlagAndStornoAddsNothing()
-{
-    const QVector<EquipmentLine> before{{QStringLiteral("Helma"), Provided}};
-    QVector<EquipmentLine> lines = before;
-    ScriptedMessages messages;
-    FrmRizikaAddOOPP dialog(*m_db, messages, lines, Provided);
-    dialog.show();
-    QCOMPARE(offered(dialog), (QStringList{QStringLiteral("Brýle"), QStringLiteral("Čepice"),
-                                           QStringLiteral("Chrániče sluchu")}));
-    dialog.list()->item(0)->setSelected(true);
-    QTest::mouseClick(dialog.findChild<QPushButton *>(QStringLiteral("cmdStorno")), Qt::LeftButton);
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    // As provided, what is listed as provided is not offered; Storno adds nothing.
+    const QVector<EquipmentLine> before = lines;
+    FrmRizikaAddOOPP provided(*db, messages, lines, Provided);
+    provided.show();
+    QCOMPARE(offered(provided), (QStringList{QStringLiteral("Brýle"), QStringLiteral("Čepice"),
+                                             QStringLiteral("Chrániče sluchu")}));
+    provided.list()->item(0)->setSelected(true);
+    QTest::mouseClick(provided.findChild<QPushButton *>(QStringLiteral("cmdStorno")),
+                      Qt::LeftButton);
+    QCOMPARE(provided.result(), int(QDialog::Rejected));
     QCOMPARE(lines, before);
 }
 
