@@ -19,15 +19,6 @@ QSet<QString> listedWith(const QVector<EquipmentLine> &lines, const QString &fla
 
 } // namespace
 
-QString equipmentFlagOfMode(const QString &modeWord)
-{
-    if (modeWord == QStringLiteral("poskytnute"))
-        return Provided;
-    if (modeWord == QStringLiteral("chybejici"))
-        return Missing;
-    return QString();
-}
-
 QStringList equipmentNotListed(const QStringList &all, const QVector<EquipmentLine> &lines,
                                const QString &flag)
 {

@@ -12,10 +12,6 @@ class Database;
 
 namespace risks {
 
-// The editor's equipment mode: "poskytnute" gives the flag "a", "chybejici" the flag "n";
-// any other word gives an empty flag.
-QString equipmentFlagOfMode(const QString &modeWord);
-
 // The names of `all` (kept in their order) that are not yet a line of `lines` with `flag`.
 QStringList equipmentNotListed(const QStringList &all, const QVector<EquipmentLine> &lines,
                                const QString &flag);
