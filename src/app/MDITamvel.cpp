@@ -401,6 +401,9 @@ void MDITamvel::refresh()
     for (const char *name : {"mnuRizi", "mnuHodn", "mnuCise", "mnuAdmi", "mnuKonverze"})
         menu(QString::fromUtf8(name))->menuAction()->setVisible(in);
     action(QStringLiteral("mnuNastDoku"))->setVisible(in);
+    // A copy needs an open database; once logged in, the administrator right decides.
+    if (!in)
+        action(QStringLiteral("mnuNastKopi"))->setVisible(false);
     action(QStringLiteral("mnuNastKone"))->setVisible(!in);
     action(QStringLiteral("mnuNastPrih"))->setVisible(!m_session.databasePath.isEmpty());
 }

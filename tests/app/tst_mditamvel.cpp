@@ -34,6 +34,7 @@ private slots:
     void init();
     void menuTreeIsComplete();
     void menusFollowTheLoginState();
+    void databaseCopyNeedsALogin();
     void openWindowIsBroughtToTheFront();
     void emptyGridLeavesOnlyNewInThePopup();
     void windowSizeIsRestoredAtTheNextLogin();
@@ -69,6 +70,28 @@ private:
         {
             login.add(QStringLiteral("Administrator"), QString());
             window->activate();
+        }
+        // Opens a menu of the menu bar with the mouse; the items it shows.
+        QStringList openMenu(const char *name)
+        {
+            QMenu *menu = window->menu(QString::fromUtf8(name));
+            QMenuBar *bar = window->menuBar();
+            QTest::mouseClick(bar, Qt::LeftButton, {},
+                              bar->actionGeometry(menu->menuAction()).center());
+            QStringList items;
+            if (QTest::qWaitFor([menu] { return menu->isVisible(); }))
+                for (QAction *a : menu->actions())
+                    if (!a->isSeparator() && !menu->actionGeometry(a).isEmpty())
+                        items << a->text();
+            return items;
+        }
+        // Chooses an item of the open menu with the mouse.
+        void choose(const char *menuName, const char *item)
+        {
+            QMenu *menu = window->menu(QString::fromUtf8(menuName));
+            QTest::mouseClick(
+                menu, Qt::LeftButton, {},
+                menu->actionGeometry(window->action(QString::fromUtf8(item))).center());
         }
         bool visible(const char *name) const
         {
@@ -199,6 +222,31 @@ void TestMDITamvel::menusFollowTheLoginState()
     QVERIFY(!none.visible("mnuNastPrih"));
     none.window->activate();
     QVERIFY(none.login.prefilled.isEmpty());
+}
+
+void TestMDITamvel::databaseCopyNeedsALogin()
+{
+    Fixture f;
+    f.window->show();
+    QTRY_VERIFY(f.session.loginCancelled); // the first login has no answer: Storno
+    QCOMPARE(f.openMenu("mnuNast"),
+             (QStringList{QStringLiteral("Výběr databáze"), QStringLiteral("Vytvoření databáze"),
+                          QStringLiteral("Přihlášení"), QStringLiteral("Konec")}));
+
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.choose("mnuNast", "mnuNastPrih");
+    QVERIFY(f.session.loggedIn);
+    QCOMPARE(f.openMenu("mnuNast"),
+             (QStringList{QStringLiteral("Výběr databáze"), QStringLiteral("Vytvoření databáze"),
+                          QStringLiteral("Kopie databáze"), QStringLiteral("Přihlášení"),
+                          QStringLiteral("Dokumenty")}));
+    f.choose("mnuNast", "mnuNastKopi");
+    QCOMPARE(f.files.titles, QStringList{QStringLiteral("Kopie databáze do :")});
+
+    // Without the administrator right the item stays hidden after the login too.
+    f.session.database()->execute(QStringLiteral("UPDATE skupiny SET prava = ' '"));
+    f.window->applyRights();
+    QVERIFY(!f.openMenu("mnuNast").contains(QStringLiteral("Kopie databáze")));
 }
 
 void TestMDITamvel::openWindowIsBroughtToTheFront()
