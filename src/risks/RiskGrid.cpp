@@ -77,12 +77,17 @@ QVector<GridColumn> parseColumnSet(const QString &columnSet)
         text == QStringLiteral("#960##960#"))
         text = defaultColumnSet();
     QVector<GridColumn> columns;
+    QStringList fields;
     const QStringList parts = text.split(QLatin1Char('#'));
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         GridColumn column;
         column.caption = parts[i];
         column.width = parts[i + 1].trimmed().toInt();
         column.field = fieldOfCaption(column.caption);
+        // A field is shown once: an old set of 29 empty "#960#" pairs is one column.
+        if (fields.contains(column.field))
+            continue;
+        fields << column.field;
         columns << column;
     }
     return columns;

@@ -22,7 +22,8 @@ QString fieldOfCaption(const QString &caption);
 
 QString defaultColumnSet();
 // The pairs of a column-set string "caption#width#caption#width#..."; an empty set (or one
-// of the placeholder sets "#960#", "#912#", "#960##960#") gives the default columns.
+// of the placeholder sets "#960#", "#912#", "#960##960#") gives the default columns. A field
+// named again is left out.
 QVector<GridColumn> parseColumnSet(const QString &columnSet);
 QString columnSetText(const QVector<GridColumn> &columns);
 

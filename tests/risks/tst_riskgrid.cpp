@@ -53,6 +53,12 @@ void TestRiskGrid::queriesAndColumnSets()
     const QVector<GridColumn> two = parseColumnSet(QStringLiteral("ID#500#Cesta#3000#"));
     QCOMPARE(two[1].field, QStringLiteral("cesta"));
     QCOMPARE(columnSetText(two), QStringLiteral("ID#500#Cesta#3000#"));
+    // A field named again is shown once, at its first width.
+    QCOMPARE(columnSetText(parseColumnSet(QStringLiteral("#960#").repeated(29))),
+             QStringLiteral("#960#"));
+    QCOMPARE(
+        columnSetText(parseColumnSet(QStringLiteral("Cesta#900#ID#500#Cesta#3000#Neznámý#70#"))),
+        QStringLiteral("Cesta#900#ID#500#"));
 }
 
 void TestRiskGrid::gridShowsTheRegisterAsUsersReadIt()
@@ -144,6 +150,15 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
     QVERIFY(overview.grid()->horizontalHeader()->isSortIndicatorShown());
     overview.activated();
     QCOMPARE(overview.currentId(), chosen);
+
+    // An old set naming one field 29 times shows one column.
+    state.columnSet = QStringLiteral("#960#").repeated(29);
+    overview.activated();
+    QCOMPARE(overview.grid()->horizontalHeader()->count(), 1);
+    QCOMPARE(overview.grid()->currentIndex().siblingAtColumn(0).data().toString(),
+             QString::number(chosen));
+    state.columnSet.clear();
+    overview.activated();
 
     // The popup opens the editor in its mode on the highlighted risk.
     host.chosen = QStringLiteral("Upravit");
