@@ -37,6 +37,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace tamvel {
 
 namespace {
@@ -136,6 +138,9 @@ MDITamvel::MDITamvel(Session &session, Interaction interaction, QWidget *parent)
 {
     setObjectName(QStringLiteral("MDITamvel"));
     setCentralWidget(m_mdi);
+    // A child larger than the area is reached by scrolling.
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_userPanel->setObjectName(QStringLiteral("stbUzivatel"));
     m_databasePanel->setObjectName(QStringLiteral("stbDatabaze"));
     statusBar()->addWidget(m_userPanel, 1);
@@ -430,8 +435,25 @@ QMdiSubWindow *MDITamvel::showChild(const QString &name, const std::function<QWi
     sub->show();
     if (wanted.isValid())
         sub->resize(sub->size() - widget->size() + wanted);
+    // The frame keeps the window's own minimum however it is resized.
+    sub->setMinimumSize(sub->minimumSizeHint());
+    fitIntoArea(sub);
     m_mdi->setActiveSubWindow(sub);
     return sub;
+}
+
+void MDITamvel::fitIntoArea(QMdiSubWindow *sub) const
+{
+    // Before the main window is laid out the area has no size of its own yet.
+    if (!m_mdi->isVisible())
+        return;
+    // No larger than the area and wholly inside it; a window whose minimum is larger than
+    // the area starts at its top left corner and the area scrolls.
+    const QSize area = m_mdi->viewport()->size();
+    const QSize size = sub->size().boundedTo(area).expandedTo(sub->minimumSize());
+    sub->resize(size);
+    sub->move(std::max(0, std::min(sub->x(), area.width() - size.width())),
+              std::max(0, std::min(sub->y(), area.height() - size.height())));
 }
 
 QWidget *MDITamvel::child(const QString &name) const

@@ -92,6 +92,8 @@ private:
     void queueActivation();
     // The menu bar, whose items are connected as they are made, and the browsers' popups.
     void buildMenus();
+    // A new child window inside the area at a size that fits it.
+    void fitIntoArea(QMdiSubWindow *sub) const;
     void applyWindowSize(const WindowSize &size);
     WindowSize currentWindowSize() const;
     void saveWindowSize();

@@ -160,8 +160,9 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
         }
     } catch (const DbError &) {
     }
-    resize(std::max(twips(this, width), twips(this, 4010)),
-           std::max(twips(this, height), twips(this, 2265)));
+    // Held at its minimum while resized, and never below what its controls need.
+    setMinimumSize(QSize(twips(this, 4010), twips(this, 2265)).expandedTo(layout->minimumSize()));
+    resize(twips(this, width), twips(this, height));
     m_state.filter = RiskFilter::openOnly();
     m_state.filterChoice = FilterChoice();
     m_state.filterChoice.onlyOpen = true;

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -36,6 +37,8 @@ private slots:
     void menusFollowTheLoginState();
     void databaseCopyNeedsALogin();
     void openWindowIsBroughtToTheFront();
+    void childWindowsOpenInsideTheArea();
+    void overviewKeepsItsMinimumSize();
     void emptyGridLeavesOnlyNewInThePopup();
     void windowSizeIsRestoredAtTheNextLogin();
     void selectingADatabaseStartsAgain();
@@ -276,6 +279,56 @@ void TestMDITamvel::openWindowIsBroughtToTheFront()
     const auto *browser = first->findChild<QTextBrowser *>(QStringLiteral("txtNapoveda"));
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Nastavení › Dokumenty")));
     QVERIFY(f.messages.shown.isEmpty());
+}
+
+void TestMDITamvel::childWindowsOpenInsideTheArea()
+{
+    Fixture f;
+    f.logIn();
+    f.window->resize(520, 400);
+    QMdiArea *area = f.window->mdiArea();
+    for (const char *item : {"mnuNapoKont", "mnuHodnZava", "mnuCiseSyst", "mnuRiziPreh"}) {
+        f.window->action(QString::fromUtf8(item))->trigger();
+        const QRect place = area->activeSubWindow()->geometry();
+        QVERIFY2(area->viewport()->rect().contains(place), item);
+    }
+    const QStringList misplaced = misplacedControls(*f.window, QStringLiteral("mditamvel-small"));
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
+    QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
+
+    // Children that no longer fit keep their minimum and the area scrolls to them.
+    f.window->resize(200, 160);
+    QTRY_VERIFY(area->horizontalScrollBar()->isVisible());
+    QVERIFY(area->verticalScrollBar()->isVisible());
+}
+
+void TestMDITamvel::overviewKeepsItsMinimumSize()
+{
+    Fixture f;
+    f.logIn();
+    f.window->resize(900, 700);
+    f.window->action(QStringLiteral("mnuRiziPreh"))->trigger();
+    QWidget *overview = f.window->child(QStringLiteral("frmRizikaGrd"));
+    QMdiSubWindow *sub = f.window->mdiArea()->activeSubWindow();
+    const QSize opened = overview->size();
+    const QSize minimum(4010 * overview->logicalDpiX() / 1440,
+                        2265 * overview->logicalDpiY() / 1440);
+    const auto atLeastMinimum = [&] {
+        return overview->width() >= minimum.width() && overview->height() >= minimum.height();
+    };
+    // Its lower right corner dragged far up and left with the mouse.
+    const QPoint corner(sub->width() - 2, sub->height() - 2);
+    QTest::mouseMove(sub, corner);
+    QTest::mousePress(sub, Qt::LeftButton, {}, corner);
+    QTest::mouseMove(sub, QPoint(5, 5));
+    QTest::mouseRelease(sub, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(overview->width() < opened.width());
+    QVERIFY(atLeastMinimum());
+    // Resized by the program, as tiling does.
+    sub->resize(40, 40);
+    QVERIFY(atLeastMinimum());
+    const QStringList misplaced = misplacedControls(*overview, QStringLiteral("rizikagrd-minimum"));
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
 }
 
 void TestMDITamvel::emptyGridLeavesOnlyNewInThePopup()
