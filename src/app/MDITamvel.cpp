@@ -511,9 +511,14 @@ void MDITamvel::openRiskOverview()
             return editor;
         };
         const auto openExport = [this, db](const QVector<qint64> &ids) {
+            // A dialog of the overview, modal towards it, over its middle.
+            QWidget *overview = child(QStringLiteral("frmRizikaGrd"));
             auto *exporter = new FrmExportXls(*db, m_interaction.messages, m_interaction.files,
-                                              m_session.userName, ids);
-            showEditor(exporter);
+                                              m_session.userName, ids, overview);
+            if (overview)
+                exporter->move(overview->mapToGlobal(overview->rect().center()) -
+                               exporter->rect().center());
+            exporter->show();
         };
         return new risks::FrmRizikaGrd(*db, m_interaction.messages, *this, m_session.overview,
                                        m_session.userName, m_session.printRight, openEditor,

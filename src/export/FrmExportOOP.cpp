@@ -112,7 +112,8 @@ FrmExportOOP::FrmExportOOP(Database &db, Messages &messages, FileDialogs &files,
     connect(m_cmdVyber, &QPushButton::clicked, this, &FrmExportOOP::toggleAll);
     connect(m_trvSystemy, &QTreeWidget::itemChanged, this, &FrmExportOOP::carryCheck);
 
-    showFirstPage();
+    ui::fitPages(this, {[this] { showFirstPage(); }, [this] { showSystems(); },
+                        [this] { showWorkers({}); }});
 }
 
 FrmExportOOP::~FrmExportOOP() = default;

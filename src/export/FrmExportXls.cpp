@@ -6,6 +6,7 @@
 #include "export/FrmAnimCopy.h"
 #include "export/Workbook.h"
 #include "risks/RiskFields.h"
+#include "ui/Widgets.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -56,13 +57,15 @@ template <class W> W *named(W *widget, const char *name)
 
 FrmExportXls::FrmExportXls(Database &db, Messages &messages, FileDialogs &files,
                            const QString &user, QVector<qint64> exportList, QWidget *parent)
-    : QWidget(parent), m_db(db), m_messages(messages), m_files(files), m_user(user),
+    : QWidget(parent, Qt::Dialog), m_db(db), m_messages(messages), m_files(files), m_user(user),
       m_ids(std::move(exportList)),
       m_opener([](const QUrl &url) { return QDesktopServices::openUrl(url); })
 {
     setObjectName(QStringLiteral("frmExportXls"));
     setWindowTitle(Caption);
     setAttribute(Qt::WA_DeleteOnClose);
+    // A dialog of the overview that opened it, which waits until it closes.
+    setWindowModality(Qt::WindowModal);
 
     m_fraExport = named(new QGroupBox(QStringLiteral("Export"), this), "fraExport");
     m_optFormatovany =
@@ -131,7 +134,15 @@ FrmExportXls::FrmExportXls(Database &db, Messages &messages, FileDialogs &files,
     connect(m_cmdExport, &QPushButton::clicked, this, &FrmExportXls::next);
     connect(m_cmdVse, &QPushButton::clicked, this, &FrmExportXls::toggleAll);
 
-    showPage(1);
+    ui::fitPages(this, {[this] {
+                            m_optFormatovany->setChecked(true);
+                            showPage(1);
+                        },
+                        [this] { showPage(2); },
+                        [this] {
+                            m_optNeformatovany->setChecked(true);
+                            showPage(2);
+                        }});
 }
 
 FrmExportXls::~FrmExportXls() = default;

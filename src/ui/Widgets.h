@@ -10,6 +10,9 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <functional>
+#include <initializer_list>
+
 namespace tamvel::ui {
 
 // Gives a control the object name the program's windows are known by.
@@ -67,6 +70,24 @@ inline int twips(const QWidget *widget, int value)
 inline int toTwips(const QWidget *widget, int pixels)
 {
     return pixels * 1440 / widget->logicalDpiX();
+}
+
+// A wizard shows its pages one at a time in one window: it opens at the size that shows
+// every page whole and is kept at the largest page's minimum. Each function shows a page;
+// the first one is shown again at the end.
+inline void fitPages(QWidget *window, std::initializer_list<std::function<void()>> pages)
+{
+    QSize hint, minimum;
+    for (const std::function<void()> &show : pages) {
+        show();
+        window->layout()->invalidate();
+        hint = hint.expandedTo(window->sizeHint());
+        minimum = minimum.expandedTo(window->minimumSizeHint());
+    }
+    if (pages.size() > 0)
+        (*pages.begin())();
+    window->setMinimumSize(minimum);
+    window->resize(hint);
 }
 
 // The common error trap: an engine error is shown with its text; false after one.

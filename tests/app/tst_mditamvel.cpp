@@ -13,7 +13,10 @@
 #include "conversions/Conversions.h"
 #include "db/Version.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -21,6 +24,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -39,6 +43,7 @@ private slots:
     void openWindowIsBroughtToTheFront();
     void childWindowsOpenInsideTheArea();
     void overviewKeepsItsMinimumSize();
+    void exportWizardsShowEveryPageWhole();
     void emptyGridLeavesOnlyNewInThePopup();
     void windowSizeIsRestoredAtTheNextLogin();
     void selectingADatabaseStartsAgain();
@@ -329,6 +334,90 @@ void TestMDITamvel::overviewKeepsItsMinimumSize()
     QVERIFY(atLeastMinimum());
     const QStringList misplaced = misplacedControls(*overview, QStringLiteral("rizikagrd-minimum"));
     QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
+}
+
+void TestMDITamvel::exportWizardsShowEveryPageWhole()
+{
+    Fixture f;
+    f.logIn();
+    f.window->resize(900, 700);
+    f.session.database()->execute(
+        QStringLiteral("INSERT INTO rizika (id_riziko, system, pracovnik) VALUES (1, 'Dílna', "
+                       "'Lakýrník'), (2, 'Sklad', 'Skladník')"));
+    const auto click = [](QWidget *window, const char *name) {
+        auto *button = window->findChild<QAbstractButton *>(QString::fromUtf8(name));
+        QTest::mouseClick(button, Qt::LeftButton, {},
+                          QPoint(std::min(8, button->width() / 2), button->height() / 2));
+    };
+    // The page as the window shows it at the size it opened with: every control inside,
+    // no caption cut.
+    QSize opened;
+    const auto pageWhole = [&](QWidget *window, const char *picture) {
+        QStringList wrong = misplacedControls(*window, QString::fromUtf8(picture));
+        for (const QAbstractButton *b : window->findChildren<QAbstractButton *>())
+            if (b->isVisibleTo(window) && b->width() < b->minimumSizeHint().width())
+                wrong << b->objectName() + QStringLiteral(" cut");
+        if (window->size() != opened)
+            wrong << QStringLiteral("resized");
+        return wrong.join(QLatin1Char('\n'));
+    };
+
+    // The risk export: a dialog of the overview, which waits for it.
+    f.window->action(QStringLiteral("mnuRiziPreh"))->trigger();
+    QWidget *overview = f.window->child(QStringLiteral("frmRizikaGrd"));
+    click(overview, "cmdExport");
+    QWidget *xls = QApplication::activeModalWidget();
+    QVERIFY(xls);
+    QCOMPARE(xls->objectName(), QStringLiteral("frmExportXls"));
+    QVERIFY(xls->isWindow());
+    QCOMPARE(xls->windowModality(), Qt::WindowModal);
+    QCOMPARE(xls->parentWidget(), overview);
+    opened = xls->size();
+    QCOMPARE(pageWhole(xls, "exportxls-1"), QString());
+    click(xls, "cmdExport");
+    QCOMPARE(pageWhole(xls, "exportxls-formatovany"), QString());
+    QVERIFY(xls->findChild<QLineEdit *>(QStringLiteral("txtNadpis"))->isVisible());
+    int boxes = 0;
+    for (const QCheckBox *box :
+         xls->findChild<QWidget *>(QStringLiteral("fraFormatovana"))->findChildren<QCheckBox *>())
+        boxes += box->isVisible() ? 1 : 0;
+    QCOMPARE(boxes, 28);
+    for (const char *option : {"optNeformatovany", "optOOPP"}) {
+        click(xls, "cmdStorno");
+        click(xls, option);
+        click(xls, "cmdExport");
+        QCOMPARE(pageWhole(xls, option), QString());
+    }
+    click(xls, "cmdStorno");
+    click(xls, "cmdStorno");
+    QTRY_VERIFY(!QApplication::activeModalWidget());
+
+    // The equipment export from the equipment list's popup, a window of the main window.
+    f.window->action(QStringLiteral("mnuCiseOchr"))->trigger();
+    QWidget *list = f.window->child(QStringLiteral("frmOOPGrd"));
+    QTimer::singleShot(0, this, [&] {
+        QMenu *popup = f.window->menu(QStringLiteral("mnuOopGrd"));
+        QTest::mouseClick(
+            popup, Qt::LeftButton, {},
+            popup->actionGeometry(f.window->action(QStringLiteral("mnuOopGrdExport"))).center());
+    });
+    emit list->findChild<QTableView *>()->customContextMenuRequested(QPoint(5, 5));
+    QWidget *oop = f.window->child(QStringLiteral("frmExportOOP"));
+    QVERIFY(oop);
+    QVERIFY(!oop->isWindow());
+    opened = oop->size();
+    QCOMPARE(pageWhole(oop, "exportoop-1"), QString());
+    click(oop, "cmdTam");
+    QCOMPARE(pageWhole(oop, "exportoop-systemy"), QString());
+    click(oop, "cmdTam");
+    QCOMPARE(pageWhole(oop, "exportoop-systemy-pracovnici"), QString());
+    click(oop, "cmdZpet");
+    click(oop, "cmdZpet");
+    click(oop, "optPracovnici");
+    click(oop, "cmdTam");
+    QCOMPARE(pageWhole(oop, "exportoop-pracovnici"), QString());
+    QCOMPARE(oop->findChild<QPushButton *>(QStringLiteral("cmdVyber"))->text(),
+             QStringLiteral("Vyber vše"));
 }
 
 void TestMDITamvel::emptyGridLeavesOnlyNewInThePopup()
