@@ -1,4 +1,5 @@
 #include "risks/FrmRizikaGrd.h"
+#include "ui/SortArrow.h"
 #include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
@@ -84,6 +85,7 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->horizontalHeader()->setSectionsClickable(true);
     m_view->horizontalHeader()->setHighlightSections(false);
+    paintSortArrowByOrder(m_view->horizontalHeader());
     connect(m_view->horizontalHeader(), &QHeaderView::sectionClicked, this, &FrmRizikaGrd::sortBy);
     connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
         if (!m_filling)

@@ -26,7 +26,8 @@ private slots:
     void initTestCase();
     void queriesAndColumnSets();
     void gridShowsTheRegisterAsUsersReadIt();
-    void overviewKeepsTheRiskAndOffersTheEditor();
+    void sortArrowPointsUpForAscending();
+    void overviewKeepsTheRiskAndOffersTheEditor(); // empties the register at its end
 
 private:
     QTemporaryDir m_dir;
@@ -184,6 +185,51 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
     QCOMPARE(host.emptyGrids.last(), true);
     QCOMPARE(overview.findChild<QStatusBar *>(QStringLiteral("stbPocet"))->currentMessage(),
              QStringLiteral("Počet záznamů : 0"));
+}
+
+void TestRiskGrid::sortArrowPointsUpForAscending()
+{
+    auto db = Database::open(m_path);
+    ScriptedMessages messages;
+    RecordingHost host;
+    OverviewState state;
+    FrmRizikaGrd overview(*db, messages, host, state, QStringLiteral("Administrator"), false,
+                          [](EditMode, qint64) -> QWidget * { return nullptr; });
+    overview.resize(900, 400);
+    overview.show();
+    QVERIFY(overview.rows().rowCount() >= 2); // fewer rows show no arrow
+    QHeaderView *header = overview.grid()->horizontalHeader();
+    // Clicks the header of "Systém" as the user does; the header as it is painted then.
+    const auto clickAndGrab = [&] {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(0) + 10, header->height() / 2));
+        return header->grab().toImage();
+    };
+    const QImage ascending = clickAndGrab();
+    QVERIFY(state.ascending);
+    QCOMPARE(state.sortCaption, QStringLiteral("Systém"));
+    const QImage descending = clickAndGrab();
+    QVERIFY(!state.ascending);
+
+    // Where the two arrows differ, each picture is darker where its own arrow is wide: an
+    // arrow pointing up is wide at its bottom.
+    double ascendingY = 0, descendingY = 0;
+    int ascendingCount = 0, descendingCount = 0;
+    for (int y = 0; y < ascending.height(); ++y) {
+        for (int x = 0; x < ascending.width(); ++x) {
+            const int a = qGray(ascending.pixel(x, y)), d = qGray(descending.pixel(x, y));
+            if (a + 40 < d) {
+                ascendingY += y;
+                ++ascendingCount;
+            } else if (d + 40 < a) {
+                descendingY += y;
+                ++descendingCount;
+            }
+        }
+    }
+    QVERIFY(ascendingCount > 2 && descendingCount > 2);
+    QVERIFY2(ascendingY / ascendingCount > descendingY / descendingCount,
+             "the arrow of an ascending sort points down");
 }
 
 QTEST_MAIN(TestRiskGrid)
