@@ -1,4 +1,5 @@
 #include "codelists/CodeListWindows.h"
+#include "ui/SortArrow.h"
 #include "ui/Widgets.h"
 
 #include "codelists/RegulationWindows.h"
@@ -43,6 +44,7 @@ FrmCodeListGrid::FrmCodeListGrid(const CodeList &codeList, Database &db, Message
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->horizontalHeader()->setSectionsClickable(true);
     m_grid->horizontalHeader()->setSortIndicatorShown(true);
+    ui::paintSortArrowByOrder(m_grid->horizontalHeader());
     m_grid->horizontalHeader()->setStretchLastSection(true);
     connect(m_grid->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &FrmCodeListGrid::sortBy);

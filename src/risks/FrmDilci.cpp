@@ -5,6 +5,7 @@
 #include "db/Database.h"
 #include "risks/FrmDilciUkol.h"
 #include "risks/RiskFields.h"
+#include "ui/SortArrow.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -123,6 +124,7 @@ FrmDilci::FrmDilci(Database &db, Messages &messages, codelists::BrowserHost &hos
     QHeaderView *header = m_grid->horizontalHeader();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(true);
+    ui::paintSortArrowByOrder(header);
     header->setStretchLastSection(true);
     const int charWidth = m_grid->fontMetrics().averageCharWidth();
     m_grid->setColumnWidth(0, charWidth * 60);
