@@ -12,7 +12,8 @@ namespace tamvel {
 
 class Messages;
 
-// The program's calendar "frmKalendar": a chosen day is returned, leaving changes nothing.
+// The program's calendar "frmKalendar": a chosen day is returned; leaving it (Esc, a click
+// elsewhere, another window) closes it and changes nothing.
 class FrmKalendar : public QDialog
 {
     Q_OBJECT
@@ -28,7 +29,8 @@ private:
 };
 
 // A masked date field "__.__.____" with its calendar button. Leaving a field that holds
-// no real date says so and returns the focus.
+// neither the empty mask nor a whole real date says so and keeps the focus there; the click
+// that tried to leave it does nothing else.
 class DateField : public QWidget
 {
     Q_OBJECT
@@ -48,7 +50,9 @@ public:
     void pickDate();
 
 private:
-    void check();
+    // False when the field holds no real date: told, the focus back in the field.
+    bool check();
+    void left(Qt::FocusReason reason);
 
     QLineEdit *m_edit;
     QToolButton *m_button;

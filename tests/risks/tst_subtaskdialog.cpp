@@ -4,10 +4,13 @@
 #include "ui/DateField.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace tamvel;
@@ -25,7 +28,10 @@ private slots:
     void newSubTaskIsAddedTrimmedAndTheDialogCloses();
     void refusalsTellWhyAndPointAtTheField_data();
     void refusalsTellWhyAndPointAtTheField();
-    void deadlineRefusesAnImpossibleDate();
+    void leavingTheDeadlineChecksIt_data();
+    void leavingTheDeadlineChecksIt();
+    void calendarClosesWhenLeft_data();
+    void calendarClosesWhenLeft();
     void deleteRemovesTheShownRowAndStornoNothing();
 };
 
@@ -203,28 +209,114 @@ void TestSubTaskDialog::refusalsTellWhyAndPointAtTheField()
     }
 }
 
-void TestSubTaskDialog::deadlineRefusesAnImpossibleDate()
+void TestSubTaskDialog::leavingTheDeadlineChecksIt_data()
 {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("click");           // leaves by clicking "Uložit", else by Tab
+    QTest::addColumn<QStringList>("messages"); // every message shown
+    QTest::addColumn<bool>("stays");           // the cursor is still in the deadline
+    QTest::addColumn<QDate>("stored");         // the row's deadline afterwards
+    const QDate before = Two[0].deadline;
+    const auto row = [](const char *name, const char *typed, bool click, QStringList messages,
+                        bool stays, QDate stored) {
+        QTest::addRow("%s %s", name, click ? "click" : "tab")
+            << QString::fromLatin1(typed) << click << messages << stays << stored;
+    };
+    for (bool click : {false, true}) {
+        row("half typed", "1203", click, {BadDate}, true, before);
+        row("31.02.2020", "31022020", click, {BadDate}, true, before);
+        row("valid", "15032025", click, {}, false, click ? QDate(2025, 3, 15) : before);
+    }
+    row("empty", "", false, {}, false, before);
+    row("empty", "", true, {QStringLiteral("warn|Termín|Nutno zadat Termín")}, true, before);
+}
+
+void TestSubTaskDialog::leavingTheDeadlineChecksIt()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, click);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, stays);
+    QFETCH(QDate, stored);
+    QVector<SubTask> list = Two;
+    ScriptedMessages shown;
+    FrmDilciUkol dialog(EditMode::Edit, list, 0, shown);
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    auto *deadline = child<QLineEdit>(dialog, "medDilciTermin");
+    QTest::mouseClick(deadline, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), deadline);
+    type(dialog, "medDilciTermin", typed);
+    if (click)
+        QTest::mouseClick(child<QPushButton>(dialog, "cmdUlozit"), Qt::LeftButton);
+    else
+        QTest::keyClick(deadline, Qt::Key_Tab);
+    // Told once: the click that left the field does not save and tell it again.
+    QCOMPARE(described(shown), messages);
+    QCOMPARE(QApplication::focusWidget() == deadline, stays);
+    QCOMPARE(list[0].deadline, stored);
+    QCOMPARE(dialog.isVisible(), !click || stays);
+}
+
+void TestSubTaskDialog::calendarClosesWhenLeft_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("shown"); // the deadline afterwards
+    QTest::newRow("next day chosen") << "day"
+                                     << "06.03.2024";
+    QTest::newRow("Esc") << "esc"
+                         << "05.03.2024";
+    QTest::newRow("click elsewhere in the window") << "click"
+                                                   << "05.03.2024";
+    QTest::newRow("another window") << "window"
+                                    << "05.03.2024";
+}
+
+void TestSubTaskDialog::calendarClosesWhenLeft()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, shown);
     QVector<SubTask> list = Two;
     ScriptedMessages messages;
     FrmDilciUkol dialog(EditMode::Edit, list, 0, messages);
     dialog.show();
-    type(dialog, "medDilciTermin", QStringLiteral("31022024"));
-    // Leaving the field (here by Enter) checks it at once.
-    QTest::keyClick(child<QLineEdit>(dialog, "medDilciTermin"), Qt::Key_Return);
-    QCOMPARE(described(messages), QStringList{BadDate});
-    QVERIFY(!dialog.deadlineField()->date());
-    // Saving anyway is refused with the same message.
-    dialog.save();
-    QCOMPARE(described(messages), (QStringList{BadDate, BadDate}));
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(list, Two);
-    // 29.02.2024 is a real day; only the edited row changes.
-    type(dialog, "medDilciTermin", QStringLiteral("29022024"));
-    dialog.save();
-    QCOMPARE(messages.shown.size(), 2);
-    QCOMPARE(list,
-             (QVector<SubTask>{{Two[0].task, QDate(2024, 2, 29), Two[0].responsible}, Two[1]}));
+    QApplication::setActiveWindow(&dialog);
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    QWidget other;
+    other.resize(200, 100);
+    bool opened = false;
+    bool forced = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *calendar = qobject_cast<FrmKalendar *>(QApplication::activePopupWidget());
+        opened = calendar && calendar->calendar()->selectedDate() == QDate(2024, 3, 5);
+        if (!calendar)
+            return;
+        auto *days = calendar->calendar()->findChild<QTableView *>();
+        if (how == QStringLiteral("day")) {
+            QTest::keyClick(days, Qt::Key_Right);
+            QTest::keyClick(days, Qt::Key_Return);
+        } else if (how == QStringLiteral("esc")) {
+            QTest::keyClick(days, Qt::Key_Escape);
+        } else if (how == QStringLiteral("click")) {
+            QTest::mouseClick(dialog.windowHandle(), Qt::LeftButton, {}, QPoint(3, 3));
+        } else {
+            other.show();
+            other.activateWindow();
+        }
+    });
+    // A calendar that stays open is closed after a while, and the test fails.
+    QTimer::singleShot(2000, this, [&] {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            forced = true;
+            popup->close();
+        }
+    });
+    QTest::mouseClick(child<QToolButton>(dialog, "cmdDilciKalendar"), Qt::LeftButton);
+    QVERIFY(opened);
+    QVERIFY(!forced);
+    QCOMPARE(child<QLineEdit>(dialog, "medDilciTermin")->displayText(), shown);
+    QVERIFY(messages.shown.isEmpty());
 }
 
 void TestSubTaskDialog::deleteRemovesTheShownRowAndStornoNothing()
