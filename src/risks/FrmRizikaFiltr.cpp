@@ -66,6 +66,10 @@ FrmRizikaFiltr::FrmRizikaFiltr(Database &db, Messages &messages, const FilterCho
         row.field->addItem(QString());
         row.field->addItems(filterCaptions());
         row.value->setEditable(true);
+        // A typed value stays as typed: no completion from the list, no exact-case guess on
+        // leaving, nothing added to the list.
+        row.value->setCompleter(nullptr);
+        row.value->setInsertPolicy(QComboBox::NoInsert);
         row.value->setMinimumContentsLength(20);
         for (QPushButton *b : {row.open, row.close})
             b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("( ( (")) + 16);
@@ -217,7 +221,10 @@ void FrmRizikaFiltr::reset()
         w.field->setCurrentIndex(0);
         w.comparison->setText(QStringLiteral("="));
         w.value->clear();
+        w.value->clearEditText();
         w.close->setText(QString());
+        if (w.joiner)
+            w.joiner->setText(QStringLiteral("And"));
     }
 }
 

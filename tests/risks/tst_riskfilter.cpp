@@ -5,8 +5,10 @@
 #include "risks/FrmRizikaFiltr.h"
 #include "risks/RiskFilter.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +26,9 @@ private slots:
     void valuesAreOnlyValues();
     void badFiltersAreRefused();
     void valueListsAndTheWindow();
+    void valuesStayAsTyped_data();
+    void valuesStayAsTyped();
+    void resetClearsEveryRowWhole();
 
 private:
     qint64 count(const QString &where, const Values &values = {})
@@ -180,10 +185,103 @@ void TestRiskFilter::valueListsAndTheWindow()
     QVERIFY(!onlyOpen->isChecked());
 
     window.findChild<QPushButton *>(QStringLiteral("cmdReset"))->click();
-    QCOMPARE(window.choice().rows[0].caption, QString());
     window.apply();
     QCOMPARE(window.result(), int(QDialog::Accepted));
     QCOMPARE(window.filter().condition, RiskFilter::closedOnly().condition);
+}
+
+// A prefix of a listed value that is not listed itself, typed as Latin-1 keys.
+static QString unlistedPrefix(const QStringList &values, int length)
+{
+    for (const QString &v : values) {
+        const QString prefix = v.left(length);
+        if (v.size() > length && !values.contains(prefix) && prefix.toLatin1() == prefix.toUtf8())
+            return prefix;
+    }
+    return QString();
+}
+
+void TestRiskFilter::valuesStayAsTyped_data()
+{
+    QTest::addColumn<QString>("field");   // keys into the field box
+    QTest::addColumn<int>("comparisons"); // clicks on the comparison
+    QTest::addColumn<QString>("typed");   // keys into the value box
+    QTest::addColumn<int>("downs");       // then Down presses: picks from the list
+    QTest::addColumn<QString>("condition");
+    const QStringList numbers = filterValues(*m_db, QStringLiteral("Riziko"));
+    const QStringList systems = filterValues(*m_db, QStringLiteral("Systém"));
+    const QString number = unlistedPrefix(numbers, 1);
+    const QString system = unlistedPrefix(systems, 3);
+    QVERIFY(!number.isEmpty() && !system.isEmpty());
+    const auto row = [](const char *name, const char *field, int comparisons, const QString &typed,
+                        int downs, const QString &condition) {
+        QTest::newRow(name) << QString::fromLatin1(field) << comparisons << typed << downs
+                            << condition;
+    };
+    row("number typed", "Riz", 3, number, 0, QStringLiteral("riziko > ") + number);
+    row("text typed", "Sys", 0, system, 0, QStringLiteral("system = '%1'").arg(system));
+    row("text picked", "Sys", 0, QString(), 2,
+        QStringLiteral("system = '%1'").arg(systems.value(1)));
+}
+
+void TestRiskFilter::valuesStayAsTyped()
+{
+    QFETCH(QString, field);
+    QFETCH(int, comparisons);
+    QFETCH(QString, typed);
+    QFETCH(int, downs);
+    QFETCH(QString, condition);
+    ScriptedMessages messages;
+    FrmRizikaFiltr window(*m_db, messages, FilterChoice());
+    window.QDialog::show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClicks(window.findChild<QComboBox *>(QStringLiteral("cmbPole1")), field);
+    for (int i = 0; i < comparisons; ++i)
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdPorovnani1")),
+                          Qt::LeftButton);
+    auto *value = window.findChild<QComboBox *>(QStringLiteral("cmbHodnota1"));
+    QTest::mouseClick(value->lineEdit(), Qt::LeftButton);
+    QTest::keyClicks(value, typed);
+    for (int i = 0; i < downs; ++i)
+        QTest::keyClick(value, Qt::Key_Down);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdUlozit")), Qt::LeftButton);
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QCOMPARE(window.filter().description, condition);
+    QVERIFY(messages.shown.isEmpty());
+}
+
+void TestRiskFilter::resetClearsEveryRowWhole()
+{
+    ScriptedMessages messages;
+    FrmRizikaFiltr window(*m_db, messages, FilterChoice());
+    window.QDialog::show();
+    const auto button = [&](const char *name, int row) {
+        return window.findChild<QPushButton *>(QString::fromLatin1(name) + QString::number(row));
+    };
+    const auto box = [&](const char *name, int row) {
+        return window.findChild<QComboBox *>(QString::fromLatin1(name) + QString::number(row));
+    };
+    for (int row = 1; row <= 2; ++row) {
+        QTest::mouseClick(button("cmdLeva", row), Qt::LeftButton);
+        QTest::keyClicks(box("cmbPole", row), QStringLiteral("Zdroj"));
+        QTest::mouseClick(button("cmdPorovnani", row), Qt::LeftButton);
+        QTest::keyClicks(box("cmbHodnota", row), QStringLiteral("abc"));
+        QTest::mouseClick(button("cmdPrava", row), Qt::LeftButton);
+    }
+    QCOMPARE(button("cmdOperator", 1)->text(), QStringLiteral("Or"));
+    QCOMPARE(box("cmbHodnota", 2)->currentText(), QStringLiteral("abc"));
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("cmdReset")), Qt::LeftButton);
+    for (int row = 1; row <= 5; ++row) {
+        const QStringList shown = {button("cmdLeva", row)->text(),
+                                   box("cmbPole", row)->currentText(),
+                                   button("cmdPorovnani", row)->text(),
+                                   box("cmbHodnota", row)->currentText(),
+                                   button("cmdPrava", row)->text(),
+                                   row < 5 ? button("cmdOperator", row)->text()
+                                           : QStringLiteral("And")};
+        QCOMPARE(shown.join(u'|'), QStringLiteral("||=|||And"));
+    }
 }
 
 QTEST_MAIN(TestRiskFilter)
