@@ -709,7 +709,7 @@ void FrmRiziko::save()
     }
     RiskCommit result;
     try {
-        result = commitRiskSave(m_db, m_mode, m_opened, check.risk, m_activeFormula);
+        result = commitRiskSave(m_db, m_mode, m_opened, check.risk);
     } catch (const ChangedMeanwhile &) {
         // The typed values go only when the user says so; a deleted risk has nothing to show.
         if (askReloadAfterConflict(m_messages) && !load(m_opened.id))

@@ -326,7 +326,7 @@ RiskSaveCheck checkRiskSave(Database &db, EditMode mode, const RiskRecord &opene
 }
 
 RiskCommit commitRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
-                          const RiskRecord &risk, const QString &activeFormula)
+                          const RiskRecord &risk)
 {
     RiskCommit result;
     result.id = opened.id;
@@ -364,7 +364,7 @@ RiskCommit commitRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
                        {result.id});
             db.execute(QStringLiteral("INSERT INTO rizika_uzavrene (id_riziko, algoritmus) "
                                       "VALUES (?, ?)"),
-                       {result.id, activeFormula});
+                       {result.id, loadActiveFormula(db)});
             result.closedNow = true;
         }
     }

@@ -110,11 +110,12 @@ struct RiskCommit
 };
 
 // Writes the checked risk (New, Copy and Edit) or deletes the opened one, in one transaction:
-// the row, its attachments, the path, the summary fields and the closing record. An edit or
-// a delete writes only while the stored risk is still as `opened` (ChangedMeanwhile). A
-// failure throws DbError and leaves everything as it was.
+// the row, its attachments, the path, the summary fields and the closing record with the
+// formula active at that moment (read inside the transaction: formulas saved elsewhere since
+// the editor opened count). An edit or a delete writes only while the stored risk is still as
+// `opened` (ChangedMeanwhile). A failure throws DbError and leaves everything as it was.
 RiskCommit commitRiskSave(Database &db, EditMode mode, const RiskRecord &opened,
-                          const RiskRecord &risk, const QString &activeFormula);
+                          const RiskRecord &risk);
 // Tells which equipment was left out by the commit.
 Prompt skippedEquipmentNotice(const QStringList &names);
 

@@ -61,7 +61,7 @@ int main(int argc, char *argv[])
                 }
                 risks::RiskRecord edited = *opened;
                 edited.*field->text = value;
-                risks::commitRiskSave(*db, EditMode::Edit, *opened, edited, QString());
+                risks::commitRiskSave(*db, EditMode::Edit, *opened, edited);
                 out << "saved " << value << Qt::endl;
                 last = value;
                 break;

@@ -4,6 +4,7 @@
 #include "WindowCheck.h"
 
 #include "app/DemoDatabase.h"
+#include "risks/FormulaSlots.h"
 #include "risks/FrmRiziko.h"
 
 #include <QApplication>
@@ -30,6 +31,7 @@ private slots:
     void newRiskThroughTheInputs();
     void closedRiskIsReadOnly();
     void aColleaguesChangeIsNeverOverwritten();
+    void closingRecordsTheFormulaActiveThen();
 
 private:
     QTemporaryDir m_dir;
@@ -180,15 +182,23 @@ void TestFrmRiziko::newRiskThroughTheInputs()
     QCOMPARE(editor->windowTitle(), QStringLiteral("Riziko"));
     typeRequiredInputs(*editor, QString());
 
-    // A deadline that is no real date stops the save.
+    // A half-typed deadline keeps the cursor when "Uložit" is clicked: told once, not saved.
     auto *due = editor->findChild<QLineEdit *>(QStringLiteral("medNapravnaOpatreniTermin"));
-    due->setText(QStringLiteral("31.02.2024"));
-    editor->save();
-    QCOMPARE(m_messages.lastText(), QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
-    due->setText(QStringLiteral("28.02.2027"));
-
+    auto *save = editor->findChild<QPushButton *>(QStringLiteral("cmdUlozit"));
+    editor->pages()->setCurrentIndex(3);
+    QTest::mouseClick(due, Qt::LeftButton);
+    due->setCursorPosition(0);
+    QTest::keyClicks(due, QStringLiteral("2802"));
+    m_messages.shown.clear();
     QSignalSpy saved(editor.get(), &FrmRiziko::saved);
-    editor->save();
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(m_messages.kinds(), QStringList{QStringLiteral("warn")});
+    QCOMPARE(m_messages.lastText(), QStringLiteral("Zadejte datum ve tvaru DD.MM.RRRR !"));
+    QCOMPARE(QApplication::focusWidget(), due);
+    QCOMPARE(saved.size(), 0);
+    QTest::keyClicks(due, QStringLiteral("2027"));
+    QTest::mouseClick(save, Qt::LeftButton);
+    QCOMPARE(m_messages.shown.size(), 1);
     QCOMPARE(saved.size(), 1);
     QCOMPARE(saved.first().first().toLongLong(), 21);
     const RiskRecord stored = *loadRisk(*m_db, 21);
@@ -271,6 +281,36 @@ void TestFrmRiziko::aColleaguesChangeIsNeverOverwritten()
     QCOMPARE(m_messages.shown.last().kind, QStringLiteral("ask"));
     QVERIFY(!stale->isVisible());
     QVERIFY(!loadRisk(*colleague, id));
+}
+
+void TestFrmRiziko::closingRecordsTheFormulaActiveThen()
+{
+    const qint64 id =
+        m_db->scalarInt(QStringLiteral("SELECT min(id_riziko) FROM rizika WHERE opatreni_splneno "
+                                       "IS NULL AND program_splneno IS NULL"));
+    auto editor = open("upravit", id);
+    editor->show();
+    QApplication::setActiveWindow(editor.get());
+    QVERIFY(QTest::qWaitForWindowActive(editor.get()));
+    // Meanwhile another copy makes another formula active; it gives every risk the same value.
+    auto colleague = Database::open(m_db->path());
+    ScriptedMessages quiet;
+    const SaveOutcome formulas = saveFormulas(
+        *colleague, quiet, {{{QStringLiteral("F*P*Z"), true}}}, loadFormulas(*colleague));
+    QCOMPARE(formulas.status, SaveOutcome::Saved);
+    QCOMPARE(formulas.recomputed.updated, 0);
+    // The user closes the risk: done today, yes to closing, no open copy.
+    editor->pages()->setCurrentIndex(3);
+    auto *done = editor->findChild<QLineEdit *>(QStringLiteral("medNapravnaOpatreniSplneno"));
+    QTest::mouseClick(done, Qt::LeftButton);
+    done->setCursorPosition(0);
+    QTest::keyClicks(done, QDate::currentDate().toString(QStringLiteral("ddMMyyyy")));
+    m_messages.answers = {true, false};
+    QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdUlozit")),
+                      Qt::LeftButton);
+    QVERIFY(!editor->isVisible());
+    QVERIFY(loadRisk(*colleague, id)->closed());
+    QCOMPARE(closingFormula(*colleague, id), QStringLiteral("F*P*Z"));
 }
 
 QTEST_MAIN(TestFrmRiziko)
