@@ -25,6 +25,12 @@ public:
     }
     // Yes/No; true only for Yes.
     virtual bool ask(const QString &title, const QString &text, Tone tone = Tone::Question) = 0;
+    // Ano/Ne/Storno with the question icon.
+    enum class Choice { Yes, No, Cancel };
+    virtual Choice askYesNoCancel(const QString &title, const QString &text)
+    {
+        return ask(title, text) ? Choice::Yes : Choice::No;
+    }
 };
 
 } // namespace tamvel

@@ -280,10 +280,11 @@ void FrmRizikaGrd::openEditor(EditMode mode)
     const qint64 id = currentId();
     if (mode != EditMode::New && id == 0)
         return;
-    if (mode == EditMode::Delete)
-        m_pendingRow = m_view->currentIndex().row();
+    const int row = m_view->currentIndex().row();
     m_host.setMode(mode);
-    m_openEditor(mode, id);
+    // The user may stay in an editor already open instead.
+    if (m_openEditor(mode, id) && mode == EditMode::Delete)
+        m_pendingRow = row;
 }
 
 void FrmRizikaGrd::closeEvent(QCloseEvent *event)

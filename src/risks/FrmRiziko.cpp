@@ -175,6 +175,41 @@ void FrmRiziko::showOpened()
     lock(m_mode == EditMode::Delete || m_mode == EditMode::View || closed);
     // A closed risk can be neither changed nor deleted here.
     m_save->setVisible(!closed && m_mode != EditMode::View);
+    m_shownState = inputState();
+}
+
+QStringList FrmRiziko::inputState() const
+{
+    const RiskRecord r = record();
+    QStringList state = r.fields();
+    // A half-typed date is a change too, though it is no date yet.
+    for (const DateField *f : {m_correctiveDue, m_correctiveDone, m_programmeDue, m_programmeDone})
+        state << f->edit()->displayText();
+    for (const EquipmentLine &line : r.equipment)
+        state << line.name + QLatin1Char('\t') + line.flag;
+    for (const SubTask &t : r.subTasks)
+        state << t.task + QLatin1Char('\t') + t.deadline.toString(Qt::ISODate) + QLatin1Char('\t') +
+                     t.responsible;
+    return state;
+}
+
+bool FrmRiziko::giveWay()
+{
+    // Values are compared: a character typed and deleted again is no change.
+    if (inputState() == m_shownState)
+        return true;
+    switch (m_messages.askYesNoCancel(QStringLiteral("Riziko"),
+                                      QStringLiteral("Uložit změny rozpracovaného rizika?"))) {
+    case Messages::Choice::Yes:
+        // Through the normal save with all its checks; a refused or failed save stays here.
+        save();
+        return !isVisible();
+    case Messages::Choice::No:
+        return true;
+    case Messages::Choice::Cancel:
+        break;
+    }
+    return false;
 }
 
 QGroupBox *FrmRiziko::addPage(const char *caption, const char *frame)

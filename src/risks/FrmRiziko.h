@@ -42,6 +42,9 @@ public:
     RiskRecord record() const;
 
     void save();
+    // Before another request replaces this editor: true when it may go (no changes, saved,
+    // or the changes dropped), false when the user stays in it.
+    bool giveWay();
     void compute(); // "Vypočítat"
     void setSystem(const QString &system);
     void setRequirement(qint64 id);
@@ -69,6 +72,8 @@ private:
     // Loads the risk into the editor; false when it is not stored.
     bool load(qint64 id);
     void showOpened();
+    // Every input as shown, to tell whether the user changed anything since the load.
+    QStringList inputState() const;
     void showRecord(const RiskRecord &risk);
     void showEquipment();
     void showSubTasks();
@@ -84,6 +89,7 @@ private:
     bool m_copy = false;
     QString m_activeFormula;
     RiskRecord m_opened;
+    QStringList m_shownState;
     QVector<EquipmentLine> m_equipment;
     QVector<SubTask> m_subTasks;
     qint64 m_requirement = 0;

@@ -52,4 +52,22 @@ bool MessageBoxes::ask(const QString &title, const QString &text, Tone tone)
     return box.exec() == QMessageBox::Yes;
 }
 
+Messages::Choice MessageBoxes::askYesNoCancel(const QString &title, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Ne"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Storno"));
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Choice::Yes;
+    case QMessageBox::No:
+        return Choice::No;
+    default:
+        return Choice::Cancel;
+    }
+}
+
 } // namespace tamvel

@@ -19,6 +19,7 @@ public:
     void warn(const QString &title, const QString &text) override;
     void fail(const QString &title, const QString &text) override;
     bool ask(const QString &title, const QString &text, Tone tone = Tone::Question) override;
+    Choice askYesNoCancel(const QString &title, const QString &text) override;
     void failWithHelp(const QString &title, const QString &text, const QString &helpPage) override;
     // How the help button opens a help page.
     void setHelpHandler(std::function<void(const QString &)> handler)

@@ -5,6 +5,7 @@
 #include "WindowCheck.h"
 
 #include "access/Access.h"
+#include "app/DemoDatabase.h"
 #include "app/FrmAbout.h"
 #include "app/HelpWindow.h"
 #include "app/MDITamvel.h"
@@ -12,9 +13,12 @@
 #include "app/Settings.h"
 #include "conversions/Conversions.h"
 #include "db/Version.h"
+#include "risks/FrmRiziko.h"
+#include "risks/RiskRecord.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -51,6 +55,8 @@ private slots:
     void aboutShowsVersionAndSystem();
     void conversionItemsRunTheStepsInOrder();
     void accessFileIsBroughtOverBeforeTheLogin();
+    void anEditorWithChangesIsAskedAboutFirst_data();
+    void anEditorWithChangesIsAskedAboutFirst();
 
 private:
     // The main window over a session of its own, with scripted dialogs.
@@ -607,4 +613,88 @@ void TestMDITamvel::accessFileIsBroughtOverBeforeTheLogin()
 }
 
 QTEST_MAIN(TestMDITamvel)
+void TestMDITamvel::anEditorWithChangesIsAskedAboutFirst_data()
+{
+    using Choice = Messages::Choice;
+    QTest::addColumn<QString>("typed");         // into the open editor's notes
+    QTest::addColumn<bool>("clearSource");      // a required field emptied: a save is refused
+    QTest::addColumn<QList<Choice>>("choices"); // answers to the question
+    QTest::addColumn<QStringList>("shown");     // titles of the messages shown
+    QTest::addColumn<QString>("editor");        // the editor open afterwards
+    QTest::addColumn<bool>("stored");           // the typed notes were saved
+    const QString viewing = QStringLiteral("Riziko (Zobrazit záznam)");
+    const QString editing = QStringLiteral("Riziko (Upravit záznam)");
+    const QString riziko = QStringLiteral("Riziko");
+    QTest::newRow("nothing changed")
+        << QString() << false << QList<Choice>() << QStringList() << viewing << false;
+    QTest::newRow("typed and deleted")
+        << QStringLiteral("x\b") << false << QList<Choice>() << QStringList() << viewing << false;
+    QTest::newRow("Ano") << QStringLiteral("ok") << false << QList<Choice>{Choice::Yes}
+                         << QStringList{riziko} << viewing << true;
+    QTest::newRow("Ne") << QStringLiteral("ok") << false << QList<Choice>{Choice::No}
+                        << QStringList{riziko} << viewing << false;
+    QTest::newRow("Storno") << QStringLiteral("ok") << false << QList<Choice>{Choice::Cancel}
+                            << QStringList{riziko} << editing << false;
+    QTest::newRow("Ano, save refused")
+        << QStringLiteral("ok") << true << QList<Choice>{Choice::Yes}
+        << QStringList{riziko, QStringLiteral("Zdroj")} << editing << false;
+}
+
+void TestMDITamvel::anEditorWithChangesIsAskedAboutFirst()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, clearSource);
+    QFETCH(QList<Messages::Choice>, choices);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, editor);
+    QFETCH(bool, stored);
+    QFile::remove(m_path);
+    demo::writeDemoDatabase(m_path, 5);
+    Fixture f;
+    f.window->show();
+    f.logIn();
+    f.window->action(QStringLiteral("mnuRiziPreh"))->trigger();
+    auto *grid = f.window->child(QStringLiteral("frmRizikaGrd"))->findChild<QTableView *>();
+    QVERIFY(grid && grid->model()->rowCount() > 0);
+    // A right click on the first row and a popup item by its underlined letter.
+    const auto popup = [&](Qt::Key key) {
+        const QPoint at = grid->visualRect(grid->model()->index(0, 2)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTimer::singleShot(0, this, [key] {
+            if (QWidget *menu = QApplication::activePopupWidget())
+                QTest::keyClick(menu, key);
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &click);
+    };
+    const auto openEditor = [&] {
+        return qobject_cast<risks::FrmRiziko *>(f.window->child(QStringLiteral("frmRiziko")));
+    };
+    popup(Qt::Key_U);
+    risks::FrmRiziko *first = openEditor();
+    QVERIFY(first);
+    const qint64 id = first->record().id;
+    const QString notesBefore = first->record().notes;
+    auto *notes = first->findChild<QLineEdit *>(QStringLiteral("txtPoznamky"));
+    notes->end(false);
+    QTest::keyClicks(notes, typed);
+    if (clearSource)
+        first->findChild<QLineEdit *>(QStringLiteral("txtZdroj"))->clear();
+    f.messages.shown.clear();
+    f.messages.choices = choices;
+    popup(Qt::Key_Z);
+    QStringList titles;
+    for (const ScriptedMessages::Shown &m : f.messages.shown)
+        titles << m.title;
+    QCOMPARE(titles, shown);
+    if (!shown.isEmpty())
+        QCOMPARE(f.messages.shown.first().text,
+                 QStringLiteral("Uložit změny rozpracovaného rizika?"));
+    QTRY_COMPARE(f.window->mdiArea()->subWindowList().size(), 2); // the overview and one editor
+    QCOMPARE(openEditor()->windowTitle(), editor);
+    QCOMPARE(f.window->mdiArea()->activeSubWindow()->widget(), openEditor());
+    auto db = Database::open(m_path);
+    QCOMPARE(risks::loadRisk(*db, id)->notes, stored ? notesBefore + typed : notesBefore);
+}
+
 #include "tst_mditamvel.moc"

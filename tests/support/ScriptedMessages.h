@@ -11,13 +11,14 @@ class ScriptedMessages : public tamvel::Messages
 public:
     struct Shown
     {
-        QString kind; // "inform", "warn", "fail" or "ask"
+        QString kind; // "inform", "warn", "fail", "ask" or "choose"
         QString title;
         QString text;
     };
 
     QList<Shown> shown;
     QList<bool> answers;
+    QList<Choice> choices; // Ano/Ne/Storno questions; Storno once it runs out
 
     void inform(const QString &title, const QString &text) override
     {
@@ -35,6 +36,12 @@ public:
     {
         shown << Shown{QStringLiteral("ask"), title, text};
         return answers.isEmpty() ? false : answers.takeFirst();
+    }
+
+    Choice askYesNoCancel(const QString &title, const QString &text) override
+    {
+        shown << Shown{QStringLiteral("choose"), title, text};
+        return choices.isEmpty() ? Choice::Cancel : choices.takeFirst();
     }
 
     QStringList kinds() const
