@@ -168,7 +168,7 @@ FrmRizikaGrd::FrmRizikaGrd(Database &db, Messages &messages, codelists::BrowserH
     m_state.filter = RiskFilter::openOnly();
     m_state.filterChoice = FilterChoice();
     m_state.filterChoice.onlyOpen = true;
-    activated();
+    // Filled when it first comes to the front (activated()), not here as well.
 }
 
 qint64 FrmRizikaGrd::currentId() const

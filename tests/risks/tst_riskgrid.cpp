@@ -129,6 +129,8 @@ void TestRiskGrid::overviewKeepsTheRiskAndOffersTheEditor()
             return nullptr;
         },
         [&](const QVector<qint64> &ids) { exported = ids; });
+    QCOMPARE(overview.rows().rowCount(), 0); // filled when it comes to the front
+    overview.activated();
     QCOMPARE(overview.windowTitle(), QStringLiteral("Rizika - přehled"));
     QCOMPARE(overview.findChild<QLineEdit *>(QStringLiteral("txtFiltr"))->text(),
              QStringLiteral("Pouze neuzavřená rizika"));
@@ -197,6 +199,7 @@ void TestRiskGrid::sortArrowPointsUpForAscending()
                           [](EditMode, qint64) -> QWidget * { return nullptr; });
     overview.resize(900, 400);
     overview.show();
+    overview.activated();
     QVERIFY(overview.rows().rowCount() >= 2); // fewer rows show no arrow
     QHeaderView *header = overview.grid()->horizontalHeader();
     // Clicks the header of "Systém" as the user does; the header as it is painted then.
