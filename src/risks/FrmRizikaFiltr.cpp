@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -71,6 +72,11 @@ FrmRizikaFiltr::FrmRizikaFiltr(Database &db, Messages &messages, const FilterCho
         row.value->setCompleter(nullptr);
         row.value->setInsertPolicy(QComboBox::NoInsert);
         row.value->setMinimumContentsLength(20);
+        // A field of mostly distinct values lists as many as there are risks: the box is
+        // not sized by measuring each, and its list lays out rows of one height.
+        row.value->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        if (auto *list = qobject_cast<QListView *>(row.value->view()))
+            list->setUniformItemSizes(true);
         for (QPushButton *b : {row.open, row.close})
             b->setFixedWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("( ( (")) + 16);
         row.comparison->setFixedWidth(row.open->width());
