@@ -7,12 +7,10 @@
 #include "codelists/RegulationWindows.h"
 #include "codelists/RequirementWindows.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>

@@ -144,11 +144,6 @@ private slots:
                                                    "JOIN predpisy p USING (predpis_id) WHERE "
                                                    "pp.pozadavek_id = ? ORDER BY predpis_id"),
                                     {reg.requirement}));
-
-        // Only the chosen sheets are written.
-        QCOMPARE(writeRiskExport(*reg.db, reg.ids, plain(false, false, true, false), path).outcome,
-                 ExportResult::Written);
-        QCOMPARE(XlsxReader(path).sheets(), QStringList{QStringLiteral("OOPP")});
     }
 
     void everyFieldUnderItsHeaderAndBesideItsLabel()
