@@ -502,14 +502,8 @@ void MDITamvel::openRiskOverview()
         return;
     showChild(QStringLiteral("frmRizikaGrd"), [this, db] {
         const auto openEditor = [this, db](EditMode mode, qint64 id) -> QWidget * {
-            // An open editor with typed work is asked about first, not closed unseen.
-            for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
-                auto *open = qobject_cast<risks::FrmRiziko *>(sub->widget());
-                if (open && open->isVisible() && !open->giveWay()) {
-                    m_mdi->setActiveSubWindow(sub);
-                    return nullptr;
-                }
-            }
+            if (!riskEditorsGiveWay())
+                return nullptr;
             auto *editor = new risks::FrmRiziko(*db, m_interaction.messages, *this, mode, id,
                                                 m_session.activeFormula);
             // The overview selects the risk just written, a new one included.
@@ -575,8 +569,25 @@ void MDITamvel::openHelp(const QString &page)
         help->showPage(page);
 }
 
+bool MDITamvel::riskEditorsGiveWay()
+{
+    // An open editor with typed work is asked about first, not closed unseen.
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
+        auto *open = qobject_cast<risks::FrmRiziko *>(sub->widget());
+        if (open && open->isVisible() && !open->giveWay()) {
+            m_mdi->setActiveSubWindow(sub);
+            return false;
+        }
+    }
+    return true;
+}
+
 void MDITamvel::closeEvent(QCloseEvent *event)
 {
+    if (!riskEditorsGiveWay()) {
+        event->ignore();
+        return;
+    }
     saveWindowSize();
     m_mdi->closeAllSubWindows();
     event->accept();

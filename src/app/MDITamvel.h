@@ -89,6 +89,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // False when an open risk editor with changes is to stay (the user chose Storno, or its
+    // save was refused); that editor is brought to the front.
+    bool riskEditorsGiveWay();
     void queueActivation();
     // The menu bar, whose items are connected as they are made, and the browsers' popups.
     void buildMenus();

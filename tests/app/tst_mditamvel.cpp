@@ -695,6 +695,13 @@ void TestMDITamvel::anEditorWithChangesIsAskedAboutFirst()
     QCOMPARE(f.window->mdiArea()->activeSubWindow()->widget(), openEditor());
     auto db = Database::open(m_path);
     QCOMPARE(risks::loadRisk(*db, id)->notes, stored ? notesBefore + typed : notesBefore);
+
+    // Closing the program asks the same way; Storno keeps it open with the typed work.
+    f.messages.shown.clear();
+    const bool viewed = editor.endsWith(QStringLiteral("(Zobrazit záznam)"));
+    f.messages.choices = {Messages::Choice::Cancel};
+    QCOMPARE(f.window->close(), viewed);
+    QCOMPARE(f.messages.shown.size(), viewed ? 0 : 1);
 }
 
 #include "tst_mditamvel.moc"
