@@ -157,9 +157,11 @@ RiskGrid fillRiskGrid(Database &db, const QString &columnSet, const RiskFilter &
         how << shownAs(column.field);
     const int count = int(grid.columns.size());
     grid.ids.reserve(grid.total);
+    grid.closed.reserve(grid.total);
     grid.cells.reserve(grid.total * count);
-    // Risk values repeat (products of a few scale values): format each once.
+    // Risk values repeat (products of a few scale values), and so do dates: format each once.
     QHash<double, QString> numbers;
+    QHash<QString, QString> dates; // by the stored text
     db.forEach(query.sql, query.values, [&](const RowView &row) {
         grid.ids << row.value(0).toLongLong();
         grid.closed << (row.value(1).toLongLong() == 0);
@@ -169,6 +171,12 @@ RiskGrid fillRiskGrid(Database &db, const QString &columnSet, const RiskFilter &
                 auto cached = numbers.constFind(value.toDouble());
                 if (cached == numbers.constEnd())
                     cached = numbers.insert(value.toDouble(), shown(value, how[i]));
+                grid.cells << *cached;
+            } else if (how[i] == Shown::Date && value.metaType().id() == QMetaType::QString) {
+                const QString stored = value.toString();
+                auto cached = dates.constFind(stored);
+                if (cached == dates.constEnd())
+                    cached = dates.insert(stored, shown(value, how[i]));
                 grid.cells << *cached;
             } else {
                 grid.cells << shown(value, how[i]);
