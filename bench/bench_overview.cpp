@@ -1,121 +1,107 @@
-// The risk overview on a large register: FillRiskGrid (query and rows ready to show)
-// beside the raw engine reading the same query, for the first view and for a sort by a
-// text column; and the peak memory of a process that holds the filled overview.
+// The risk overview of a large register as the user meets it: the real main window
+// (offscreen), logged in, "Přehled rizik" chosen from the menu until the grid is painted,
+// and a click on a text column's header until the sorted grid is painted; each alternated
+// with the raw engine reading the same rows in the same order and collation. Then the peak
+// memory of the process with the overview open.
 //
-//   build/bench/bench_overview [--risks N]   (default 100000)
+//   build/bench/bench_overview [--risks N] [--pairs N]   (default 100000 risks, 5 pairs)
 
+#include "Alternate.h"
 #include "BenchArguments.h"
-#include "RatioReporter.h"
+#include "ProgramHarness.h"
 
-#include "app/DemoDatabase.h"
-#include "db/Database.h"
-#include "risks/RiskGrid.h"
-
-#include <QCoreApplication>
-#include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-#include <sys/resource.h>
+#include <QApplication>
+#include <QHeaderView>
+#include <QTest>
 
 #include <cstdio>
 
 namespace {
 
-int g_risks = 100000;
-QString g_register;
 const QString SortCaption = QStringLiteral("Kategorie nebezpečí");
 
-void fill(benchmark::State &state, const QString &sortCaption)
+int columnOf(const tamvel::risks::RiskGrid &grid, const QString &caption)
 {
-    auto db = tamvel::Database::open(g_register);
-    for (auto _ : state) {
-        const tamvel::risks::RiskGrid grid =
-            tamvel::risks::fillRiskGrid(*db, QString(), {}, sortCaption, false);
-        if (grid.rowCount() != g_risks)
-            state.SkipWithError("wrong row count");
-        benchmark::DoNotOptimize(grid.cells.data());
-    }
-}
-
-void raw(benchmark::State &state, const QString &sortCaption)
-{
-    const tamvel::risks::GridQuery query =
-        tamvel::risks::gridQuery(tamvel::risks::parseColumnSet(QString()), {}, sortCaption, false);
-    const QByteArray sql = query.sql.toUtf8();
-    sqlite3 *db = nullptr;
-    sqlite3_open_v2(g_register.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    tamvel::Database::registerExtensions(db);
-    for (auto _ : state) {
-        sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
-        const int columns = sqlite3_column_count(stmt);
-        size_t touched = 0;
-        int rows = 0;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            ++rows;
-            for (int i = 0; i < columns; ++i)
-                touched += size_t(sqlite3_column_bytes(stmt, i));
-        }
-        sqlite3_finalize(stmt);
-        if (rows != g_risks)
-            state.SkipWithError("wrong row count");
-        benchmark::DoNotOptimize(touched);
-    }
-    sqlite3_close(db);
-}
-
-void openOverview(benchmark::State &state)
-{
-    fill(state, QString());
-}
-void openOverviewRaw(benchmark::State &state)
-{
-    raw(state, QString());
-}
-void sortOverview(benchmark::State &state)
-{
-    fill(state, SortCaption);
-}
-void sortOverviewRaw(benchmark::State &state)
-{
-    raw(state, SortCaption);
+    for (int c = 0; c < grid.columns.size(); ++c)
+        if (grid.columns[c].caption == caption)
+            return c;
+    return -1;
 }
 
 } // namespace
 
-BENCHMARK(openOverview)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(openOverviewRaw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(sortOverview)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(sortOverviewRaw)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
 int main(int argc, char **argv)
 {
-    g_risks = risksArgument(argc, argv, g_risks);
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    const int risks = risksArgument(argc, argv, 100000);
+    const int pairs = bench::pairsArgument(argc, argv);
+    bench::IsolatedHome home;
+    const QString path = home.filePath(QStringLiteral("register.mdb"));
+    bench::writeRegister(path, risks);
 
-    QTemporaryDir dir;
-    g_register = dir.filePath(QStringLiteral("register.mdb"));
-    tamvel::demo::writeDemoDatabase(g_register, g_risks);
+    QApplication app(argc, argv);
+    bench::nameApplication();
+    bench::Program program(path);
+    bench::RawReader raw(path);
 
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nOverview of %d risks / raw engine: first view %.2f, sorted by a text column "
-                "%.2f (goal <= 2.00)\n",
-                g_risks, reporter.ratio("openOverview", "openOverviewRaw"),
-                reporter.ratio("sortOverview", "sortOverviewRaw"));
+    const tamvel::risks::GridQuery firstQuery = bench::overviewQuery(QString(), false);
+    const long openRisks = raw.read(firstQuery);
+    std::printf("Register of %d risks, %ld of them open (the first view lists those)\n", risks,
+                openRisks);
 
-    // The memory of a process holding one filled overview.
-    {
-        auto db = tamvel::Database::open(g_register);
-        const tamvel::risks::RiskGrid grid =
-            tamvel::risks::fillRiskGrid(*db, QString(), {}, QString(), false);
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("Peak memory with the overview of %d risks filled: %.0f MB (goal < 150 MB)\n",
-                    grid.rowCount(), double(usage.ru_maxrss) / 1024.0);
+    long rawRows = 0;
+    const bench::Ratios first = bench::alternate(
+        "first view", pairs, [&] { program.openOverview(); },
+        [&] { rawRows = raw.read(firstQuery); }, [&] { program.closeOverview(); });
+    tamvel::risks::FrmRizikaGrd *overview = program.overview();
+    if (!overview || overview->rows().rowCount() != rawRows) {
+        std::fprintf(stderr, "the overview lists %d rows, the raw read %ld\n",
+                     overview ? overview->rows().rowCount() : -1, rawRows);
+        return 1;
     }
-    benchmark::Shutdown();
+    const double peakFirst = bench::peakMegabytes();
+    const double residentFirst = bench::residentMegabytes();
+
+    // A click on the header sorts ascending by that column (the first view is descending).
+    const int column = columnOf(overview->rows(), SortCaption);
+    if (column < 0) {
+        std::fprintf(stderr, "no column %s in the overview\n", qUtf8Printable(SortCaption));
+        return 1;
+    }
+    const tamvel::risks::GridQuery sortQuery = bench::overviewQuery(SortCaption, true);
+    const bench::Ratios sorted = bench::alternate(
+        "sort by a header click", pairs,
+        [&] {
+            QHeaderView *header = program.overview()->grid()->horizontalHeader();
+            const QPoint middle(header->sectionViewportPosition(column) +
+                                    header->sectionSize(column) / 2,
+                                header->height() / 2);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
+            program.paint();
+        },
+        [&] { rawRows = raw.read(sortQuery); },
+        [&] {
+            program.closeOverview();
+            program.openOverview();
+        });
+    overview = program.overview();
+    if (program.session.overview.sortCaption != SortCaption ||
+        !program.session.overview.ascending || overview->rows().rowCount() != rawRows) {
+        std::fprintf(stderr, "the header click did not sort the overview\n");
+        return 1;
+    }
+
+    std::printf("\nOverview of %ld open risks (of %d) / raw engine, CPU time min/median:\n"
+                "  first view      %.2f / %.2f  (A %.3f s, B %.3f s; goal <= 2.00)\n"
+                "  header sort     %.2f / %.2f  (A %.3f s, B %.3f s; goal <= 2.00)\n",
+                openRisks, risks, first.minCpu, first.medianCpu, first.medianCpuA, first.medianCpuB,
+                sorted.minCpu, sorted.medianCpu, sorted.medianCpuA, sorted.medianCpuB);
+    std::printf("Memory with the overview open: peak %.0f MB after the first views, %.0f MB "
+                "after the sorts; resident now %.0f MB (after the first views %.0f MB) "
+                "(goal: peak < 150 MB at 200k, < 400 MB at 1M)\n",
+                peakFirst, bench::peakMegabytes(), bench::residentMegabytes(), residentFirst);
+    if (program.messages.shown > 0) {
+        std::fprintf(stderr, "the program showed %d messages\n", program.messages.shown);
+        return 1;
+    }
     return 0;
 }
