@@ -5,6 +5,7 @@
 //   build/bench/bench_export [--risks N]   (default 10000)
 
 #include "BenchArguments.h"
+#include "GoogleBenchmark.h"
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
@@ -127,16 +128,16 @@ void plainFloor(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(formattedExport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(formattedFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(plainExport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(plainFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(formattedExport)->Unit(benchmark::kMillisecond);
+BENCHMARK(formattedFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(plainExport)->Unit(benchmark::kMillisecond);
+BENCHMARK(plainFloor)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
     g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    initializeBenchmark(&argc, &argv);
 
     QTemporaryDir dir;
     g_folder = dir.path();

@@ -8,6 +8,7 @@
 //   build/bench/bench_import [--risks N]   (default 100000)
 
 #include "BenchArguments.h"
+#include "GoogleBenchmark.h"
 #include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
@@ -178,16 +179,16 @@ void readAccess(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(readAccess)->Unit(benchmark::kMicrosecond)->MinTime(1.0);
-BENCHMARK(importCurrent)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(insertFloor)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(importOldest)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(readAccess)->Unit(benchmark::kMicrosecond);
+BENCHMARK(importCurrent)->Unit(benchmark::kMillisecond);
+BENCHMARK(insertFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK(importOldest)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
     g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
+    initializeBenchmark(&argc, &argv);
 
     QTemporaryDir dir;
     g_folder = dir.path();
