@@ -1,0 +1,93 @@
+// The filter's value list for a field whose every value differs: the notes of every risk made
+// distinct first, then risks::filterValues for "Poznámky" and the filter window choosing that
+// field until its value box is filled, both as absolute times, and filterValues alternated
+// with the raw engine reading the same distinct values in the same collation.
+//
+//   build/bench/bench_filter [--risks N] [--pairs N]   (default 100000 risks, 5 pairs)
+
+#include "Alternate.h"
+#include "BenchArguments.h"
+#include "ProgramHarness.h"
+
+#include "risks/FrmRizikaFiltr.h"
+#include "risks/RiskFilter.h"
+
+#include <QApplication>
+#include <QComboBox>
+
+#include <cstdio>
+
+namespace {
+
+const QString Caption = QStringLiteral("Poznámky");
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int risks = risksArgument(argc, argv, 100000);
+    const int pairs = bench::pairsArgument(argc, argv);
+    bench::IsolatedHome home;
+    const QString path = home.filePath(QStringLiteral("register.mdb"));
+    bench::writeRegister(path, risks);
+
+    QApplication app(argc, argv);
+    bench::nameApplication();
+    auto db = tamvel::Database::open(path);
+    db->execute(QStringLiteral("UPDATE rizika SET poznamky = 'Poznámka k riziku č. ' || "
+                               "id_riziko"));
+    const qint64 distinct =
+        db->scalarInt(QStringLiteral("SELECT count(DISTINCT poznamky) FROM rizika"));
+    std::printf("Register of %d risks, %lld distinct notes\n", risks,
+                static_cast<long long>(distinct));
+
+    int listed = 0;
+    const bench::Absolute values = bench::repeat("filterValues", pairs, [&] {
+        listed = int(tamvel::risks::filterValues(*db, Caption).size());
+    });
+    if (listed != distinct) {
+        std::fprintf(stderr, "the value list holds %d values, not %lld\n", listed,
+                     static_cast<long long>(distinct));
+        return 1;
+    }
+
+    // The window as the overview's filter button opens it, the field chosen in its first row.
+    bench::PrintedMessages messages;
+    std::unique_ptr<tamvel::risks::FrmRizikaFiltr> window;
+    const bench::Absolute windowTimes = bench::repeat(
+        "filter window, field chosen", pairs,
+        [&] {
+            window->pickField(0, Caption);
+            QCoreApplication::processEvents();
+        },
+        [&] {
+            window = std::make_unique<tamvel::risks::FrmRizikaFiltr>(*db, messages,
+                                                                     tamvel::risks::FilterChoice());
+            window->QWidget::show();
+            QCoreApplication::processEvents();
+        });
+    int boxed = 0;
+    for (const QComboBox *box : window->findChildren<QComboBox *>())
+        boxed = std::max(boxed, box->count());
+    if (boxed != listed || messages.shown > 0) {
+        std::fprintf(stderr, "the value box holds %d values, not %d\n", boxed, listed);
+        return 1;
+    }
+    window.reset();
+
+    // For information: the engine alone reading the distinct values in the same order.
+    bench::RawReader raw(path);
+    const tamvel::risks::GridQuery distinctQuery{
+        QStringLiteral("SELECT DISTINCT poznamky FROM rizika ORDER BY poznamky COLLATE CS"), {}};
+    const bench::Ratios ratios = bench::alternate(
+        "filterValues / raw distinct read", pairs,
+        [&] { listed = int(tamvel::risks::filterValues(*db, Caption).size()); },
+        [&] { raw.read(distinctQuery); });
+
+    std::printf("\nValue list of %d distinct notes: filterValues %.3f s CPU median (min %.3f), "
+                "the window to the filled box %.3f s CPU median (min %.3f), wall %.3f s "
+                "(goal < 0.5 s); filterValues / raw distinct read %.2f min, %.2f median\n",
+                listed, values.medianCpu, values.minCpu, windowTimes.medianCpu, windowTimes.minCpu,
+                windowTimes.medianWall, ratios.minCpu, ratios.medianCpu);
+    return 0;
+}
