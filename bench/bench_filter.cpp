@@ -38,6 +38,9 @@ int main(int argc, char **argv)
                                "id_riziko"));
     const qint64 distinct =
         db->scalarInt(QStringLiteral("SELECT count(DISTINCT poznamky) FROM rizika"));
+    // Written back into the file, so that the reads do not go through the log.
+    db.reset();
+    db = tamvel::Database::open(path);
     std::printf("Register of %d risks, %lld distinct notes\n", risks,
                 static_cast<long long>(distinct));
 
@@ -66,13 +69,27 @@ int main(int argc, char **argv)
             window->QWidget::show();
             QCoreApplication::processEvents();
         });
-    int boxed = 0;
-    for (const QComboBox *box : window->findChildren<QComboBox *>())
-        boxed = std::max(boxed, box->count());
-    if (boxed != listed || messages.shown > 0) {
-        std::fprintf(stderr, "the value box holds %d values, not %d\n", boxed, listed);
+    QComboBox *box = nullptr;
+    for (QComboBox *b : window->findChildren<QComboBox *>())
+        if (!box || b->count() > box->count())
+            box = b;
+    if (!box || box->count() != listed || messages.shown > 0) {
+        std::fprintf(stderr, "the value box holds %d values, not %d\n", box ? box->count() : 0,
+                     listed);
         return 1;
     }
+    // For information: the filled box's list opened, as a click on its arrow opens it.
+    const bench::Absolute popup = bench::repeat(
+        "value list opened", pairs,
+        [&] {
+            box->showPopup();
+            QCoreApplication::processEvents();
+        },
+        [&] {
+            box->hidePopup();
+            QCoreApplication::processEvents();
+        });
+    box->hidePopup();
     window.reset();
 
     // For information: the engine alone reading the distinct values in the same order.
@@ -86,8 +103,9 @@ int main(int argc, char **argv)
 
     std::printf("\nValue list of %d distinct notes: filterValues %.3f s CPU median (min %.3f), "
                 "the window to the filled box %.3f s CPU median (min %.3f), wall %.3f s "
-                "(goal < 0.5 s); filterValues / raw distinct read %.2f min, %.2f median\n",
+                "(goal < 0.5 s); its list opened %.3f s CPU median; filterValues / raw distinct "
+                "read %.2f min, %.2f median\n",
                 listed, values.medianCpu, values.minCpu, windowTimes.medianCpu, windowTimes.minCpu,
-                windowTimes.medianWall, ratios.minCpu, ratios.medianCpu);
+                windowTimes.medianWall, popup.medianCpu, ratios.minCpu, ratios.medianCpu);
     return 0;
 }
