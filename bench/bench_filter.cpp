@@ -12,6 +12,7 @@
 #include "risks/FrmRizikaFiltr.h"
 #include "risks/RiskFilter.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 
@@ -84,6 +85,7 @@ int main(int argc, char **argv)
         [&] {
             box->showPopup();
             QCoreApplication::processEvents();
+            box->view()->viewport()->grab();
         },
         [&] {
             box->hidePopup();
