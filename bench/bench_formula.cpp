@@ -1,11 +1,12 @@
 // Formula benchmarks: recomputing the open risks of a register against one UPDATE that
 // computes the same values inside the engine, and the evaluator on its own.
 //
-//   build/bench/bench_formula [--risks N]
+//   build/bench/bench_formula [--risks N] [--pairs N]
 //
 // --risks: size of the generated register (default 100000); every risk is made open.
 //
-// After the runs it prints the ratio of the recomputation to the engine's UPDATE.
+// The recomputation and the UPDATE are alternated (Alternate.h) for their ratio; the
+// evaluator's timings are plain Google Benchmark runs.
 
 #include "BenchArguments.h"
 #include "GoogleBenchmark.h"
@@ -19,7 +20,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "RatioReporter.h"
+#include "Alternate.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,40 +65,25 @@ void activate(tamvel::Database &db, const QString &formula)
                {formula});
 }
 
-// The formulas alternate, so that every iteration really changes every value.
-void recomputeOpenRisks(benchmark::State &state)
+// The formulas take turns, so that every run really changes every value.
+void switchFormula(tamvel::Database &db)
 {
-    auto db = tamvel::Database::open(g_register);
-    CountingMessages messages;
-    for (auto _ : state) {
-        state.PauseTiming();
-        g_plusOne = !g_plusOne;
-        activate(*db, g_plusOne ? PlusOne : Plain);
-        state.ResumeTiming();
-        const tamvel::RecomputeResult result = tamvel::recomputeOpenRisks(*db, messages);
-        if (result.updated != g_risks || messages.shown != 0) {
-            std::fprintf(stderr, "updated %lld, messages %d\n",
-                         static_cast<long long>(result.updated), messages.shown);
-            state.SkipWithError("not every risk was recomputed");
-            break;
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * g_risks);
+    g_plusOne = !g_plusOne;
+    activate(db, g_plusOne ? PlusOne : Plain);
 }
 
-void engineUpdate(benchmark::State &state)
+bool recompute(tamvel::Database &db, CountingMessages &messages)
 {
-    auto db = tamvel::Database::open(g_register);
-    for (auto _ : state) {
-        g_plusOne = !g_plusOne;
-        qint64 changed = 0;
-        tamvel::inTransaction(*db, [&] { changed = db->execute(EngineUpdate, {int(g_plusOne)}); });
-        if (changed != g_risks) {
-            state.SkipWithError("not every risk was updated");
-            break;
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * g_risks);
+    const tamvel::RecomputeResult result = tamvel::recomputeOpenRisks(db, messages);
+    return result.updated == g_risks && messages.shown == 0;
+}
+
+bool engineUpdate(tamvel::Database &db)
+{
+    g_plusOne = !g_plusOne;
+    qint64 changed = 0;
+    tamvel::inTransaction(db, [&] { changed = db.execute(EngineUpdate, {int(g_plusOne)}); });
+    return changed == g_risks;
 }
 
 // A formula parsed once, evaluated for many ratings.
@@ -154,8 +140,6 @@ bool prepareRegister()
 
 } // namespace
 
-BENCHMARK(recomputeOpenRisks)->Unit(benchmark::kMillisecond);
-BENCHMARK(engineUpdate)->Unit(benchmark::kMillisecond);
 BENCHMARK(evaluateParsed);
 BENCHMARK(evaluateSubstituted);
 
@@ -171,11 +155,22 @@ int main(int argc, char **argv)
     if (!prepareRegister())
         return 1;
 
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (const double r = reporter.ratio("recomputeOpenRisks", "engineUpdate"); r > 0)
-        std::printf("\nRecomputation of %d open risks / one engine UPDATE: %.2f (goal <= 3.00)\n",
-                    g_risks, r);
+    benchmark::RunSpecifiedBenchmarks();
+
+    auto db = tamvel::Database::open(g_register);
+    CountingMessages messages;
+    bool wrong = false;
+    const bench::Ratios ratios = bench::alternate(
+        "recomputeOpenRisks / engine UPDATE", bench::pairsArgument(argc, argv),
+        [&] { wrong = wrong || !recompute(*db, messages); },
+        [&] { wrong = wrong || !engineUpdate(*db); }, [&] { switchFormula(*db); });
+    if (wrong) {
+        std::fprintf(stderr, "not every risk was recomputed or updated\n");
+        return 1;
+    }
+    std::printf("\nRecomputation of %d open risks / one engine UPDATE, CPU min/median: %.2f / "
+                "%.2f (A %.3f s, B %.3f s; goal <= 3.00)\n",
+                g_risks, ratios.minCpu, ratios.medianCpu, ratios.medianCpuA, ratios.medianCpuB);
     benchmark::Shutdown();
     return 0;
 }
