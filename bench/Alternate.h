@@ -69,22 +69,27 @@ struct Ratios
     double medianCpuA = 0, medianCpuB = 0, medianWallA = 0, medianWallB = 0;
 };
 
-// `setUp` runs untimed before every A (e.g. to close what the previous A opened).
+// `setUp` runs untimed before every A (e.g. to close what the previous A opened), `setUpB`
+// before every B.
 inline Ratios alternate(
     const char *name, int pairs, const std::function<void()> &a, const std::function<void()> &b,
-    const std::function<void()> &setUp = [] {})
+    const std::function<void()> &setUp = [] {}, const std::function<void()> &setUpB = [] {})
 {
     const auto runA = [&] {
         setUp();
         return timed(a);
     };
+    const auto runB = [&] {
+        setUpB();
+        return timed(b);
+    };
     runA(); // warm-up: caches, fonts, first allocations
-    timed(b);
+    runB();
     std::vector<double> cpuA, cpuB, wallA, wallB, cpuRatio, wallRatio;
     std::printf("%s: pair  A cpu/wall s   B cpu/wall s   A/B cpu  A/B wall\n", name);
     for (int i = 0; i < pairs; ++i) {
         const Clock ta = runA();
-        const Clock tb = timed(b);
+        const Clock tb = runB();
         cpuA.push_back(ta.cpu);
         cpuB.push_back(tb.cpu);
         wallA.push_back(ta.wall);

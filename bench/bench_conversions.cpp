@@ -2,11 +2,12 @@
 // the floor any rebuild has to pay: the engine copying `rizika` into a new table and
 // dropping the old one, three times, with no other work.
 //
-//   build/bench/bench_conversions [--risks N]   (default 100000)
+// A and B alternate (Alternate.h), each on a fresh copy.
+//
+//   build/bench/bench_conversions [--risks N] [--pairs N]   (default 100000 risks, 5 pairs)
 
+#include "Alternate.h"
 #include "BenchArguments.h"
-#include "GoogleBenchmark.h"
-#include "RatioReporter.h"
 
 #include "app/DemoDatabase.h"
 #include "conversions/Conversions.h"
@@ -17,8 +18,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include <cstdio>
 
@@ -50,51 +49,38 @@ void writeOldRegister(const QString &demo, const QString &path)
         0);
 }
 
-std::unique_ptr<tamvel::Database> freshCopy(benchmark::State &state)
+std::unique_ptr<tamvel::Database> freshCopy()
 {
-    state.PauseTiming();
     QFile::remove(g_work);
     QFile::copy(g_oldRegister, g_work);
-    auto db = tamvel::Database::open(g_work);
-    state.ResumeTiming();
-    return db;
+    return tamvel::Database::open(g_work);
 }
 
-void convertAllSteps(benchmark::State &state)
+bool convertAllSteps(tamvel::Database &db)
 {
-    for (auto _ : state) {
-        auto db = freshCopy(state);
-        for (int step = tamvel::conversions::FirstStep; step <= tamvel::conversions::LastStep;
-             ++step)
-            if (tamvel::conversions::convertStep(*db, step) != g_risks)
-                state.SkipWithError("wrong risk count");
-    }
+    bool right = true;
+    for (int step = tamvel::conversions::FirstStep; step <= tamvel::conversions::LastStep; ++step)
+        right = tamvel::conversions::convertStep(db, step) == g_risks && right;
+    return right;
 }
 
-void rebuildFloor(benchmark::State &state)
+void rebuildFloor(tamvel::Database &db)
 {
-    for (auto _ : state) {
-        auto db = freshCopy(state);
-        for (int i = 0; i < 3; ++i)
-            tamvel::inTransaction(*db, [&] {
-                db->execute(QStringLiteral("CREATE TABLE rizika1 AS SELECT * FROM rizika"));
-                db->execute(QStringLiteral("DROP TABLE rizika"));
-                db->execute(QStringLiteral("CREATE TABLE rizika AS SELECT * FROM rizika1"));
-                db->execute(QStringLiteral("DROP TABLE rizika1"));
-            });
-    }
+    for (int i = 0; i < 3; ++i)
+        tamvel::inTransaction(db, [&] {
+            db.execute(QStringLiteral("CREATE TABLE rizika1 AS SELECT * FROM rizika"));
+            db.execute(QStringLiteral("DROP TABLE rizika"));
+            db.execute(QStringLiteral("CREATE TABLE rizika AS SELECT * FROM rizika1"));
+            db.execute(QStringLiteral("DROP TABLE rizika1"));
+        });
 }
 
 } // namespace
-
-BENCHMARK(convertAllSteps)->Unit(benchmark::kMillisecond);
-BENCHMARK(rebuildFloor)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
     g_risks = risksArgument(argc, argv, g_risks);
     QCoreApplication app(argc, argv);
-    initializeBenchmark(&argc, &argv);
 
     QTemporaryDir dir;
     const QString demo = dir.filePath(QStringLiteral("demo.mdb"));
@@ -103,11 +89,27 @@ int main(int argc, char **argv)
     writeOldRegister(demo, g_oldRegister);
     g_work = dir.filePath(QStringLiteral("work.mdb"));
 
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nConversion of %d risks from x.0.x to x.3.x / three bare table rebuilds: %.2f "
-                "(goal <= 3.00)\n",
-                g_risks, reporter.ratio("convertAllSteps", "rebuildFloor"));
-    benchmark::Shutdown();
+    // Each run on a fresh copy of the old register, copied untimed.
+    std::unique_ptr<tamvel::Database> db;
+    bool wrong = false;
+    const bench::Ratios ratios = bench::alternate(
+        "conversions / rebuilds", bench::pairsArgument(argc, argv),
+        [&] { wrong = !convertAllSteps(*db) || wrong; }, [&] { rebuildFloor(*db); },
+        [&] {
+            db.reset();
+            db = freshCopy();
+        },
+        [&] {
+            db.reset();
+            db = freshCopy();
+        });
+    db.reset();
+    if (wrong) {
+        std::fprintf(stderr, "a conversion did not carry every risk\n");
+        return 1;
+    }
+    std::printf("\nConversion of %d risks from x.0.x to x.3.x / three bare table rebuilds, CPU "
+                "min/median: %.2f / %.2f (A %.3f s, B %.3f s; goal <= 3.00)\n",
+                g_risks, ratios.minCpu, ratios.medianCpu, ratios.medianCpuA, ratios.medianCpuB);
     return 0;
 }
