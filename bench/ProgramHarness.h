@@ -120,6 +120,17 @@ inline void writeRegister(const QString &path, int risks)
     }
 }
 
+// An isolated home with a demo register of `risks` risks in it; made before the application
+// object, as both of its parts must be.
+struct DemoHome : IsolatedHome
+{
+    explicit DemoHome(int risks) : path(filePath(QStringLiteral("register.mdb")))
+    {
+        writeRegister(path, risks);
+    }
+    const QString path;
+};
+
 // The main window over a session of its own, logged in on the register.
 struct Program
 {

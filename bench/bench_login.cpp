@@ -41,9 +41,8 @@ int main(int argc, char **argv)
 {
     const int risks = risksArgument(argc, argv, 500000);
     const int runs = bench::pairsArgument(argc, argv);
-    bench::IsolatedHome home;
-    const QString path = home.filePath(QStringLiteral("register.mdb"));
-    bench::writeRegister(path, risks);
+    const bench::DemoHome home(risks);
+    const QString &path = home.path;
 
     QApplication app(argc, argv);
     bench::nameApplication();
