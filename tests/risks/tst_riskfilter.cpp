@@ -1,5 +1,6 @@
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
+#include "WindowCheck.h"
 
 #include "app/DemoDatabase.h"
 #include "risks/FrmRizikaFiltr.h"
@@ -164,6 +165,8 @@ void TestRiskFilter::valueListsAndTheWindow()
     window.pickField(0, QStringLiteral("Systém"));
     auto *value = window.findChild<QComboBox *>(QStringLiteral("cmbHodnota1"));
     QVERIFY(value->count() > 3);
+    // A long value list does not size the box: every control stays inside the window.
+    QCOMPARE(misplacedControls(window, QStringLiteral("frmRizikaFiltr")), QStringList());
     value->setCurrentText(QStringLiteral("Lisovna"));
     window.pickField(1, QStringLiteral("Systém"));
     QCOMPARE(window.choice().rows[1].caption, QStringLiteral("Systém"));
