@@ -528,6 +528,12 @@ void MDITamvel::openRiskOverview()
     });
 }
 
+bool MDITamvel::popupItemEnabled(const QString &actionName) const
+{
+    const QAction *item = m_actions.value(actionName);
+    return item && item->isEnabled() && item->isVisible();
+}
+
 QString MDITamvel::documentsFolder() const
 {
     return m_session.documentsFolder;

@@ -80,6 +80,7 @@ public:
     void showEditor(QWidget *editor) override;
     void extraAction(const QString &actionName) override;
     QString documentsFolder() const override;
+    bool popupItemEnabled(const QString &actionName) const override;
 
     void openHelp(const QString &page = QStringLiteral("index.html"));
 

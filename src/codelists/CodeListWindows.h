@@ -37,6 +37,13 @@ public:
     virtual void extraAction(const QString &actionName) = 0;
     // The folder of the regulations' documents.
     virtual QString documentsFolder() const { return QString(); }
+    // Whether a popup item (the popup's name followed by the item) may be chosen now; the
+    // grids' keys and double-click do only what their popup would.
+    virtual bool popupItemEnabled(const QString &actionName) const
+    {
+        Q_UNUSED(actionName);
+        return true;
+    }
 };
 
 // The browser of one code list: a grid sorted by a header click, the popup, the editor.

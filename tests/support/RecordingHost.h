@@ -20,6 +20,7 @@ public:
     QString mode;
     QList<QPointer<QWidget>> editors;
     QStringList extras;
+    QStringList disabledItems; // popup items, e.g. "mnuPracGrdUpravit", that cannot be chosen
 
     ~RecordingHost() override
     {
@@ -43,6 +44,10 @@ public:
             editors << editor;
     }
     void extraAction(const QString &name) override { extras << name; }
+    bool popupItemEnabled(const QString &name) const override
+    {
+        return !disabledItems.contains(name);
+    }
 
 private:
     QAction m_action;
