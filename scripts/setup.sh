@@ -10,6 +10,7 @@ PACKAGES=(
   mdbtools-dev
   libbenchmark-dev
   fonts-dejavu-core
+  libqt6svg6 desktop-file-utils
 )
 
 missing=()

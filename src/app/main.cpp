@@ -6,6 +6,7 @@
 #include "ui/StandardDialogs.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTextStream>
@@ -38,6 +39,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     nameApplication();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tamvel.svg")));
+    QGuiApplication::setDesktopFileName(QStringLiteral("tamvel"));
     // The interface is Czech, Qt's own dialogs and buttons included.
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     QTranslator qtTranslator;
