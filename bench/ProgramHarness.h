@@ -91,7 +91,7 @@ public:
 class AdministratorLogin : public tamvel::LoginPrompt
 {
 public:
-    tamvel::LoginAnswer ask(const QString &) override
+    tamvel::LoginAnswer ask(const QString &, const QString &) override
     {
         return {true, QStringLiteral("Administrator"), QString()};
     }

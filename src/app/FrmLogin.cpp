@@ -1,5 +1,7 @@
 #include "app/FrmLogin.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,7 +11,7 @@
 
 namespace tamvel {
 
-FrmLogin::FrmLogin(const QString &lastLogin, QWidget *parent)
+FrmLogin::FrmLogin(const QString &lastLogin, const QString &databasePath, QWidget *parent)
     : QDialog(parent), m_user(new QLineEdit(this)), m_password(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("frmLogin"));
@@ -39,11 +41,24 @@ FrmLogin::FrmLogin(const QString &lastLogin, QWidget *parent)
     grid->addWidget(m_user, 0, 1);
     grid->addWidget(passwordLabel, 1, 0);
     grid->addWidget(m_password, 1, 1);
+    // Which register the name and password are for; a long path keeps its file name.
+    const QString path = QDir::toNativeSeparators(databasePath);
+    auto *database = new QLabel(this);
+    database->setObjectName(QStringLiteral("lblDatabaze"));
+    database->setToolTip(path);
+    database->setForegroundRole(QPalette::PlaceholderText);
+    const QFileInfo file(path);
+    const QString folder =
+        database->fontMetrics().elidedText(QDir::toNativeSeparators(file.path()), Qt::ElideMiddle,
+                                           database->fontMetrics().averageCharWidth() * 24);
+    database->setText(QStringLiteral("Databáze : ") + file.fileName() + QStringLiteral(" (") +
+                      folder + QLatin1Char(')'));
+    grid->addWidget(database, 2, 0, 1, 2);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(buttons, 3, 0, 1, 2);
 
     // 3080 x 2100 twips; the layout may need a little more for the fonts of this desktop.
     resize(3080 * logicalDpiX() / 1440, 2100 * logicalDpiY() / 1440);
@@ -52,8 +67,9 @@ FrmLogin::FrmLogin(const QString &lastLogin, QWidget *parent)
 void FrmLogin::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    // A returning user only types the password.
-    QTimer::singleShot(0, m_password, qOverload<>(&QWidget::setFocus));
+    // A returning user only types the password; a new one starts with the name.
+    QLineEdit *first = m_user->text().isEmpty() ? m_user : m_password;
+    QTimer::singleShot(0, first, qOverload<>(&QWidget::setFocus));
 }
 
 LoginAnswer FrmLogin::answer() const
@@ -61,9 +77,9 @@ LoginAnswer FrmLogin::answer() const
     return {result() == QDialog::Accepted, m_user->text(), m_password->text()};
 }
 
-LoginAnswer LoginDialogPrompt::ask(const QString &lastLogin)
+LoginAnswer LoginDialogPrompt::ask(const QString &lastLogin, const QString &databasePath)
 {
-    FrmLogin dialog(lastLogin, m_parent);
+    FrmLogin dialog(lastLogin, databasePath, m_parent);
     dialog.exec();
     return dialog.answer();
 }

@@ -14,7 +14,8 @@ class FrmLogin : public QDialog
     Q_OBJECT
 
 public:
-    explicit FrmLogin(const QString &lastLogin, QWidget *parent = nullptr);
+    // The database the login opens is named under the fields.
+    FrmLogin(const QString &lastLogin, const QString &databasePath, QWidget *parent = nullptr);
 
     LoginAnswer answer() const;
 
@@ -32,7 +33,7 @@ class LoginDialogPrompt : public LoginPrompt
 public:
     explicit LoginDialogPrompt(QWidget *parent = nullptr) : m_parent(parent) {}
     void setParent(QWidget *parent) { m_parent = parent; }
-    LoginAnswer ask(const QString &lastLogin) override;
+    LoginAnswer ask(const QString &lastLogin, const QString &databasePath) override;
 
 private:
     QWidget *m_parent;

@@ -42,4 +42,37 @@ QString HelpWindow::currentPage() const
     return m_browser->source().fileName();
 }
 
+QString HelpWindow::pageOfWindow(const QString &windowName)
+{
+    // By the start of the name: an editor shares the page of its list.
+    static const QList<QPair<QStringList, QString>> pages = {
+        {{QStringLiteral("frmRizikaGrd"), QStringLiteral("frmRizikaFiltr"),
+          QStringLiteral("frmRizikaNastaveni")},
+         QStringLiteral("prehled.html")},
+        {{QStringLiteral("frmRizik"), QStringLiteral("frmDilci")}, QStringLiteral("rizika.html")},
+        {{QStringLiteral("frmVypocet")}, QStringLiteral("vypocet.html")},
+        {{QStringLiteral("frmZavaznost"), QStringLiteral("frmPravdepodobnost"),
+          QStringLiteral("frmFrekvence"), QStringLiteral("frmUrovne")},
+         QStringLiteral("hodnoceni.html")},
+        {{QStringLiteral("frmSystem")}, QStringLiteral("systemy.html")},
+        {{QStringLiteral("frmPredpis"), QStringLiteral("frmTyp"), QStringLiteral("frmPozadav"),
+          QStringLiteral("frmDokumenty")},
+         QStringLiteral("predpisy.html")},
+        {{QStringLiteral("frmUzivatel"), QStringLiteral("frmSkupina"), QStringLiteral("frmPrava"),
+          QStringLiteral("frmChPassw")},
+         QStringLiteral("uzivatele.html")},
+        {{QStringLiteral("frmExport"), QStringLiteral("frmAnimCopy")},
+         QStringLiteral("exporty.html")},
+        {{QStringLiteral("frmLogin")}, QStringLiteral("prihlaseni.html")},
+        {{QStringLiteral("frmPrac"), QStringLiteral("frmNebezpeci"), QStringLiteral("frmPoskozeni"),
+          QStringLiteral("frmOOP")},
+         QStringLiteral("ciselniky.html")},
+    };
+    for (const auto &[prefixes, page] : pages)
+        for (const QString &prefix : prefixes)
+            if (windowName.startsWith(prefix))
+                return page;
+    return QStringLiteral("index.html");
+}
+
 } // namespace tamvel

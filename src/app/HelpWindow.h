@@ -18,6 +18,10 @@ public:
     void showPage(const QString &page);
     QString currentPage() const;
 
+    // The page that tells about a window, by the window's object name; the contents for a
+    // window without a page of its own.
+    static QString pageOfWindow(const QString &windowName);
+
 private:
     QTextBrowser *m_browser;
 };

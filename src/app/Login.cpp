@@ -27,7 +27,7 @@ int twipsOr(const QVariant &value, int fallback)
 bool logIn(Session &session, LoginPrompt &prompt, Messages &messages, WindowSize *size)
 {
     for (;;) {
-        const LoginAnswer answer = prompt.ask(settings::lastLogin());
+        const LoginAnswer answer = prompt.ask(settings::lastLogin(), session.databasePath);
         session.loginCancelled = false;
         if (!answer.confirmed) {
             session.loginCancelled = true;
@@ -82,6 +82,7 @@ bool logIn(Session &session, LoginPrompt &prompt, Messages &messages, WindowSize
 
         checkStructureVersion(*db, messages);
         settings::setLastLogin(user);
+        settings::rememberDatabase(path);
         session.userName = user;
         session.password = password;
         session.loggedIn = true;

@@ -16,12 +16,13 @@ struct LoginAnswer
     QString password;
 };
 
-// Shows a fresh login dialog, its name box filled with the last successful login.
+// Shows a fresh login dialog, its name box filled with the last successful login, saying
+// which database the login opens.
 class LoginPrompt
 {
 public:
     virtual ~LoginPrompt() = default;
-    virtual LoginAnswer ask(const QString &lastLogin) = 0;
+    virtual LoginAnswer ask(const QString &lastLogin, const QString &databasePath) = 0;
 };
 
 // The main window's size in twips.

@@ -7,6 +7,7 @@
 #include "app/FrmNastDoc.h"
 #include "app/HelpWindow.h"
 #include "app/Session.h"
+#include "app/Settings.h"
 #include "codelists/RequirementWindows.h"
 #include "codelists/SystemWindows.h"
 #include "conversions/Conversions.h"
@@ -34,6 +35,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -162,6 +164,12 @@ MDITamvel::MDITamvel(Session &session, Interaction interaction, QWidget *parent)
     });
 }
 
+MDITamvel::~MDITamvel()
+{
+    // The area outlives the members: its last activation signals must not reach them.
+    disconnect(m_mdi, nullptr, this, nullptr);
+}
+
 QString MDITamvel::title()
 {
     return QStringLiteral("Tamvel      verze : %1.%2.%3  testovací beta")
@@ -177,18 +185,18 @@ void MDITamvel::buildMenus()
     };
     // The menu bar, left to right; each item says what choosing it does.
     const QVector<MenuDef> bar = {
-        menuDef("mnuRizi", "Rizika",
+        menuDef("mnuRizi", "&Rizika",
                 {{"mnuRiziPreh", "Přehled rizik", [this] { openRiskOverview(); }},
                  {"mnuRiziDilc", "Dílčí úkoly", [this] { openSubTasks(); }},
                  {"mnuRiziKone", "Konec", [this] { close(); }}}),
-        menuDef("mnuHodn", "Hodnocení",
+        menuDef("mnuHodn", "&Hodnocení",
                 {{"mnuHodnZava", "Závažnost", codeList("frmZavaznostGrd")},
                  {"mnuHodnPrav", "Pravděpodobnost", codeList("frmPravdepodobnostGrd")},
                  {"mnuHodnFrek", "Frekvence", codeList("frmFrekvenceGrd")},
                  {"mnuHodnBar1", nullptr},
                  {"mnuHodnVypo", "Výpočet rizika", [this] { openFormulaEditor(); }},
                  {"mnuHodnUrov", "Úrovně rizika", codeList("frmUrovneGrd")}}),
-        menuDef("mnuCise", "Číselníky",
+        menuDef("mnuCise", "Čí&selníky",
                 {{"mnuCisePrac", "Pracovník/činnost", codeList("frmPracGrid")},
                  {"mnuCiseSyst", "Systémy", [this] { openSystems(); }},
                  {"mnuCiseBar1", nullptr},
@@ -201,7 +209,7 @@ void MDITamvel::buildMenus()
                  {"mnuCisePoza", "Požadavky", [this] { openRequirements(); }},
                  {"mnuCiseBar3", nullptr},
                  {"mnuCiseOchr", "Ochranné prostředky (OOPP)", codeList("frmOOPGrd")}}),
-        menuDef("mnuNast", "Nastavení",
+        menuDef("mnuNast", "&Nastavení",
                 {{"mnuNastVybe", "Výběr databáze", [this] { selectDatabase(); }},
                  {"mnuNastVytv", "Vytvoření databáze", [this] { createDatabase(); }},
                  {"mnuNastKopi", "Kopie databáze", [this] { copyDatabase(); }},
@@ -212,16 +220,16 @@ void MDITamvel::buildMenus()
                   }},
                  {"mnuNastDoku", "Dokumenty", [this] { chooseDocumentsFolder(); }},
                  {"mnuNastKone", "Konec", [this] { close(); }}}),
-        menuDef("mnuAdmi", "Administrace",
+        menuDef("mnuAdmi", "&Administrace",
                 {{"mnuAdmiUziv", "Uživatelé", [this] { openUsers(); }},
                  {"mnuSkup", "Skupiny", [this] { openGroups(); }},
                  {"mnuZmen", "Změna hesla", [this] { changePassword(); }},
                  {"mnuAdmiVymaz", "Vymazání záznamů rizik", [this] { clearRisks(); }}}),
-        menuDef("mnuKonverze", "Konverze",
+        menuDef("mnuKonverze", "&Konverze",
                 {{"mnuKonverze01", " x.0.x na x.1.x", [this] { convertStructure(0); }},
                  {"mnuKonverze12", " x.1.x na x.2.x", [this] { convertStructure(1); }},
                  {"mnuKonverze23", " x.2.x na x.3.x", [this] { convertStructure(2); }}}),
-        menuDef("mnuNapo", "Nápověda",
+        menuDef("mnuNapo", "Nápo&věda",
                 {{"mnuNapoKont", "Kontext", [this] { openHelp(); }},
                  {"mnuNapoOapl", "O aplikaci Tamvel", [this] { showAbout(); }}}),
     };
@@ -242,6 +250,86 @@ void MDITamvel::buildMenus()
         fill(menuBar()->addMenu(def.caption), def);
     for (const MenuDef &def : popupMenus())
         fill(new QMenu(def.caption, this), def);
+
+    // The databases logged into lately, listed afresh each time the menu opens.
+    auto *recent = new QMenu(QStringLiteral("Poslední databáze"), this);
+    recent->setObjectName(QStringLiteral("mnuNastPosl"));
+    recent->menuAction()->setObjectName(QStringLiteral("mnuNastPosl"));
+    m_menus.insert(recent->objectName(), recent);
+    m_actions.insert(recent->objectName(), recent->menuAction());
+    menu(QStringLiteral("mnuNast"))->insertMenu(action(QStringLiteral("mnuNastVytv")), recent);
+    connect(recent, &QMenu::aboutToShow, this, &MDITamvel::listRecentDatabases);
+    listRecentDatabases();
+
+    // Keys of the whole window, acting on the child window in front.
+    const auto key = [this](const char *name, const QKeySequence &sequence,
+                            std::function<void()> run) {
+        auto *a = new QAction(this);
+        a->setObjectName(QString::fromUtf8(name));
+        a->setShortcut(sequence);
+        connect(a, &QAction::triggered, this, std::move(run));
+        addAction(a);
+        m_actions.insert(a->objectName(), a);
+    };
+    key("actNapovedaOkna", QKeySequence::HelpContents, [this] {
+        const QMdiSubWindow *sub = m_mdi->activeSubWindow();
+        openHelp(HelpWindow::pageOfWindow(sub && sub->widget() ? sub->widget()->objectName()
+                                                               : QString()));
+    });
+    key("actUlozit", QKeySequence::Save, [this] { clickInActiveChild("cmdUlozit"); });
+    key("actStorno", QKeySequence(Qt::Key_Escape), [this] { clickInActiveChild("cmdStorno"); });
+    // Esc is left to the window in front unless it has a Storno to press.
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MDITamvel::updateChildKeys);
+    updateChildKeys();
+}
+
+QPushButton *MDITamvel::activeChildButton(const char *name) const
+{
+    const QMdiSubWindow *sub = m_mdi->activeSubWindow();
+    if (!sub || !sub->widget())
+        return nullptr;
+    auto *button = sub->widget()->findChild<QPushButton *>(QString::fromUtf8(name));
+    return button && button->isVisible() && button->isEnabled() ? button : nullptr;
+}
+
+void MDITamvel::clickInActiveChild(const char *buttonName)
+{
+    if (QPushButton *button = activeChildButton(buttonName))
+        button->click();
+}
+
+void MDITamvel::updateChildKeys()
+{
+    action(QStringLiteral("actStorno"))->setEnabled(activeChildButton("cmdStorno") != nullptr);
+}
+
+void MDITamvel::listRecentDatabases()
+{
+    QMenu *recent = menu(QStringLiteral("mnuNastPosl"));
+    recent->clear();
+    const QStringList paths = settings::recentDatabases();
+    for (int i = 0; i < paths.size(); ++i) {
+        QAction *item = recent->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(paths[i])));
+        item->setObjectName(QStringLiteral("mnuNastPosl%1").arg(i + 1));
+        connect(item, &QAction::triggered, this, [this, path = paths[i]] { openRecent(path); });
+    }
+    recent->menuAction()->setEnabled(!paths.isEmpty());
+}
+
+void MDITamvel::openRecent(const QString &path)
+{
+    if (!QFileInfo(path).isFile()) {
+        m_interaction.messages.warn(
+            QStringLiteral("Poslední databáze"),
+            QStringLiteral("Databáze %1 už neexistuje, ze seznamu posledních databází byla "
+                           "odebrána.")
+                .arg(QDir::toNativeSeparators(path)));
+        settings::forgetDatabase(path);
+        listRecentDatabases();
+        return;
+    }
+    openChosenDatabase(path);
 }
 
 void MDITamvel::openSubTasks()
@@ -644,7 +732,11 @@ void MDITamvel::selectDatabase()
         QStringLiteral("mdb databáze (*.mdb)"));
     if (chosen.isEmpty())
         return;
-    QString path = files::withMdbExtension(chosen);
+    openChosenDatabase(files::withMdbExtension(chosen));
+}
+
+void MDITamvel::openChosenDatabase(QString path)
+{
     if (legacy::detectFormat(path) == legacy::FileFormat::Access) {
         path = importAccessFile(path, m_session.databasePath);
         if (path.isEmpty())

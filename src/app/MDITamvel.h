@@ -12,6 +12,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPushButton;
 class QTimer;
 
 namespace tamvel {
@@ -37,6 +38,7 @@ class MDITamvel : public QMainWindow, public codelists::BrowserHost
 
 public:
     MDITamvel(Session &session, Interaction interaction, QWidget *parent = nullptr);
+    ~MDITamvel() override;
 
     static QString title();
 
@@ -105,6 +107,14 @@ private:
     QString databaseFolder() const;
 
     void selectDatabase();
+    // As a file chosen in "Výběr databáze": a file of the old program is brought over first.
+    void openChosenDatabase(QString path);
+    void listRecentDatabases();
+    void openRecent(const QString &path);
+    // A visible, enabled button of that name in the child window in front.
+    QPushButton *activeChildButton(const char *name) const;
+    void clickInActiveChild(const char *buttonName);
+    void updateChildKeys();
     void createDatabase();
     void copyDatabase();
     void clearRisks();

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -51,6 +52,51 @@ QString lastLogin()
 void setLastLogin(const QString &user)
 {
     write(QStringLiteral("lastlogin"), user);
+}
+
+namespace {
+
+const QString RecentKey = QStringLiteral("posledni_databaze");
+
+void writeRecent(const QStringList &paths)
+{
+    QSettings settings(QStringLiteral("Tamvel"), QStringLiteral("Tamvel"));
+    settings.beginGroup(QStringLiteral("Volby"));
+    settings.setValue(RecentKey, paths);
+}
+
+// One file under two spellings of its path is one entry.
+QString samePath(const QString &path)
+{
+    return QFileInfo(path).absoluteFilePath();
+}
+
+} // namespace
+
+QStringList recentDatabases()
+{
+    QSettings settings(QStringLiteral("Tamvel"), QStringLiteral("Tamvel"));
+    settings.beginGroup(QStringLiteral("Volby"));
+    QStringList paths = settings.value(RecentKey).toStringList();
+    paths.removeAll(QString());
+    return paths.mid(0, RecentCount);
+}
+
+void rememberDatabase(const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        return;
+    QStringList paths = recentDatabases();
+    paths.removeIf([&](const QString &p) { return samePath(p) == samePath(path); });
+    paths.prepend(samePath(path));
+    writeRecent(paths.mid(0, RecentCount));
+}
+
+void forgetDatabase(const QString &path)
+{
+    QStringList paths = recentDatabases();
+    paths.removeIf([&](const QString &p) { return samePath(p) == samePath(path); });
+    writeRecent(paths);
 }
 
 QString defaultDemoPath()

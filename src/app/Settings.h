@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace tamvel {
 
@@ -13,6 +14,12 @@ QString documentsFolder();
 void setDocumentsFolder(const QString &folder);
 QString lastLogin();
 void setLastLogin(const QString &user);
+
+// The databases logged into most recently, the latest first; at most RecentCount.
+inline constexpr int RecentCount = 5;
+QStringList recentDatabases();
+void rememberDatabase(const QString &path);
+void forgetDatabase(const QString &path);
 
 // Where the demo database goes on the first start: the user's data folder.
 QString defaultDemoPath();

@@ -7,6 +7,7 @@
 #include "access/Access.h"
 #include "app/DemoDatabase.h"
 #include "app/FrmAbout.h"
+#include "app/FrmLogin.h"
 #include "app/HelpWindow.h"
 #include "app/MDITamvel.h"
 #include "app/Session.h"
@@ -27,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSet>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
@@ -57,6 +59,9 @@ private slots:
     void accessFileIsBroughtOverBeforeTheLogin();
     void anEditorWithChangesIsAskedAboutFirst_data();
     void anEditorWithChangesIsAskedAboutFirst();
+    void keysActOnTheWindowInFront();
+    void recentDatabasesOpenAsIfChosen();
+    void loginDialogNamesItsDatabase();
 
 private:
     // The main window over a session of its own, with scripted dialogs.
@@ -141,21 +146,33 @@ void TestMDITamvel::menuTreeIsComplete()
                    items.join(QStringLiteral(" | "));
     }
     const QStringList expected = {
-        QStringLiteral("mnuRizi Rizika: Přehled rizik | Dílčí úkoly | Konec"),
-        QStringLiteral("mnuHodn Hodnocení: Závažnost | Pravděpodobnost | Frekvence | — | Výpočet "
+        QStringLiteral("mnuRizi &Rizika: Přehled rizik | Dílčí úkoly | Konec"),
+        QStringLiteral("mnuHodn &Hodnocení: Závažnost | Pravděpodobnost | Frekvence | — | Výpočet "
                        "rizika | Úrovně rizika"),
-        QStringLiteral("mnuCise Číselníky: Pracovník/činnost | Systémy | — | Kategorie "
+        QStringLiteral("mnuCise Čí&selníky: Pracovník/činnost | Systémy | — | Kategorie "
                        "nebezpečí | Druh nebezpečí | Předmět poškození | — | Typ předpisu | "
                        "Předpisy | Požadavky | — | Ochranné prostředky (OOPP)"),
-        QStringLiteral("mnuNast Nastavení: Výběr databáze | Vytvoření databáze | Kopie databáze | "
+        QStringLiteral("mnuNast &Nastavení: Výběr databáze | Poslední databáze | Vytvoření "
+                       "databáze | Kopie databáze | "
                        "Přihlášení | Dokumenty | Konec"),
-        QStringLiteral("mnuAdmi Administrace: Uživatelé | Skupiny | Změna hesla | Vymazání "
+        QStringLiteral("mnuAdmi &Administrace: Uživatelé | Skupiny | Změna hesla | Vymazání "
                        "záznamů rizik"),
-        QStringLiteral("mnuKonverze Konverze:  x.0.x na x.1.x |  x.1.x na x.2.x |  x.2.x na "
+        QStringLiteral("mnuKonverze &Konverze:  x.0.x na x.1.x |  x.1.x na x.2.x |  x.2.x na "
                        "x.3.x"),
-        QStringLiteral("mnuNapo Nápověda: Kontext | O aplikaci Tamvel"),
+        QStringLiteral("mnuNapo Nápo&věda: Kontext | O aplikaci Tamvel"),
     };
     QCOMPARE(bar, expected);
+    // Every title has an Alt letter of its own, and Alt+letter opens its menu.
+    QSet<QString> letters;
+    for (QAction *top : f.window->menuBar()->actions())
+        letters << QKeySequence::mnemonic(top->text()).toString();
+    QCOMPARE(letters.size(), f.window->menuBar()->actions().size());
+    QVERIFY(!letters.contains(QString()));
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QTest::keyClick(f.window.get(), Qt::Key_N, Qt::AltModifier);
+    QTRY_VERIFY(f.window->menu(QStringLiteral("mnuNast"))->isVisible());
+    f.window->menu(QStringLiteral("mnuNast"))->close();
     // The rights reach the items by their names.
     for (const access::MenuRight &right : access::menuRights())
         QVERIFY2(f.window->action(right.action), qPrintable(right.action));
@@ -244,16 +261,17 @@ void TestMDITamvel::databaseCopyNeedsALogin()
     f.window->show();
     QTRY_VERIFY(f.session.loginCancelled); // the first login has no answer: Storno
     QCOMPARE(f.openMenu("mnuNast"),
-             (QStringList{QStringLiteral("Výběr databáze"), QStringLiteral("Vytvoření databáze"),
-                          QStringLiteral("Přihlášení"), QStringLiteral("Konec")}));
+             (QStringList{QStringLiteral("Výběr databáze"), QStringLiteral("Poslední databáze"),
+                          QStringLiteral("Vytvoření databáze"), QStringLiteral("Přihlášení"),
+                          QStringLiteral("Konec")}));
 
     f.login.add(QStringLiteral("Administrator"), QString());
     f.choose("mnuNast", "mnuNastPrih");
     QVERIFY(f.session.loggedIn);
     QCOMPARE(f.openMenu("mnuNast"),
-             (QStringList{QStringLiteral("Výběr databáze"), QStringLiteral("Vytvoření databáze"),
-                          QStringLiteral("Kopie databáze"), QStringLiteral("Přihlášení"),
-                          QStringLiteral("Dokumenty")}));
+             (QStringList{QStringLiteral("Výběr databáze"), QStringLiteral("Poslední databáze"),
+                          QStringLiteral("Vytvoření databáze"), QStringLiteral("Kopie databáze"),
+                          QStringLiteral("Přihlášení"), QStringLiteral("Dokumenty")}));
     f.choose("mnuNast", "mnuNastKopi");
     QCOMPARE(f.files.titles, QStringList{QStringLiteral("Kopie databáze do :")});
 
@@ -610,6 +628,130 @@ void TestMDITamvel::accessFileIsBroughtOverBeforeTheLogin()
     QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("ask")});
     QCOMPARE(settings::databasePath(), target);
     QVERIFY(f.session.loggedIn);
+}
+
+void TestMDITamvel::keysActOnTheWindowInFront()
+{
+    Fixture f;
+    f.logIn();
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    QMdiArea *area = f.window->mdiArea();
+    const auto front = [area] { return area->activeSubWindow()->widget(); };
+
+    // F1: the help page of the window in front.
+    f.window->action(QStringLiteral("mnuHodnZava"))->trigger();
+    auto *browser = qobject_cast<codelists::FrmCodeListGrid *>(front());
+    QVERIFY(browser);
+    QTest::keyClick(browser->grid(), Qt::Key_F1);
+    auto *help = qobject_cast<HelpWindow *>(front());
+    QVERIFY(help);
+    QCOMPARE(help->currentPage(), QStringLiteral("hodnoceni.html"));
+    QCOMPARE(HelpWindow::pageOfWindow(QStringLiteral("frmRizikaGrd")),
+             QStringLiteral("prehled.html"));
+    QCOMPARE(HelpWindow::pageOfWindow(QStringLiteral("frmRiziko")), QStringLiteral("rizika.html"));
+    QCOMPARE(HelpWindow::pageOfWindow(QString()), QStringLiteral("index.html"));
+
+    // Ctrl+S saves the editor in front, typed by keys; Esc is its Storno.
+    const auto newEntry = [&] {
+        QWidget *opened = browser->openEditor(EditMode::New);
+        return opened && opened == front() ? opened : nullptr;
+    };
+    QWidget *editor = newEntry();
+    QVERIFY(editor);
+    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtZavaznostPopis")),
+                     QStringLiteral("Smrt"));
+    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtZavaznostHodnota")),
+                     QStringLiteral("100"));
+    QPointer<QWidget> saved = editor;
+    QTest::keyClick(editor->focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    QTRY_VERIFY(!saved);
+    QCOMPARE(f.session.database()->scalarText(QStringLiteral("SELECT zavaznost_popis FROM "
+                                                             "zavaznost")),
+             QStringLiteral("Smrt"));
+
+    editor = newEntry();
+    QVERIFY(editor);
+    QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtZavaznostPopis")),
+                     QStringLiteral("Jina"));
+    QPointer<QWidget> cancelled = editor;
+    QTest::keyClick(editor->focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!cancelled);
+    QCOMPARE(f.session.database()->scalarText(QStringLiteral("SELECT count(*) FROM zavaznost")),
+             QStringLiteral("1"));
+    // A window without Storno keeps Esc to itself.
+    area->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(browser->parentWidget()));
+    QVERIFY(!f.window->action(QStringLiteral("actStorno"))->isEnabled());
+}
+
+void TestMDITamvel::recentDatabasesOpenAsIfChosen()
+{
+    const QString second = m_dir.filePath(QStringLiteral("posledni.mdb"));
+    files::writeNewDatabase(second);
+    Fixture f;
+    f.logIn();
+    f.login.add(QStringLiteral("Administrator"), QString());
+    f.files.answers << second;
+    f.window->action(QStringLiteral("mnuNastVybe"))->trigger();
+    QVERIFY(f.session.loggedIn);
+    QCOMPARE(settings::recentDatabases().mid(0, 2), (QStringList{second, m_path}));
+
+    // Chosen with the mouse from the submenu, the first database opens with its login.
+    f.window->show();
+    QStringList items = f.openMenu("mnuNast");
+    QVERIFY(items.contains(QStringLiteral("Poslední databáze")));
+    QMenu *nast = f.window->menu(QStringLiteral("mnuNast"));
+    QMenu *recent = f.window->menu(QStringLiteral("mnuNastPosl"));
+    QTest::mouseClick(nast, Qt::LeftButton, {},
+                      nast->actionGeometry(recent->menuAction()).center());
+    QTRY_VERIFY(recent->isVisible());
+    QVERIFY(recent->actions().at(1)->text().endsWith(QDir::toNativeSeparators(m_path)));
+    f.login.add(QStringLiteral("Administrator"), QString());
+    QTest::mouseClick(recent, Qt::LeftButton, {},
+                      recent->actionGeometry(recent->actions().at(1)).center());
+    QTRY_COMPARE(settings::databasePath(), m_path);
+    QVERIFY(f.session.loggedIn);
+    QCOMPARE(f.login.databases.last(), m_path);
+    QCOMPARE(settings::recentDatabases().mid(0, 2), (QStringList{m_path, second}));
+
+    // Never more than five; a vanished file is said and dropped.
+    for (int i = 0; i < 6; ++i)
+        settings::rememberDatabase(m_dir.filePath(QStringLiteral("x%1.mdb").arg(i)));
+    QCOMPARE(settings::recentDatabases().size(), settings::RecentCount);
+    QCOMPARE(settings::recentDatabases().first(), m_dir.filePath(QStringLiteral("x5.mdb")));
+    emit recent->aboutToShow(); // listed afresh each time it opens
+    recent->actions().first()->trigger();
+    QCOMPARE(f.messages.shown.size(), 1);
+    QVERIFY(f.messages.shown.first().text.contains(QStringLiteral("už neexistuje")));
+    QVERIFY(!settings::recentDatabases().contains(m_dir.filePath(QStringLiteral("x5.mdb"))));
+    QCOMPARE(f.session.database()->path(), m_path);
+}
+
+void TestMDITamvel::loginDialogNamesItsDatabase()
+{
+    // A first login starts in the name; the dialog says which file it opens.
+    FrmLogin first(QString(), m_path);
+    const QStringList misplaced = misplacedControls(first, QStringLiteral("frmlogin"));
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
+    QVERIFY(first.findChild<QLabel *>(QStringLiteral("lblDatabaze"))
+                ->text()
+                .startsWith(QStringLiteral("Databáze : ") + QFileInfo(m_path).fileName()));
+    const auto focused = [](const QWidget &dialog) {
+        return dialog.focusWidget() ? dialog.focusWidget()->objectName() : QString();
+    };
+    QTRY_COMPARE(focused(first), QStringLiteral("txtUserName"));
+    QTest::keyClicks(first.focusWidget(), QStringLiteral("Novak"));
+    QTest::keyClick(first.focusWidget(), Qt::Key_Tab);
+    QTest::keyClicks(first.focusWidget(), QStringLiteral("tajne"));
+    QTest::keyClick(first.focusWidget(), Qt::Key_Return);
+    QCOMPARE(first.answer().user, QStringLiteral("Novak"));
+    QCOMPARE(first.answer().password, QStringLiteral("tajne"));
+    QVERIFY(first.answer().confirmed);
+
+    // A returning user types only the password.
+    FrmLogin again(QStringLiteral("Novak"), m_path);
+    again.show();
+    QTRY_COMPARE(focused(again), QStringLiteral("txtPassword"));
 }
 
 QTEST_MAIN(TestMDITamvel)

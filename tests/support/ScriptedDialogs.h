@@ -13,9 +13,12 @@ public:
     QList<tamvel::LoginAnswer> answers; // Storno once it runs out
     QStringList prefilled;              // the name box of each dialog shown
 
-    tamvel::LoginAnswer ask(const QString &lastLogin) override
+    QStringList databases; // the database each dialog named
+
+    tamvel::LoginAnswer ask(const QString &lastLogin, const QString &databasePath) override
     {
         prefilled << lastLogin;
+        databases << databasePath;
         return answers.isEmpty() ? tamvel::LoginAnswer{} : answers.takeFirst();
     }
 
