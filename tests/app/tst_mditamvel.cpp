@@ -14,6 +14,7 @@
 #include "app/Settings.h"
 #include "conversions/Conversions.h"
 #include "db/Version.h"
+#include "risks/FrmRizikaGrd.h"
 #include "risks/FrmRiziko.h"
 #include "risks/RiskRecord.h"
 
@@ -27,6 +28,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSet>
 #include <QStatusBar>
@@ -324,6 +326,35 @@ void TestMDITamvel::childWindowsOpenInsideTheArea()
     const QStringList misplaced = misplacedControls(*f.window, QStringLiteral("mditamvel-small"));
     QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
     QVERIFY(!area->horizontalScrollBar()->isVisible() && !area->verticalScrollBar()->isVisible());
+
+    // At the size a main window first opens, every window of the menus and the risk editor
+    // open inside the area with all their controls shown.
+    Fixture g;
+    g.logIn();
+    g.window->show();
+    QMdiArea *whole = g.window->mdiArea();
+    const auto inside = [&](const QString &name) {
+        QMdiSubWindow *sub = whole->activeSubWindow();
+        QVERIFY2(sub && whole->viewport()->rect().contains(sub->geometry()), qPrintable(name));
+        const QStringList wrong = misplacedControls(*sub->widget(), name);
+        QVERIFY2(wrong.isEmpty(), qPrintable(name + QLatin1Char(' ') + wrong.join(u'\n')));
+    };
+    for (QAction *top : g.window->menuBar()->actions())
+        for (QAction *item : top->menu()->actions()) {
+            const QString name = item->objectName();
+            if (item->menu() || item->isSeparator() || !item->isVisible() ||
+                !QRegularExpression(QStringLiteral("^mnu(Rizi|Hodn|Cise|AdmiUziv|Skup|NapoKont)"))
+                     .match(name)
+                     .hasMatch() ||
+                name == QStringLiteral("mnuRiziKone"))
+                continue;
+            item->trigger();
+            inside(name);
+        }
+    g.window->action(QStringLiteral("mnuRiziPreh"))->trigger();
+    qobject_cast<risks::FrmRizikaGrd *>(whole->activeSubWindow()->widget())
+        ->openEditor(EditMode::New);
+    inside(QStringLiteral("frmRiziko"));
 
     // Children that no longer fit keep their minimum and the area scrolls to them.
     f.window->resize(200, 160);
