@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace tamvel {
@@ -66,6 +67,8 @@ FrmExportXls::FrmExportXls(Database &db, Messages &messages, FileDialogs &files,
     setAttribute(Qt::WA_DeleteOnClose);
     // A dialog of the overview that opened it, which waits until it closes.
     setWindowModality(Qt::WindowModal);
+    // Esc cancels it as it does any dialog.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 
     m_fraExport = named(new QGroupBox(QStringLiteral("Export"), this), "fraExport");
     m_optFormatovany =

@@ -77,6 +77,15 @@ private slots:
         // Back on the first page closes the window.
         f.storno()->click();
         QTRY_VERIFY(f.window.isNull());
+
+        // Esc on any page cancels the export: nothing is asked or written.
+        Fixture g;
+        QVERIFY(QTest::qWaitForWindowActive(g.window));
+        g.next()->click();
+        QVERIFY(!g.onFirstPage());
+        QTest::keyClick(g.next(), Qt::Key_Escape);
+        QTRY_VERIFY(g.window.isNull());
+        QVERIFY(g.files.titles.isEmpty());
     }
 
     void nextShowsThePageOfTheChosenKind_data()
