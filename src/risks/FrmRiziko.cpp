@@ -16,11 +16,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QEvent>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHash>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -310,8 +312,12 @@ void FrmRiziko::buildRatingPage()
         named(new QPushButton(QStringLiteral("Vypočítat"), rating), "cmdVypocitat");
     m_value = lineEdit(rating, "txtRiziko", 30);
     m_value->setReadOnly(true);
+    m_level = named(new QLabel(rating), "lblUroven");
+    m_level->setMinimumWidth(160);
+    m_level->setMargin(3);
     auto *valueRow = new QHBoxLayout;
     valueRow->addWidget(m_value);
+    valueRow->addWidget(m_level);
     valueRow->addWidget(computeButton);
     m_levels =
         table(rating, "grdUrov", {QStringLiteral("Riziko od"), QStringLiteral("Úroveň rizika")});
@@ -325,6 +331,8 @@ void FrmRiziko::buildRatingPage()
     ratingForm->addRow(QStringLiteral("Úrovně rizika :"), m_levels);
     ratingForm->addRow(QString(), m_breach);
     connect(computeButton, &QPushButton::clicked, this, &FrmRiziko::compute);
+    // Whatever sets the value (a load, "Vypočítat", a save) shows its level too.
+    connect(m_value, &QLineEdit::textChanged, this, &FrmRiziko::showLevel);
 }
 
 // Corrective measures and the equipment missing.
@@ -478,11 +486,14 @@ void FrmRiziko::fillChoices()
         const Rows levels = m_db.query(QStringLiteral(
             "SELECT riziko_od, limitni_uroven_rizika FROM urovne_rizika ORDER BY riziko_od"));
         m_levels->setRowCount(levels.size());
+        QVector<RiskLevels::Band> bands;
         for (int i = 0; i < levels.size(); ++i) {
+            bands.append({levels.at(i, 0).toDouble(), levels.at(i, 1).toString().trimmed()});
             m_levels->setItem(
                 i, 0, new QTableWidgetItem(QString::number(qRound64(levels.at(i, 0).toDouble()))));
             m_levels->setItem(i, 1, new QTableWidgetItem(levels.at(i, 1).toString().trimmed()));
         }
+        m_bands = RiskLevels(std::move(bands));
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
     }
@@ -669,6 +680,34 @@ void FrmRiziko::compute()
         m_severity->setFocus();
     else if (m_probability->currentText().isEmpty())
         m_probability->setFocus();
+}
+
+void FrmRiziko::showLevel()
+{
+    // The value as shown: the program's decimal comma, nothing when it could not be computed.
+    QString text = m_value->text().trimmed();
+    text.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool isNumber = false;
+    const double number = text.toDouble(&isNumber);
+    const int index = m_bands.indexOf(isNumber ? std::optional<double>(number) : std::nullopt);
+    // Only the background is the level's; everything else follows the window's palette.
+    QPalette own;
+    if (index >= 0) {
+        // Deep shades under the light text of a dark palette, light tints otherwise.
+        const bool dark = palette().color(QPalette::Window).lightness() < 128;
+        const Rgb c = m_bands.colour(index, dark);
+        own.setColor(QPalette::Window, QColor(c.red, c.green, c.blue));
+    }
+    m_level->setPalette(own);
+    m_level->setAutoFillBackground(index >= 0);
+    m_level->setText(index >= 0 ? m_bands.bands()[index].name : QString());
+}
+
+void FrmRiziko::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        showLevel();
 }
 
 void FrmRiziko::focusField(const QString &column)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "risks/Highlights.h"
 #include "risks/RiskRecord.h"
 
 #include <QWidget>
@@ -7,6 +8,7 @@
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
@@ -51,6 +53,9 @@ public:
     void addEquipment(const QString &flag);
     void removeEquipment(const QString &flag);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 signals:
     // A risk was written; for a new one its id, so that the overview can select it.
     void saved(qint64 id);
@@ -78,6 +83,8 @@ private:
     void showEquipment();
     void showSubTasks();
     void showRequirement();
+    // The level of the value shown, in its colour.
+    void showLevel();
     void lock(bool locked);
     void focusField(const QString &column);
     void subTaskPopup(const QPoint &pos);
@@ -112,6 +119,8 @@ private:
     QLineEdit *m_formula;
     QLineEdit *m_value;
     QTableWidget *m_levels;
+    QLabel *m_level;
+    RiskLevels m_bands;
     QCheckBox *m_breach;
     QLineEdit *m_corrective;
     QLineEdit *m_correctiveResponsible;

@@ -6,9 +6,11 @@
 #include "app/DemoDatabase.h"
 #include "risks/FormulaSlots.h"
 #include "risks/FrmRiziko.h"
+#include "risks/Highlights.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -29,6 +31,7 @@ private slots:
     void eachRequiredFieldIsRefused_data();
     void eachRequiredFieldIsRefused();
     void newRiskThroughTheInputs();
+    void levelFollowsTheComputedValue();
     void closedRiskIsReadOnly();
     void aColleaguesChangeIsNeverOverwritten();
     void closingRecordsTheFormulaActiveThen();
@@ -93,7 +96,7 @@ void TestFrmRiziko::pagesInputsAndModes()
                    "txtZdroj cmbPoskozeniCastTela txtPoskozeniCharakter"},
         {"Přijatá opatření", "txtBezpecnostniOpatreni lstPoskytnuteOOPP"},
         {"Hodnocení", "cmbZavaznost cmbPravdepodobnost cmbFrekvence txtAlgoritmus cmdVypocitat "
-                      "txtRiziko grdUrov chkLegislativa"},
+                      "txtRiziko lblUroven grdUrov chkLegislativa"},
         {"Nápravná opatření", "txtNapravnaOpatreni medNapravnaOpatreniTermin "
                               "medNapravnaOpatreniSplneno lstChybejiciOOPP"},
         {"Požadavky ", "txtPozadavek cmdvybratPozadavek grdPredpis"},
@@ -208,6 +211,59 @@ void TestFrmRiziko::newRiskThroughTheInputs()
     QCOMPARE(stored.correctiveDue, QDate(2027, 2, 28));
 }
 
+void TestFrmRiziko::levelFollowsTheComputedValue()
+{
+    auto editor = open("novy", 0);
+    typeRequiredInputs(*editor, QString()); // severity 7, probability 3
+    editor->pages()->setCurrentIndex(2);
+    auto *frequency = editor->findChild<QComboBox *>(QStringLiteral("cmbFrekvence"));
+    auto *value = editor->findChild<QLineEdit *>(QStringLiteral("txtRiziko"));
+    auto *level = editor->findChild<QLabel *>(QStringLiteral("lblUroven"));
+    auto *compute = editor->findChild<QPushButton *>(QStringLiteral("cmdVypocitat"));
+    const RiskLevels bands = RiskLevels::load(*m_db);
+    QCOMPARE(bands.bands().size(), 4);
+    QCOMPARE(level->text(), QString());
+    const auto background = [level] {
+        return level->autoFillBackground() ? level->palette().color(QPalette::Window) : QColor();
+    };
+    const auto colourOf = [&](int index, bool dark = false) {
+        const Rgb c = bands.colour(index, dark);
+        return QColor(c.red, c.green, c.blue);
+    };
+
+    // The frequency typed, the value computed: its level in its colour, green to red.
+    QTest::keyClick(frequency, Qt::Key_End); // "Trvale", 10
+    QTest::keyClick(frequency, Qt::Key_Up);  // "Často (denně)", 6
+    QTest::mouseClick(compute, Qt::LeftButton);
+    QCOMPARE(value->text(), QStringLiteral("126"));
+    QCOMPARE(level->text(), QStringLiteral("Významné riziko"));
+    QCOMPARE(background(), colourOf(1));
+    QTest::keyClick(frequency, Qt::Key_Down);                   // "Trvale", 10
+    QCOMPARE(level->text(), QStringLiteral("Významné riziko")); // until computed again
+    QTest::mouseClick(compute, Qt::LeftButton);
+    QCOMPARE(value->text(), QStringLiteral("210"));
+    QCOMPARE(level->text(), QStringLiteral("Vysoké riziko"));
+    QCOMPARE(background(), colourOf(2));
+    const QStringList misplaced = misplacedControls(*editor, QStringLiteral("riziko-uroven"));
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
+
+    // A dark palette gets the deep shade of the same level.
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x30, 0x30, 0x30));
+    dark.setColor(QPalette::WindowText, Qt::white);
+    editor->setPalette(dark);
+    QCOMPARE(background(), colourOf(2, true));
+    editor->setPalette(QPalette());
+    QCOMPARE(background(), colourOf(2));
+
+    // Without a frequency the value is 0, below every band: no level, no colour.
+    QTest::keyClick(frequency, Qt::Key_Home);
+    QTest::mouseClick(compute, Qt::LeftButton);
+    QCOMPARE(value->text(), QStringLiteral("0"));
+    QCOMPARE(level->text(), QString());
+    QCOMPARE(background(), QColor());
+}
+
 void TestFrmRiziko::closedRiskIsReadOnly()
 {
     const qint64 closed =
@@ -215,6 +271,8 @@ void TestFrmRiziko::closedRiskIsReadOnly()
     QVERIFY(closed > 0);
     // Closed under another formula than the active one, which it keeps showing.
     m_db->execute(QStringLiteral("UPDATE rizika_uzavrene SET algoritmus = 'Z*P'"));
+    // Its stored value keeps its level, though the ratings would give another one now.
+    m_db->execute(QStringLiteral("UPDATE rizika SET riziko = 450 WHERE id_riziko = ?"), {closed});
     for (const char *mode : {"upravit", "kopie"}) {
         auto editor = open(mode, closed);
         QVERIFY(!editor->findChild<QPushButton *>(QStringLiteral("cmdUlozit"))
@@ -222,6 +280,8 @@ void TestFrmRiziko::closedRiskIsReadOnly()
         QVERIFY(!editor->pages()->widget(0)->isEnabled());
         QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtAlgoritmus"))->text(),
                  QStringLiteral("Z*P"));
+        QCOMPARE(editor->findChild<QLabel *>(QStringLiteral("lblUroven"))->text(),
+                 QStringLiteral("Nepřijatelné riziko"));
     }
 }
 
