@@ -5,6 +5,7 @@
 #include "db/Database.h"
 #include "db/DatabaseFiles.h"
 #include "export/Workbook.h"
+#include "risks/Highlights.h"
 #include "risks/RiskFields.h"
 
 #include <QFile>
@@ -110,6 +111,8 @@ public:
                               bound(ids));
         out.group(0);
     }
+
+    risks::RiskLevels levels() { return risks::RiskLevels::load(m_db); }
 
     QString requirement(const QVariant &id)
     {
@@ -441,6 +444,23 @@ void Writer::formattedSheet(const RiskExportOptions &options)
     format_set_border(header, LXW_BORDER_THIN);
     format_set_bg_color(header, 0xD9D9D9);
 
+    // The value and its level share the level's colour, in the light tints that print well.
+    const risks::RiskLevels levels = m_source.levels();
+    QVector<lxw_format *> levelFormats(levels.bands().size(), nullptr);
+    const auto levelFormat = [&](int index) {
+        if (index < 0)
+            return value;
+        if (!levelFormats[index]) {
+            const risks::Rgb c = levels.colour(index);
+            lxw_format *f = levelFormats[index] = m_book.addFormat();
+            format_set_text_wrap(f);
+            format_set_border(f, LXW_BORDER_THIN);
+            format_set_align(f, LXW_ALIGN_VERTICAL_TOP);
+            format_set_bg_color(f, lxw_color_t((c.red << 16) | (c.green << 8) | c.blue));
+        }
+        return levelFormats[index];
+    };
+
     const QByteArray titleText = options.title.toUtf8();
     worksheet_merge_range(s, 0, 0, 0, 3, titleText.constData(), title);
     worksheet_merge_range(s, 1, 0, 1, 3, "", nullptr);
@@ -457,6 +477,20 @@ void Writer::formattedSheet(const RiskExportOptions &options)
                 Workbook::writeText(s, row, c, text, format);
             lines = std::max(lines, linesFor(text, FormWidths[c]));
         }
+        if (lines > 1)
+            worksheet_set_row(s, lxw_row_t(row), lines * LineHeight, nullptr);
+        ++row;
+    };
+
+    // label in A, value in C
+    const auto writeLabelled = [&](const QString &labelText, QString text, lxw_format *format) {
+        if (text.isEmpty())
+            text = QStringLiteral(" "); // a missing value shows as one blank
+        Workbook::writeText(s, row, 0, labelText, label);
+        worksheet_write_blank(s, lxw_row_t(row), 1, label);
+        Workbook::writeText(s, row, 2, text, format);
+        worksheet_write_blank(s, lxw_row_t(row), 3, format);
+        const int lines = linesFor(text, FormWidths[2]);
         if (lines > 1)
             worksheet_set_row(s, lxw_row_t(row), lines * LineHeight, nullptr);
         ++row;
@@ -484,21 +518,20 @@ void Writer::formattedSheet(const RiskExportOptions &options)
             if (field.formLabel.isEmpty() || !options.fields.contains(field.column))
                 continue;
             QString text = shownText(cellValue(m_source, risk, at, column));
+            const bool isValue = field.kind == FieldKind::Value;
+            std::optional<double> number;
             // the risk value as the program shows it, with a decimal comma
-            if (field.kind == FieldKind::Value && risk.at(at, column).isValid())
-                text = valueText(risk.at(at, column).toDouble());
-            if (text.isEmpty())
-                text = QStringLiteral(" "); // a missing value shows as one blank
-            const QString &labelText = field.formLabel;
-            // label in A, value in C
-            Workbook::writeText(s, row, 0, labelText, label);
-            worksheet_write_blank(s, lxw_row_t(row), 1, label);
-            Workbook::writeText(s, row, 2, text, value);
-            worksheet_write_blank(s, lxw_row_t(row), 3, value);
-            const int lines = linesFor(text, FormWidths[2]);
-            if (lines > 1)
-                worksheet_set_row(s, lxw_row_t(row), lines * LineHeight, nullptr);
-            ++row;
+            if (isValue && risk.at(at, column).isValid()) {
+                const double stored = risk.at(at, column).toDouble();
+                number = asSingle(stored).value_or(stored);
+                text = valueText(stored);
+            }
+            const int level = isValue ? levels.indexOf(number) : -1;
+            writeLabelled(field.formLabel, text, levelFormat(level));
+            // The level goes with the value, when the register has levels at all.
+            if (isValue && !levels.bands().isEmpty())
+                writeLabelled(QStringLiteral("Úroveň rizika :"), levels.nameOf(number),
+                              levelFormat(level));
         }
         const qint64 id = m_ids[i];
         if (options.formRegulations) {

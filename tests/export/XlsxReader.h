@@ -7,14 +7,16 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 
-// Reads back what a workbook holds: sheet names, cell texts (numbers as written) and merged
-// ranges, through the `unzip` tool. Enough to check a written file, not a general reader.
+// Reads back what a workbook holds: sheet names, cell texts (numbers as written), merged
+// ranges and cell fill colours, through the `unzip` tool. Enough to check a written file, not a
+// general reader.
 class XlsxReader
 {
 public:
     explicit XlsxReader(const QString &path) : m_path(path)
     {
         readSharedStrings();
+        readFills();
         QXmlStreamReader xml(part(QStringLiteral("xl/workbook.xml")));
         while (!xml.atEnd())
             if (xml.readNext() == QXmlStreamReader::StartElement &&
@@ -28,6 +30,7 @@ public:
     {
         QHash<QString, QString> cells; // "A1" → text
         QStringList merged;            // "A1:D1"
+        QHash<QString, QString> fills; // "A1" → "RRGGBB" of a solid fill
         int lastRow = 0;
         QString at(const QString &ref) const { return cells.value(ref); }
         QString at(int column, int row) const
@@ -69,6 +72,10 @@ public:
                 QString digits = ref;
                 digits.remove(QRegularExpression(QStringLiteral("[A-Z]")));
                 result.lastRow = std::max(result.lastRow, digits.toInt());
+                const QString fill =
+                    m_fills.value(xml.attributes().value(QLatin1String("s")).toInt());
+                if (!fill.isEmpty())
+                    result.fills[ref] = fill;
             } else if (xml.name() == QLatin1String("v")) {
                 const QString v = xml.readElementText();
                 result.cells[ref] = type == QLatin1String("s") ? m_strings.value(v.toInt()) : v;
@@ -103,7 +110,31 @@ private:
         }
     }
 
+    // The solid fill colour of each cell format, by the format's number.
+    void readFills()
+    {
+        QXmlStreamReader xml(part(QStringLiteral("xl/styles.xml")));
+        QStringList fills;
+        bool inCellFormats = false;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isEndElement() && xml.name() == QLatin1String("cellXfs"))
+                inCellFormats = false;
+            if (!xml.isStartElement())
+                continue;
+            if (xml.name() == QLatin1String("fill"))
+                fills << QString();
+            else if (xml.name() == QLatin1String("fgColor") && !fills.isEmpty())
+                fills.last() = xml.attributes().value(QLatin1String("rgb")).toString().mid(2);
+            else if (xml.name() == QLatin1String("cellXfs"))
+                inCellFormats = true;
+            else if (xml.name() == QLatin1String("xf") && inCellFormats)
+                m_fills << fills.value(xml.attributes().value(QLatin1String("fillId")).toInt());
+        }
+    }
+
     QString m_path;
     QStringList m_sheets;
     QStringList m_strings;
+    QStringList m_fills;
 };

@@ -2,6 +2,7 @@
 #include "TestDatabase.h"
 #include "XlsxReader.h"
 #include "export/RiskExport.h"
+#include "risks/Highlights.h"
 
 #include <QFile>
 #include <QProcess>
@@ -193,6 +194,9 @@ private slots:
             QCOMPARE(sheet.at(0, row), QString::fromUtf8(f.label));
             QCOMPARE(sheet.at(2, row), expected(QString::fromLatin1(f.field), true));
             ++row;
+            // the value's level below it: 12,5 lies below every band
+            if (QByteArray(f.field) == "riziko")
+                QCOMPARE(sheet.row(row++, 3), QStringLiteral("Úroveň rizika :|| "));
         }
         QCOMPARE(sheet.at(0, row), QStringLiteral("Číslo předpisu"));
     }
@@ -246,6 +250,49 @@ private slots:
         QVERIFY(top > 0);
         QCOMPARE(sheet.at(0, top + 1), QStringLiteral("Poznámky :"));
         QCOMPARE(sheet.lastRow, top + 1);
+    }
+
+    void formShowsTheLevelOfTheValueInItsColour()
+    {
+        ExportRegister reg(2);
+        reg.db->execute(QStringLiteral("UPDATE rizika SET riziko = 250 WHERE id_riziko = ?"),
+                        {reg.ids[1]});
+        const QString path = reg.dir.filePath(QStringLiteral("f.xlsx"));
+        const auto exportValues = [&] {
+            return writeRiskExport(*reg.db, reg.ids, form({QStringLiteral("riziko")}), path)
+                .outcome;
+        };
+        QCOMPARE(exportValues(), ExportResult::Written);
+        auto sheet = XlsxReader(path).sheet(QStringLiteral("Rizika"));
+        // 12,5 is below the lowest band: no level, no colour.
+        const int first = sheet.rowOf(QStringLiteral("Riziko :"));
+        QCOMPARE(sheet.row(first, 3), QStringLiteral("Riziko :||12,5"));
+        QCOMPARE(sheet.row(first + 1, 3), QStringLiteral("Úroveň rizika :|| "));
+        // 250 lies in the third of four bands: value and level in its light tint.
+        const int second = sheet.rowOf(QStringLiteral("Riziko :"), first + 1);
+        QCOMPARE(sheet.row(second, 3), QStringLiteral("Riziko :||250"));
+        QCOMPARE(sheet.row(second + 1, 3), QStringLiteral("Úroveň rizika :||Vysoké riziko"));
+        const risks::Rgb c = risks::levelColour(2, 4);
+        const QString tint = QStringLiteral("%1%2%3")
+                                 .arg(c.red, 2, 16, QLatin1Char('0'))
+                                 .arg(c.green, 2, 16, QLatin1Char('0'))
+                                 .arg(c.blue, 2, 16, QLatin1Char('0'))
+                                 .toUpper();
+        QStringList filled;
+        for (int r : {second, second + 1})
+            for (const char *column : {"C", "D"})
+                filled << QString::fromLatin1(column) + QString::number(r);
+        for (const QString &cell : filled)
+            QCOMPARE(sheet.fills.value(cell), tint);
+        QCOMPARE(sheet.fills.size(), filled.size());
+
+        // A register without levels keeps the form as it was.
+        reg.db->execute(QStringLiteral("DELETE FROM urovne_rizika"));
+        QCOMPARE(exportValues(), ExportResult::Written);
+        sheet = XlsxReader(path).sheet(QStringLiteral("Rizika"));
+        QVERIFY(sheet.rowOf(QStringLiteral("Riziko :")) > 0);
+        QCOMPARE(sheet.rowOf(QStringLiteral("Úroveň rizika :")), 0);
+        QVERIFY(sheet.fills.isEmpty());
     }
 
     // Cancelled part-way or at once, or failed, an export leaves neither its file nor a
