@@ -25,6 +25,7 @@
 #include "risks/FrmRiziko.h"
 #include "risks/FrmVypocet.h"
 #include "risks/RiskValue.h"
+#include "risks/StarterValues.h"
 #include "ui/BusyCursor.h"
 
 #include <QCloseEvent>
@@ -195,7 +196,9 @@ void MDITamvel::buildMenus()
                  {"mnuHodnFrek", "Frekvence", codeList("frmFrekvenceGrd")},
                  {"mnuHodnBar1", nullptr},
                  {"mnuHodnVypo", "Výpočet rizika", [this] { openFormulaEditor(); }},
-                 {"mnuHodnUrov", "Úrovně rizika", codeList("frmUrovneGrd")}}),
+                 {"mnuHodnUrov", "Úrovně rizika", codeList("frmUrovneGrd")},
+                 {"mnuHodnBar2", nullptr},
+                 {"mnuHodnVych", "Výchozí hodnoty Fine–Kinney", [this] { fillStarterValues(); }}}),
         menuDef("mnuCise", "Čí&selníky",
                 {{"mnuCisePrac", "Pracovník/činnost", codeList("frmPracGrid")},
                  {"mnuCiseSyst", "Systémy", [this] { openSystems(); }},
@@ -250,6 +253,9 @@ void MDITamvel::buildMenus()
         fill(menuBar()->addMenu(def.caption), def);
     for (const MenuDef &def : popupMenus())
         fill(new QMenu(def.caption, this), def);
+    // The scales may have been filled or emptied since the rights were last applied.
+    connect(menu(QStringLiteral("mnuHodn")), &QMenu::aboutToShow, this,
+            &MDITamvel::updateStarterItem);
 
     // The databases logged into lately, listed afresh each time the menu opens.
     auto *recent = new QMenu(QStringLiteral("Poslední databáze"), this);
@@ -330,6 +336,37 @@ void MDITamvel::openRecent(const QString &path)
         return;
     }
     openChosenDatabase(path);
+}
+
+void MDITamvel::updateStarterItem()
+{
+    // It writes what the three scales, the formula editor and the levels hold: it needs the
+    // right to every one of them.
+    bool allowed = true;
+    for (const char *name :
+         {"mnuHodnZava", "mnuHodnPrav", "mnuHodnFrek", "mnuHodnVypo", "mnuHodnUrov"})
+        allowed = allowed && action(QString::fromUtf8(name))->isEnabled();
+    Database *db = m_session.database();
+    if (allowed && m_session.loggedIn && db) {
+        try {
+            allowed = risks::scalesEmpty(*db);
+        } catch (const DbError &) {
+            allowed = false; // busy for a moment: offered again at the next look
+        }
+    } else {
+        allowed = false;
+    }
+    action(QStringLiteral("mnuHodnVych"))->setEnabled(allowed);
+}
+
+void MDITamvel::fillStarterValues()
+{
+    Database *db = m_session.database();
+    if (!db)
+        return;
+    if (risks::fillStarterValues(*db, m_interaction.messages))
+        loadActiveFormula();
+    updateStarterItem();
 }
 
 void MDITamvel::openSubTasks()
@@ -482,6 +519,7 @@ void MDITamvel::applyRights()
     m_session.printRight = rights.print();
     if (auto *overview = qobject_cast<risks::FrmRizikaGrd *>(child(QStringLiteral("frmRizikaGrd"))))
         overview->setPrintRight(m_session.printRight);
+    updateStarterItem();
 }
 
 void MDITamvel::refresh()
@@ -785,7 +823,20 @@ void MDITamvel::createDatabase()
                                      QString(), QStringLiteral("mdb databáze (*.mdb)"));
     if (chosen.isEmpty())
         return;
-    files::createDatabase(chosen, m_session.databasePath, m_interaction.messages);
+    const QString created =
+        files::createDatabase(chosen, m_session.databasePath, m_interaction.messages);
+    if (created.isEmpty() ||
+        !m_interaction.messages.ask(QStringLiteral("Vytvoření nové databáze"),
+                                    QStringLiteral("Naplnit novou databázi výchozími hodnotami "
+                                                   "Fine–Kinney?")))
+        return;
+    // The new file is not the current database: opened only for the filling.
+    try {
+        const std::unique_ptr<Database> fresh = Database::open(created);
+        risks::fillStarterValues(*fresh, m_interaction.messages);
+    } catch (const DbError &e) {
+        showEngineError(m_interaction.messages, e);
+    }
 }
 
 void MDITamvel::copyDatabase()

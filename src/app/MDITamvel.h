@@ -58,6 +58,9 @@ public:
     void applyRights();
     // The in-memory copy of the active risk formula (every activation and after saving).
     void loadActiveFormula();
+    // "Výchozí hodnoty Fine–Kinney" is offered while the scales are empty, to a user who may
+    // open every item of its menu.
+    void updateStarterItem();
 
     // Shows the child window of that object name, creating it when it is not open yet;
     // an open one is brought to the front with its current content.
@@ -116,6 +119,7 @@ private:
     void clickInActiveChild(const char *buttonName);
     void updateChildKeys();
     void createDatabase();
+    void fillStarterValues();
     void copyDatabase();
     void clearRisks();
     void convertStructure(int source);

@@ -17,6 +17,8 @@
 #include "risks/FrmRizikaGrd.h"
 #include "risks/FrmRiziko.h"
 #include "risks/RiskRecord.h"
+#include "risks/RiskValue.h"
+#include "risks/StarterValues.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,6 +58,7 @@ private slots:
     void windowSizeIsRestoredAtTheNextLogin();
     void selectingADatabaseStartsAgain();
     void databaseFileItemsUseTheirDialogs();
+    void starterValuesGoOnlyIntoEmptyScales();
     void aboutShowsVersionAndSystem();
     void conversionItemsRunTheStepsInOrder();
     void accessFileIsBroughtOverBeforeTheLogin();
@@ -150,7 +153,7 @@ void TestMDITamvel::menuTreeIsComplete()
     const QStringList expected = {
         QStringLiteral("mnuRizi &Rizika: Přehled rizik | Dílčí úkoly | Konec"),
         QStringLiteral("mnuHodn &Hodnocení: Závažnost | Pravděpodobnost | Frekvence | — | Výpočet "
-                       "rizika | Úrovně rizika"),
+                       "rizika | Úrovně rizika | — | Výchozí hodnoty Fine–Kinney"),
         QStringLiteral("mnuCise Čí&selníky: Pracovník/činnost | Systémy | — | Kategorie "
                        "nebezpečí | Druh nebezpečí | Předmět poškození | — | Typ předpisu | "
                        "Předpisy | Požadavky | — | Ochranné prostředky (OOPP)"),
@@ -560,6 +563,21 @@ void TestMDITamvel::databaseFileItemsUseTheirDialogs()
     QCOMPARE(f.files.titles.last(), QStringLiteral("Vytvoření nové databáze"));
     QVERIFY(QFileInfo(created + QStringLiteral(".mdb")).isFile());
     QCOMPARE(f.statusTexts().value(1), QStringLiteral("Aktuální databáze : ") + m_path);
+    // The offer to fill it is declined here and taken for the next one, which gets the
+    // starter values; the current database stays as it was.
+    QCOMPARE(f.messages.shown.last().kind, QStringLiteral("ask"));
+    QCOMPARE(f.messages.lastText(),
+             QStringLiteral("Naplnit novou databázi výchozími hodnotami Fine–Kinney?"));
+    QVERIFY(risks::scalesEmpty(*Database::open(created + QStringLiteral(".mdb"))));
+    const QString filled = m_dir.filePath(QStringLiteral("naplnena.mdb"));
+    f.files.answers << filled;
+    f.messages.answers = {true};
+    f.window->action(QStringLiteral("mnuNastVytv"))->trigger();
+    QCOMPARE(f.messages.shown.last().kind, QStringLiteral("inform"));
+    QCOMPARE(loadActiveFormula(*Database::open(filled)), QStringLiteral("Z*P*F"));
+    QVERIFY(!risks::scalesEmpty(*Database::open(filled)));
+    QVERIFY(risks::scalesEmpty(*f.session.database()));
+    f.messages.shown.clear();
 
     // "&Export" of the equipment list opens the equipment export.
     f.window->extraAction(QStringLiteral("mnuOopGrdExport"));
@@ -568,6 +586,44 @@ void TestMDITamvel::databaseFileItemsUseTheirDialogs()
     // Vymazání záznamů rizik asks twice; No keeps everything.
     f.window->action(QStringLiteral("mnuAdmiVymaz"))->trigger();
     QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("ask")});
+}
+
+void TestMDITamvel::starterValuesGoOnlyIntoEmptyScales()
+{
+    Fixture f;
+    f.window->show();
+    f.logIn();
+    QVERIFY(f.session.loggedIn);
+    QAction *starter = f.window->action(QStringLiteral("mnuHodnVych"));
+    const auto offered = [&] {
+        const bool shown = f.openMenu("mnuHodn").contains(starter->text());
+        f.window->menu(QStringLiteral("mnuHodn"))->close();
+        return shown && starter->isEnabled();
+    };
+    // Without the right to the formula editor (and not an administrator) it is not offered.
+    Database &db = *f.session.database();
+    const QString rights = db.scalarText(QStringLiteral("SELECT prava FROM skupiny"));
+    db.execute(QStringLiteral("UPDATE skupiny SET prava = ?"),
+               {QString(rights).replace(0, 1, QLatin1Char('0')).replace(22, 1, QLatin1Char('0'))});
+    f.window->applyRights();
+    QVERIFY(!f.window->action(QStringLiteral("mnuHodnVypo"))->isEnabled());
+    QVERIFY(!offered());
+    db.execute(QStringLiteral("UPDATE skupiny SET prava = ?"), {rights});
+    f.window->applyRights();
+    QVERIFY(offered());
+
+    // Chosen from the menu it fills the scales and the program computes with Z*P*F at once.
+    f.openMenu("mnuHodn");
+    f.choose("mnuHodn", "mnuHodnVych");
+    QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("inform")});
+    QCOMPARE(f.session.activeFormula, QStringLiteral("Z*P*F"));
+    QVERIFY(!offered());
+
+    // Emptied again by another copy: offered when the menu opens next.
+    db.execute(QStringLiteral("DELETE FROM zavaznost"));
+    db.execute(QStringLiteral("DELETE FROM pravdepodobnost"));
+    db.execute(QStringLiteral("DELETE FROM frekvence"));
+    QVERIFY(offered());
 }
 
 void TestMDITamvel::aboutShowsVersionAndSystem()
