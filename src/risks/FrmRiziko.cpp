@@ -494,6 +494,12 @@ void FrmRiziko::fillChoices()
             m_levels->setItem(i, 1, new QTableWidgetItem(levels.at(i, 1).toString().trimmed()));
         }
         m_bands = RiskLevels(std::move(bands));
+        // The bands in their colours: the legend of the level beside the value.
+        const bool dark = m_levels->palette().color(QPalette::Base).lightness() < 128;
+        for (int i = 0; i < m_levels->rowCount(); ++i) {
+            const Rgb c = m_bands.colour(i, dark);
+            m_levels->item(i, 1)->setBackground(QColor(c.red, c.green, c.blue));
+        }
     } catch (const DbError &e) {
         showEngineError(m_messages, e);
     }

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -244,6 +245,10 @@ void TestFrmRiziko::levelFollowsTheComputedValue()
     QCOMPARE(value->text(), QStringLiteral("210"));
     QCOMPARE(level->text(), QStringLiteral("Vysoké riziko"));
     QCOMPARE(background(), colourOf(2));
+    // The table of bands beside it is the legend, in the same colours.
+    const auto *table = editor->findChild<QTableWidget *>(QStringLiteral("grdUrov"));
+    QCOMPARE(table->item(2, 1)->background().color(), colourOf(2));
+    QCOMPARE(table->item(0, 1)->background().color(), colourOf(0));
     const QStringList misplaced = misplacedControls(*editor, QStringLiteral("riziko-uroven"));
     QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
 
