@@ -1,4 +1,5 @@
 #include "access/AccessWindows.h"
+#include "ui/GridCommands.h"
 #include "ui/Widgets.h"
 
 #include "access/Access.h"
@@ -69,6 +70,8 @@ FrmUzivatele::FrmUzivatele(Database &db, const QString &currentUser, Messages &m
     layout->addLayout(buttonRow({add, remove, close}));
     resize(360, 320);
     activated();
+    // The keys are the buttons; there is no edit button, so a double-click does nothing.
+    installGridCommands(m_list, {{}, [this] { this->add(); }, [this] { this->remove(); }});
 }
 
 void FrmUzivatele::activated()
@@ -163,6 +166,9 @@ FrmSkupina::FrmSkupina(Database &db, Messages &messages, QWidget *parent)
     layout->addLayout(buttonRow({add, remove, rights, close}));
     resize(380, 320);
     activated();
+    // A group is edited through its rights.
+    installGridCommands(
+        m_list, {[this] { editRights(); }, [this] { this->add(); }, [this] { this->remove(); }});
 }
 
 void FrmSkupina::activated()

@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "codelists/RequirementWindows.h"
 #include "codelists/SystemWindows.h"
+#include "codelists/WorkerImport.h"
 #include "conversions/Conversions.h"
 #include "core/FileDialogs.h"
 #include "core/Messages.h"
@@ -681,11 +682,13 @@ void MDITamvel::showEditor(QWidget *editor)
 
 void MDITamvel::extraAction(const QString &actionName)
 {
-    // "&Import" of the workers' popup has no action.
     Database *db = m_session.database();
     if (actionName == QStringLiteral("mnuOopGrdExport") && db)
         showEditor(
             new FrmExportOOP(*db, m_interaction.messages, m_interaction.files, m_session.userName));
+    else if (actionName == QStringLiteral("mnuPracGrdImport") && db)
+        codelists::importWorkersFromFile(*db, m_interaction.messages, m_interaction.files,
+                                         databaseFolder());
 }
 
 void MDITamvel::openHelp(const QString &page)

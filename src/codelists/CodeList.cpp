@@ -597,6 +597,7 @@ const CodeList &regulationPicker()
         list.browserName = QStringLiteral("frmPredpisPozadavekGrd");
         list.browserCaption = s("Předpisy - přehled");
         list.popupName = QStringLiteral("mnuPredpisPozadavekGrd");
+        list.pickItem = QStringLiteral("Pridat");
         return list;
     }();
     return picker;

@@ -91,6 +91,7 @@ struct CodeList
     QString browserCaption;
     QString gridName;
     QString popupName;
+    QString pickItem;        // a picker's only popup item (after the popup's name), e.g. "Pridat"
     int browserWidth = 5070; // twips
     int browserHeight = 2850;
 

@@ -1,4 +1,5 @@
 #include "codelists/CodeListWindows.h"
+#include "ui/GridCommands.h"
 #include "ui/SortArrow.h"
 #include "ui/Widgets.h"
 
@@ -58,6 +59,41 @@ FrmCodeListGrid::FrmCodeListGrid(const CodeList &codeList, Database &db, Message
     resize(twips(this, codeList.browserWidth), twips(this, codeList.browserHeight));
     m_sortColumn = codeList.initialSortColumn;
     activated();
+    installGridCommands(m_grid, gridCommands());
+}
+
+GridCommands FrmCodeListGrid::gridCommands()
+{
+    // Only what the popup would offer now: its items by their names, none on an empty grid
+    // but "&Nový".
+    const auto usable = [this](const char *item, bool needsEntry) {
+        return (!needsEntry || !isEmpty()) &&
+               m_host.popupItemEnabled(m_list.popupName + QLatin1String(item));
+    };
+    GridCommands commands;
+    if (!m_list.pickItem.isEmpty()) {
+        commands.open = [this] {
+            const QString item = m_list.popupName + m_list.pickItem;
+            if (!isEmpty() && m_host.popupItemEnabled(item))
+                choose(item);
+        };
+        return commands;
+    }
+    commands.open = [this, usable] {
+        if (usable("Upravit", true))
+            openEditor(EditMode::Edit);
+        else if (usable("Zobrazit", true))
+            openEditor(EditMode::View);
+    };
+    commands.insert = [this, usable] {
+        if (usable("Novy", false))
+            openEditor(EditMode::New);
+    };
+    commands.remove = [this, usable] {
+        if (usable("Vymazat", true))
+            openEditor(EditMode::Delete);
+    };
+    return commands;
 }
 
 void FrmCodeListGrid::activated()
@@ -110,15 +146,21 @@ void FrmCodeListGrid::showPopup(const QPoint &pos)
         m_grid->setCurrentIndex(under);
     QAction *chosen =
         m_host.popup(m_list.popupName, m_grid->viewport()->mapToGlobal(pos), isEmpty());
-    if (!chosen)
-        return;
-    const QString item = chosen->objectName().mid(m_list.popupName.size());
-    if (const std::optional<EditMode> mode = modeOfPopupItem(item))
+    if (chosen)
+        choose(chosen->objectName());
+}
+
+void FrmCodeListGrid::choose(const QString &actionName)
+{
+    const QString item = actionName.mid(m_list.popupName.size());
+    if (const std::optional<EditMode> mode = modeOfPopupItem(item)) {
         openEditor(*mode);
-    else {
-        m_host.extraAction(chosen->objectName());
-        emit popupItemChosen(chosen->objectName());
+        return;
     }
+    m_host.extraAction(actionName);
+    emit popupItemChosen(actionName);
+    // An item such as "&Import" may have changed the list.
+    activated();
 }
 
 QWidget *FrmCodeListGrid::openEditor(EditMode mode)

@@ -13,6 +13,10 @@ class QTableView;
 
 namespace tamvel {
 
+namespace ui {
+struct GridCommands;
+}
+
 class Database;
 class Messages;
 
@@ -78,6 +82,9 @@ signals:
 
 private:
     void showPopup(const QPoint &pos);
+    // A popup item by its full name, as if chosen from the popup.
+    void choose(const QString &actionName);
+    ui::GridCommands gridCommands();
     void rowChanged();
 
     const CodeList &m_list;

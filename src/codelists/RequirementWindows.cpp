@@ -1,4 +1,5 @@
 #include "codelists/RequirementWindows.h"
+#include "ui/GridCommands.h"
 #include "ui/Widgets.h"
 
 #include "codelists/CodeListWindows.h"
@@ -86,6 +87,17 @@ FrmPozadavky::FrmPozadavky(Database &db, Messages &messages, BrowserHost &host, 
     connect(m_removeRegulation, &QPushButton::clicked, this, &FrmPozadavky::removeRegulation);
     reload(0);
     setState(State::Browsing);
+    // The keys of the regulations' grid are its buttons, usable when they are: "Přidat" and
+    // "Odebrat" while editing; "Detail" has no action, so neither has a double-click.
+    installGridCommands(m_grid, {{},
+                                 [this] {
+                                     if (m_add->isEnabled())
+                                         pickRegulation();
+                                 },
+                                 [this] {
+                                     if (m_removeRegulation->isEnabled())
+                                         removeRegulation();
+                                 }});
 }
 
 int FrmPozadavky::position() const

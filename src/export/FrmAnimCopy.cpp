@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -209,7 +210,10 @@ bool finishExport(const exports::ExportResult &result, const QString &path, cons
     }
     if (messages.ask(caption, QStringLiteral("Přejete si prohlédnout vytvořený export nyní?")) &&
         !opener(QUrl::fromLocalFile(path)))
-        messages.warn(caption, QStringLiteral("Nelze najít program Excel.exe"));
+        // The workbook is written all the same: say where, so it can be opened by hand.
+        messages.warn(caption,
+                      QStringLiteral("Nelze najít program Excel.exe\nSešit je uložen v: ") +
+                          QDir::toNativeSeparators(path));
     return true;
 }
 

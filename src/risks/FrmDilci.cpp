@@ -3,12 +3,17 @@
 #include "codelists/CodeListWindows.h"
 #include "core/DateText.h"
 #include "db/Database.h"
+#include "db/RiskState.h"
 #include "risks/FrmDilciUkol.h"
+#include "risks/Highlights.h"
 #include "risks/RiskFields.h"
+#include "ui/GridCommands.h"
 #include "ui/SortArrow.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
+#include <QBrush>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -28,6 +33,7 @@ public:
     {
         qint64 riskId;
         SubTask task;
+        bool openRisk = false;
     };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -42,7 +48,11 @@ public:
     }
     QVariant data(const QModelIndex &index, int role) const override
     {
-        if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows.size())
+        if (!index.isValid() || index.row() >= m_rows.size())
+            return {};
+        if (role == Qt::BackgroundRole && index.column() == 1)
+            return deadlineBrush(m_rows[index.row()]);
+        if (role != Qt::DisplayRole)
             return {};
         const SubTask &task = m_rows[index.row()].task;
         switch (index.column()) {
@@ -63,15 +73,38 @@ public:
     }
 
     const QVector<Row> &rows() const { return m_rows; }
-    void setRows(QVector<Row> &&rows)
+    void setRows(QVector<Row> &&rows, const QDate &today)
     {
         beginResetModel();
         m_rows = std::move(rows);
+        m_today = today;
         endResetModel();
+    }
+    void setDarkPalette(bool dark)
+    {
+        if (dark == m_dark)
+            return;
+        m_dark = dark;
+        if (!m_rows.isEmpty())
+            emit dataChanged(index(0, 1), index(int(m_rows.size()) - 1, 1), {Qt::BackgroundRole});
     }
 
 private:
+    // Only an open risk's deadlines still matter: a closed risk's sub-tasks stay plain.
+    QVariant deadlineBrush(const Row &row) const
+    {
+        if (!row.openRisk)
+            return {};
+        const std::optional<Rgb> colour =
+            deadlineColour(deadlineOf(row.task.deadline, QDate(), m_today), m_dark);
+        if (!colour)
+            return {};
+        return QBrush(QColor(colour->red, colour->green, colour->blue));
+    }
+
     QVector<Row> m_rows;
+    QDate m_today;
+    bool m_dark = false;
 };
 
 } // namespace risks
@@ -93,6 +126,11 @@ QVector<const risks::RiskField *> riskBoxFields()
         if (!f.detailBoxName.isEmpty())
             fields << &f;
     return fields;
+}
+
+bool darkPalette(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::Window).lightness() < 128;
 }
 
 bool sameRow(const SubTaskOverviewModel::Row &row, qint64 riskId, const SubTask &task)
@@ -158,7 +196,16 @@ FrmDilci::FrmDilci(Database &db, Messages &messages, codelists::BrowserHost &hos
     layout->addWidget(m_grid, 1);
     layout->addLayout(boxes);
     resize(charWidth * 110, m_grid->fontMetrics().height() * 34);
+    m_model->setDarkPalette(darkPalette(this));
     activated();
+    // The popup has only "&Detail": double-click and Enter choose it, nothing else.
+    ui::installGridCommands(m_grid,
+                            {[this] {
+                                 if (m_host.popupItemEnabled(QStringLiteral("mnuDUgrdDetail")))
+                                     openDetail();
+                             },
+                             {},
+                             {}});
 }
 
 FrmDilci::~FrmDilci() = default;
@@ -167,14 +214,18 @@ void FrmDilci::activated()
 {
     QVector<SubTaskOverviewModel::Row> rows;
     try {
+        // Whether the sub-task's risk is still open, looked up by the risk's key.
         const QString sql =
-            QStringLiteral("SELECT id_riziko, ukol, termin, zodpovida FROM dilci_ukoly ORDER BY ") +
+            QStringLiteral("SELECT id_riziko, ukol, termin, zodpovida, EXISTS (SELECT 1 FROM "
+                           "rizika r WHERE r.id_riziko = dilci_ukoly.id_riziko AND ") +
+            OpenRiskCondition + QStringLiteral(") FROM dilci_ukoly ORDER BY ") +
             QString::fromUtf8(SortSql[m_sortColumn]) +
             (m_ascending ? QStringLiteral(" ASC, rowid ASC") : QStringLiteral(" DESC, rowid DESC"));
         m_db.forEach(sql, {}, [&rows](const RowView &row) {
             rows.append({row.value(0).toLongLong(),
                          SubTask{row.value(1).toString(), Database::toDate(row.value(2)),
-                                 row.value(3).toString()}});
+                                 row.value(3).toString()},
+                         row.value(4).toLongLong() != 0});
         });
     } catch (const DbError &error) {
         showEngineError(m_messages, error);
@@ -182,7 +233,7 @@ void FrmDilci::activated()
     }
 
     m_filling = true;
-    m_model->setRows(std::move(rows));
+    m_model->setRows(std::move(rows), QDate::currentDate());
     m_grid->horizontalHeader()->setSortIndicator(m_sortColumn, m_ascending ? Qt::AscendingOrder
                                                                            : Qt::DescendingOrder);
     int selected = m_model->rowCount() > 0 ? 0 : -1;
@@ -199,6 +250,13 @@ void FrmDilci::activated()
     // The risk may have changed since it was shown: read it again.
     m_shownRisk = -1;
     select(selected);
+}
+
+void FrmDilci::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        m_model->setDarkPalette(darkPalette(this));
 }
 
 void FrmDilci::select(int row)

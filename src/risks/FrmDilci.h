@@ -46,6 +46,9 @@ public slots:
     // Re-reads every sub-task, keeping the highlighted one.
     void activated();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void showPopup(const QPoint &pos);
     void rowChanged();

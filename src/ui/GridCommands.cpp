@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 
 namespace tamvel::ui {
 
@@ -78,6 +79,10 @@ private:
 
     void updateHint()
     {
+        // A list widget clears its model while it is destroyed, after its viewport and the
+        // hint on it are gone.
+        if (!m_hint)
+            return;
         const QAbstractItemModel *model = m_view->model();
         const bool empty = !model || model->rowCount(m_view->rootIndex()) == 0;
         m_hint->setGeometry(m_view->viewport()->rect().adjusted(8, 8, -8, -8));
@@ -86,7 +91,7 @@ private:
 
     QAbstractItemView *m_view;
     GridCommands m_commands;
-    QLabel *m_hint;
+    QPointer<QLabel> m_hint;
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "app/Session.h"
 #include "app/Settings.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,7 +30,7 @@ private slots:
     void rightsEditorNeverOverwritesAColleague();
     void rightsReachTheMenusAtTheNextTick();
     void passwordDialogEmptiesTheSessionPassword();
-    void userListRefusesTheLoggedInUser();
+    void listKeysAreTheirButtons();
 
 private:
     IsolatedSettings m_settings;
@@ -181,23 +182,85 @@ void TestAccessWindows::passwordDialogEmptiesTheSessionPassword()
     QCOMPARE(session.password, QString());
 }
 
-void TestAccessWindows::userListRefusesTheLoggedInUser()
+// The modal dialog an action opens, closed again at once: its name, empty when none opened.
+static QString dialogOpenedBy(const std::function<void()> &action)
+{
+    QString opened;
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [&opened] {
+        if (QWidget *dialog = QApplication::activeModalWidget()) {
+            opened = dialog->objectName();
+            dialog->close();
+        }
+    });
+    closer.start(0);
+    action();
+    return opened;
+}
+
+static void clickRow(QListWidget *list, const QString &text, bool twice = false)
+{
+    const QList<QListWidgetItem *> found = list->findItems(text, Qt::MatchExactly);
+    QVERIFY2(found.size() == 1, qPrintable(text));
+    const QPoint at = list->visualItemRect(found.first()).center();
+    // A double-click is the first click's press and release, then the double-click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    if (twice)
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+}
+
+void TestAccessWindows::listKeysAreTheirButtons()
 {
     auto db = Database::open(m_path);
+    db->execute(QStringLiteral("INSERT INTO skupiny VALUES ('mistri', ' ')"));
+    db->execute(QStringLiteral("INSERT INTO uzivatele VALUES ('Novák', ' ', 'mistri')"));
     ScriptedMessages messages;
-    FrmUzivatele users(*db, QStringLiteral("Administrator"), messages);
-    auto *list = users.findChild<QListWidget *>(QStringLiteral("lstUsers"));
-    QCOMPARE(list->count(), 1);
-    QCOMPARE(list->item(0)->text(), QStringLiteral("Administrator (admin)"));
-    list->setCurrentRow(0);
-    users.findChild<QPushButton *>(QStringLiteral("cmdOdebrat"))->click();
-    QCOMPARE(messages.lastText(), QStringLiteral("Nelze smazat aktuálně přihlášeného uživatele !"));
-    QCOMPARE(list->count(), 1);
 
+    // Users: Insert is "Přidat...", Delete "Odebrat" with its refusals and its question; there
+    // is nothing to edit, so a double-click opens nothing.
+    FrmUzivatele users(*db, QStringLiteral("Administrator"), messages);
+    users.show();
+    auto *list = users.findChild<QListWidget *>(QStringLiteral("lstUsers"));
+    QCOMPARE(list->count(), 2);
+    clickRow(list, QStringLiteral("Administrator (admin)"));
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(messages.lastText(), QStringLiteral("Nelze smazat aktuálně přihlášeného uživatele !"));
+    QCOMPARE(dialogOpenedBy([&] { QTest::keyClick(list, Qt::Key_Insert); }),
+             QStringLiteral("frmUzivateleAdd"));
+    QCOMPARE(dialogOpenedBy([&] { clickRow(list, QStringLiteral("Novák (mistri)"), true); }),
+             QString());
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(messages.lastText(), QStringLiteral("Opravdu chcete smazat uživatele 'Novák' ?"));
+    QCOMPARE(list->count(), 2);
+    messages.answers = {true};
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(list->count(), 1);
+    QCOMPARE(db->scalarInt(QStringLiteral("SELECT count(*) FROM uzivatele")), 1);
     // A user added elsewhere shows at the next activation.
-    db->execute(QStringLiteral("INSERT INTO uzivatele VALUES ('Novák', ' ', 'admin')"));
+    db->execute(QStringLiteral("INSERT INTO uzivatele VALUES ('Dvořák', ' ', 'admin')"));
     users.activated();
     QCOMPARE(list->count(), 2);
+
+    // Groups: a double-click or Enter edits the rights, as "Práva..." does.
+    FrmSkupina groups(*db, messages);
+    groups.show();
+    auto *names = groups.findChild<QListWidget *>(QStringLiteral("lstSkupiny"));
+    QCOMPARE(dialogOpenedBy([&] { clickRow(names, QStringLiteral("admin"), true); }),
+             QStringLiteral("frmPrava"));
+    QCOMPARE(dialogOpenedBy([&] { QTest::keyClick(names, Qt::Key_Enter); }),
+             QStringLiteral("frmPrava"));
+    QCOMPARE(dialogOpenedBy([&] { QTest::keyClick(names, Qt::Key_Insert); }),
+             QStringLiteral("frmSkupinaAdd"));
+    clickRow(names, QStringLiteral("mistri"));
+    messages.answers = {false};
+    QTest::keyClick(names, Qt::Key_Delete);
+    QCOMPARE(messages.lastText(), QStringLiteral("Opravdu chcete odebrat skupinu : 'mistri' ?"));
+    QCOMPARE(names->count(), 2);
+    messages.answers = {true};
+    QTest::keyClick(names, Qt::Key_Delete);
+    QCOMPARE(names->count(), 1);
+    QVERIFY(!access::groups(*db).contains(QStringLiteral("mistri")));
 }
 
 QTEST_MAIN(TestAccessWindows)

@@ -67,6 +67,7 @@ private slots:
     void keysActOnTheWindowInFront();
     void recentDatabasesOpenAsIfChosen();
     void loginDialogNamesItsDatabase();
+    void workerImportReportsWhatItSkipped();
 
 private:
     // The main window over a session of its own, with scripted dialogs.
@@ -931,6 +932,46 @@ void TestMDITamvel::anEditorWithChangesIsAskedAboutFirst()
     f.messages.choices = {Messages::Choice::Cancel};
     QCOMPARE(f.window->close(), viewed);
     QCOMPARE(f.messages.shown.size(), viewed ? 0 : 1);
+}
+
+void TestMDITamvel::workerImportReportsWhatItSkipped()
+{
+    Database::open(m_path)->execute(QStringLiteral("INSERT INTO pracovnici VALUES ('Svářeč')"));
+    const QString names = m_dir.filePath(QStringLiteral("pracovnici.csv"));
+    QFile file(names);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF"
+               "Lakýrník;dílna\r\nSvářeč;svařovna\r\n\r\n"
+               "Pracovník s velmi dlouhým názvem;x\r\n");
+    file.close();
+    Fixture f;
+    f.window->show();
+    f.logIn();
+    f.window->action(QStringLiteral("mnuCisePrac"))->trigger();
+    auto *grid = f.window->child(QStringLiteral("frmPracGrid"))->findChild<QTableView *>();
+    QVERIFY(grid);
+
+    // "&Import" of the browser's popup, chosen by its underlined letter.
+    f.files.answers << names;
+    f.messages.shown.clear();
+    const QPoint at = grid->visualRect(grid->model()->index(0, 0)).center();
+    QTimer::singleShot(0, this, [] {
+        if (QWidget *menu = QApplication::activePopupWidget())
+            QTest::keyClick(menu, Qt::Key_I);
+    });
+    QContextMenuEvent click(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(grid->viewport(), &click);
+
+    QCOMPARE(f.files.titles, QStringList{QStringLiteral("Import pracovníků/činností")});
+    QCOMPARE(f.messages.kinds(), QStringList{QStringLiteral("inform")});
+    QCOMPARE(f.messages.lastText(),
+             QStringLiteral("Importováno pracovníků/činností: 1\nPřeskočeno: 2\nSvářeč – už "
+                            "existuje\nPracovník s velmi dlouhým názvem – delší než 30 znaků"));
+    // The browser shows the list as it is now.
+    QStringList listed;
+    for (int row = 0; row < grid->model()->rowCount(); ++row)
+        listed << grid->model()->index(row, 0).data().toString();
+    QCOMPARE(listed, (QStringList{QStringLiteral("Lakýrník"), QStringLiteral("Svářeč")}));
 }
 
 #include "tst_mditamvel.moc"

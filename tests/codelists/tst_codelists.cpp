@@ -3,6 +3,7 @@
 #include "TestDatabase.h"
 
 #include "codelists/CodeList.h"
+#include "codelists/WorkerImport.h"
 #include "db/DbError.h"
 
 #include <QTemporaryDir>
@@ -30,6 +31,8 @@ private slots:
     void emptyNamesAreRefused();
     void anEntryChangedMeanwhileIsNotOverwritten_data();
     void anEntryChangedMeanwhileIsNotOverwritten();
+    void workerImportReadsTextAndCsvFiles();
+    void workerImportWritesAllOrNothing();
 
 private:
     const CodeList &member(const char *browser)
@@ -527,6 +530,70 @@ void TestCodeLists::anEntryChangedMeanwhileIsNotOverwritten()
         QVERIFY(commitSave(*m_db, edit));
         QCOMPARE(load(*other, list, keyOf(edited)), edited);
     }
+}
+
+void TestCodeLists::workerImportReadsTextAndCsvFiles()
+{
+    const auto namesIn = [&](const char *name, const QByteArray &bytes) {
+        const QString path = m_dir.filePath(QString::fromUtf8(name));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QStringList{u"<not written>"_s};
+        file.close();
+        return namesOfFile(decodeNamesFile(fileBytes(path)), path.endsWith(u".csv"_s));
+    };
+    // UTF-8 without a mark: padding trimmed, blank lines left out, any line end.
+    QCOMPARE(namesIn("plain.txt", "  Lakýrník \r\n\r\n \t\nŘidič\rKovář"),
+             (QStringList{u"Lakýrník"_s, u"Řidič"_s, u"Kovář"_s}));
+    // With the mark, which is no part of the first name.
+    QCOMPARE(namesIn("bom.txt", "\xEF\xBB\xBF"
+                                "Žehlička\n"),
+             QStringList{u"Žehlička"_s});
+    // Windows-1250, also when its only letter outside ASCII is the last byte, one that
+    // would start a UTF-8 sequence.
+    QCOMPARE(namesIn("cp1250.txt", QByteArray::fromHex("d8657a6eede8656b0d0a8e65686c69e86b61")),
+             (QStringList{u"Řezníček"_s, u"Žehlička"_s}));
+    QCOMPARE(namesIn("cp1250-end.txt", "Zednik\r\nHrn\xE8"), (QStringList{u"Zednik"_s, u"Hrnč"_s}));
+    // CSV: the first field, separated by ";" when the file has one, else by ","; quoted fields
+    // keep their separators and doubled quotes.
+    QCOMPARE(namesIn("semicolon.csv", "\"Novák, Jan\";údržba\nŘidič;x\n;prázdné\n"),
+             (QStringList{u"Novák, Jan"_s, u"Řidič"_s}));
+    QCOMPARE(namesIn("comma.csv", "Zedník,stavba\r\n\"Kovář \"\"Mistr\"\"\",x\r\n"),
+             (QStringList{u"Zedník"_s, u"Kovář \"Mistr\""_s}));
+    // A text file keeps whole lines, commas included.
+    QCOMPARE(namesIn("commas.txt", "Údržba, opravy\n"), QStringList{u"Údržba, opravy"_s});
+
+    // Stored names, repeats and the built-in "ostatní" are skipped, exact letter case
+    // compared; so are names longer than the field, counted in characters.
+    m_db->execute(u"INSERT INTO pracovnici VALUES ('Svářeč')"_s);
+    const QString longest = QString(30, u'ž');
+    const QString tooLong = longest + u'x';
+    const WorkerImport result =
+        importWorkers(*m_db, {u"Lakýrník"_s, u"Svářeč"_s, u"Lakýrník"_s, u"lakýrník"_s, tooLong,
+                              longest, u"ostatní"_s});
+    QCOMPARE(result.imported, (QStringList{u"Lakýrník"_s, u"lakýrník"_s, longest}));
+    QCOMPARE(count(u"SELECT count(*) FROM pracovnici WHERE pracovnik IN (?, ?, ?)"_s,
+                   {u"Lakýrník"_s, u"lakýrník"_s, longest}),
+             3);
+    QCOMPARE(count(u"SELECT count(*) FROM pracovnici"_s), 4); // with "Svářeč"
+    QCOMPARE(importReport(result), u"Importováno pracovníků/činností: 3\n"
+                                   "Přeskočeno: 4\n"
+                                   "Svářeč – už existuje\n"
+                                   "Lakýrník – už existuje\n"_s +
+                                       tooLong +
+                                       u" – delší než 30 znaků\n"
+                                       "ostatní – už existuje"_s);
+    QCOMPARE(importReport(importWorkers(*m_db, {})), u"Importováno pracovníků/činností: 0"_s);
+}
+
+void TestCodeLists::workerImportWritesAllOrNothing()
+{
+    // The engine refuses the second name: the first is not kept either.
+    m_db->execute(u"CREATE TRIGGER refuse BEFORE INSERT ON pracovnici WHEN NEW.pracovnik = "
+                  "'Zlý' BEGIN SELECT RAISE(ABORT, 'refused'); END"_s);
+    QVERIFY_THROWS_EXCEPTION(DbError, importWorkers(*m_db, {u"Dobrý"_s, u"Zlý"_s}));
+    QCOMPARE(count(u"SELECT count(*) FROM pracovnici WHERE pracovnik = 'Dobrý'"_s), 0);
+    QCOMPARE(m_db->transactionDepth(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestCodeLists)

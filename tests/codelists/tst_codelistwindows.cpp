@@ -29,6 +29,7 @@ class TestCodeListWindows : public QObject
 private slots:
     void sortingTwiceReturnsWithTheHighlightKept();
     void popupOpensTheEditorInItsMode();
+    void gridKeysDoWhatThePopupWould();
     void editorsFollowTheirMode();
     void editorAsksBeforeReplacingTheTypedValues();
     void requirementCatalogueNavigatesAndLinks();
@@ -41,6 +42,14 @@ static QStringList column(const QTableView *grid, int col = 0)
     for (int row = 0; row < grid->model()->rowCount(); ++row)
         texts << grid->model()->index(row, col).data().toString();
     return texts;
+}
+
+// As the mouse does it: the first click's press and release, then the double-click.
+static void doubleClick(QAbstractItemView *view, int row)
+{
+    const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
 void TestCodeListWindows::sortingTwiceReturnsWithTheHighlightKept()
@@ -110,6 +119,80 @@ void TestCodeListWindows::popupOpensTheEditorInItsMode()
     emit browser.grid()->customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(host.emptyGrids.last(), false);
     QCOMPARE(host.extras, QStringList{u"mnuOopGrdExport"_s});
+}
+
+void TestCodeListWindows::gridKeysDoWhatThePopupWould()
+{
+    QTemporaryDir dir;
+    auto db = newDatabase(dir);
+    ScriptedMessages messages;
+    RecordingHost host;
+    FrmCodeListGrid browser(*memberByBrowser(u"frmPracGrid"_s), *db, messages, host);
+    QTableView *grid = browser.grid();
+    const auto editorTitle = [&] {
+        return host.editors.isEmpty() || !host.editors.last() ? QString()
+                                                              : host.editors.last()->windowTitle();
+    };
+    const auto editorText = [&] {
+        return host.editors.last()->findChild<QLineEdit *>(u"txtPrac"_s)->text();
+    };
+    const auto save = [&] {
+        host.editors.last()->show();
+        QTest::mouseClick(host.editors.last()->findChild<QPushButton *>(u"cmdUlozit"_s),
+                          Qt::LeftButton);
+    };
+
+    // Empty: the hint over the grid; Enter and Delete have no entry to act on.
+    const QStringList misplaced = misplacedControls(browser, u"prac-prazdny"_s);
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(u'\n')));
+    auto *hint = grid->findChild<QLabel *>(u"lblPrazdny"_s);
+    QVERIFY(hint && hint->isVisible());
+    QCOMPARE(hint->text(), u"Seznam je prázdný – nový záznam přidáte klávesou Insert nebo pravým "
+                           "tlačítkem myši."_s);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QVERIFY(host.editors.isEmpty());
+
+    // Insert is "&Nový", unless the popup would not offer it.
+    host.disabledItems = {u"mnuPracGrdNovy"_s};
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QVERIFY(host.editors.isEmpty());
+    host.disabledItems.clear();
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QCOMPARE(host.mode, u"novy"_s);
+    QCOMPARE(editorTitle(), u"Pracovníci (Nový záznam)"_s);
+    QTest::keyClicks(host.editors.last()->findChild<QLineEdit *>(u"txtPrac"_s), u"Lakyrnik"_s);
+    save();
+    db->execute(u"INSERT INTO pracovnici VALUES ('Svarec')"_s);
+    browser.activated();
+    QCOMPARE(column(grid), (QStringList{u"Lakyrnik"_s, u"Svarec"_s}));
+    QVERIFY(!hint->isVisible());
+
+    // Double-click and Enter are "&Upravit", or "&Zobrazit" where that cannot be chosen.
+    doubleClick(grid, 1);
+    QCOMPARE(host.mode, u"upravit"_s);
+    QCOMPARE(editorTitle(), u"Pracovníci (Upravit záznam)"_s);
+    QCOMPARE(editorText(), u"Svarec"_s);
+    host.disabledItems = {u"mnuPracGrdUpravit"_s};
+    QTest::keyClick(grid, Qt::Key_Enter);
+    QCOMPARE(editorTitle(), u"Pracovníci (Zobrazit záznam)"_s);
+    doubleClick(grid, 0);
+    QCOMPARE(host.mode, u"zobrazit"_s);
+    QCOMPARE(editorText(), u"Lakyrnik"_s);
+    host.disabledItems << u"mnuPracGrdZobrazit"_s << u"mnuPracGrdVymazat"_s;
+    const qsizetype opened = host.editors.size();
+    doubleClick(grid, 1);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(host.editors.size(), opened);
+
+    // Delete is "&Vymazat": its editor deletes only when told to.
+    host.disabledItems.clear();
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(editorTitle(), u"Pracovníci (Vymazat záznam)"_s);
+    QCOMPARE(db->scalarInt(u"SELECT count(*) FROM pracovnici WHERE pracovnik = 'Svarec'"_s), 1);
+    save();
+    QCOMPARE(db->scalarInt(u"SELECT count(*) FROM pracovnici WHERE pracovnik = 'Svarec'"_s), 0);
+    QVERIFY(messages.shown.isEmpty());
 }
 
 void TestCodeListWindows::editorsFollowTheirMode()
@@ -240,21 +323,44 @@ void TestCodeListWindows::requirementCatalogueNavigatesAndLinks()
     };
     QCOMPARE(label(), u"(0/0)"_s);
     QVERIFY(part(1)->isReadOnly());
+    // The regulations' keys are their buttons, which wait for an edit.
+    catalogue.show();
+    auto *grid = catalogue.findChild<QTableWidget *>(u"grdPredpis"_s);
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QVERIFY(host.editors.isEmpty());
 
-    // "Nový", two parts, a regulation from the picker, "Uložit".
+    // "Nový", two parts, a regulation from the picker (Insert is "Přidat"), "Uložit".
     catalogue.newOrSave();
     QCOMPARE(catalogue.state(), FrmPozadavky::State::New);
     QCOMPARE(catalogue.findChild<QPushButton *>(u"cmdPoza1"_s)->text(), u"Uložit"_s);
     part(1)->setText(u"Používat chrániče sluchu"_s);
-    catalogue.pickRegulation();
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QCOMPARE(host.editors.size(), 1);
     auto *picker = qobject_cast<FrmCodeListGrid *>(host.editors.last());
     QCOMPARE(picker->windowTitle(), u"Předpisy - přehled"_s);
+    picker->show();
+    // A double-click in the picker is its only item, "&Přidat", when that can be chosen.
+    const auto pickFirst = [&] { doubleClick(picker->grid(), 0); };
+    host.disabledItems = {u"mnuPredpisPozadavekGrdPridat"_s};
+    pickFirst();
+    QCOMPARE(grid->rowCount(), 0);
+    host.disabledItems.clear();
+    pickFirst();
+    QCOMPARE(grid->rowCount(), 1);
     host.chosen = u"Pridat"_s;
-    emit picker->grid()->customContextMenuRequested(QPoint(5, 5));
     emit picker->grid()->customContextMenuRequested(QPoint(5, 5)); // the same one again
-    auto *grid = catalogue.findChild<QTableWidget *>(u"grdPredpis"_s);
     QCOMPARE(grid->rowCount(), 1);
     QCOMPARE(grid->item(0, 0)->text(), u"262/2006"_s);
+    QTest::keyClick(picker->grid(), Qt::Key_Delete); // no such item in its popup
+    QTest::keyClick(picker->grid(), Qt::Key_Insert);
+    QCOMPARE(host.editors.size(), 1);
+    // Delete is "Odebrat": the row goes from the screen, the popup brings it back.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(0, 0)).center());
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(grid->rowCount(), 0);
+    emit picker->grid()->customContextMenuRequested(QPoint(5, 5));
+    QCOMPARE(grid->rowCount(), 1);
     catalogue.newOrSave();
     QCOMPARE(catalogue.state(), FrmPozadavky::State::Browsing);
     QCOMPARE(label(), u"(1/1)"_s);

@@ -154,7 +154,9 @@ private slots:
         QCOMPARE(f.messages.shown[0].text,
                  QStringLiteral("Přejete si prohlédnout vytvořený export nyní?"));
         QCOMPARE(f.messages.shown[0].title, QStringLiteral("Export do MS Excel"));
-        QCOMPARE(f.messages.lastText(), QStringLiteral("Nelze najít program Excel.exe"));
+        QCOMPARE(f.messages.lastText(), QStringLiteral("Nelze najít program Excel.exe\nSešit je "
+                                                       "uložen v: ") +
+                                            QDir::toNativeSeparators(path));
         QCOMPARE(f.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
         QCOMPARE(exports::rememberedExportFolder(*f.reg.db, QStringLiteral("jan")),
                  QDir::toNativeSeparators(f.reg.dir.path()));

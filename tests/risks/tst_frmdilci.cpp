@@ -1,9 +1,11 @@
 #include "RecordingHost.h"
 #include "ScriptedMessages.h"
 #include "TestDatabase.h"
+#include "WindowCheck.h"
 
 #include "risks/FrmDilci.h"
 #include "risks/FrmDilciUkol.h"
+#include "risks/Highlights.h"
 #include "ui/DateField.h"
 
 #include <QHash>
@@ -28,6 +30,7 @@ private slots:
     void sortingTwiceReturnsWithTheHighlightKept();
     void refillKeepsTheHighlightedSubTask();
     void detailShowsTheSubTask();
+    void deadlinesOfOpenRisksAreColoured();
 
 private:
     void risk(qint64 id, const std::array<const char *, 7> &fields);
@@ -229,15 +232,89 @@ void TestFrmDilci::detailShowsTheSubTask()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!window.findChild<FrmDilciUkol *>());
 
-    // An empty grid: the popup is told so and "Detail" opens nothing.
+    // Double-click and Enter are "&Detail" when it can be chosen; Insert and Delete nothing,
+    // as the popup has no such items.
+    const auto shownTask = [&] {
+        auto *open = window.findChild<FrmDilciUkol *>();
+        const QString task = open ? open->taskEdit()->text() : QString();
+        delete open;
+        return task;
+    };
+    const QPoint second = grid->visualRect(grid->model()->index(1, 2)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, second);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, second);
+    QCOMPARE(shownTask(), QStringLiteral("Čistit regály"));
+    QTest::keyClick(grid, Qt::Key_Down);
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(shownTask(), QStringLiteral("Hlídat ostří nástrojů"));
+    host.disabledItems = {QStringLiteral("mnuDUgrdDetail")};
+    QTest::keyClick(grid, Qt::Key_Enter);
+    QTest::keyClick(grid, Qt::Key_Insert);
+    QTest::keyClick(grid, Qt::Key_Delete);
+    QCOMPARE(shownTask(), QString());
+    QCOMPARE(grid->model()->rowCount(), 5);
+    auto *hint = grid->findChild<QLabel *>(QStringLiteral("lblPrazdny"));
+    QVERIFY(hint && !hint->isVisible());
+
+    // An empty grid: the popup is told so and "Detail" opens nothing; the hint shows.
     m_db->execute(QStringLiteral("DELETE FROM dilci_ukoly"));
     window.activated();
     host.mode.clear();
+    host.disabledItems.clear();
     emit grid->customContextMenuRequested(QPoint(5, 5));
     QCOMPARE(host.emptyGrids.last(), true);
     QVERIFY(host.mode.isEmpty());
     QVERIFY(!window.findChild<FrmDilciUkol *>());
     QVERIFY(!window.openDetail());
+    QVERIFY(hint->isVisible());
+}
+
+void TestFrmDilci::deadlinesOfOpenRisksAreColoured()
+{
+    // Risk 1 open, risk 2 closed, no risk 3.
+    const QDate today = QDate::currentDate();
+    m_db->execute(QStringLiteral("DELETE FROM dilci_ukoly"));
+    m_db->execute(QStringLiteral("UPDATE rizika SET program_splneno = ? WHERE id_riziko = 2"),
+                  {today.addDays(-30)});
+    subTask(1, "a včera", today.addDays(-1), "Novák");
+    subTask(1, "b dnes", today, "Novák");
+    subTask(1, "c za 14 dní", today.addDays(14), "Novák");
+    subTask(1, "d za 15 dní", today.addDays(15), "Novák");
+    subTask(1, "e bez termínu", QDate(), "Novák");
+    subTask(2, "f uzavřené riziko", today.addDays(-1), "Novák");
+    subTask(3, "g bez rizika", today.addDays(-1), "Novák");
+    FrmDilci window(*m_db, m_messages, m_host);
+    const QStringList misplaced = misplacedControls(window, QStringLiteral("dilci-terminy"));
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
+    QTableView *grid = window.grid();
+    const auto backgrounds = [&](int column) {
+        QStringList names;
+        for (int row = 0; row < grid->model()->rowCount(); ++row) {
+            const QVariant brush = grid->model()->index(row, column).data(Qt::BackgroundRole);
+            names << (brush.isValid() ? brush.value<QBrush>().color().name() : QString());
+        }
+        return names;
+    };
+    const auto colour = [](risks::Deadline deadline, bool dark) {
+        const risks::Rgb rgb = risks::deadlineColour(deadline, dark).value();
+        return QColor(rgb.red, rgb.green, rgb.blue).name();
+    };
+    const auto expected = [&](bool dark) {
+        const QString overdue = colour(risks::Deadline::Overdue, dark);
+        const QString soon = colour(risks::Deadline::Soon, dark);
+        return QStringList{overdue, soon, soon, {}, {}, {}, {}};
+    };
+    QCOMPARE(backgrounds(1), expected(false));
+    // Only the deadline's cell.
+    QCOMPARE(backgrounds(0), QStringList(7));
+    QCOMPARE(backgrounds(2), QStringList(7));
+
+    // A dark palette takes the deep shades.
+    QPalette dark = window.palette();
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    window.setPalette(dark);
+    QCOMPARE(backgrounds(1), expected(true));
+    QVERIFY(expected(true) != expected(false));
 }
 
 QTEST_MAIN(TestFrmDilci)
