@@ -36,8 +36,7 @@ void RiskGridModel::setGrid(RiskGrid grid, std::optional<QVector<int>> listed)
     m_listed = std::move(listed);
     m_highlights.clear();
     for (const GridColumn &column : m_grid.columns) {
-        const RiskField *f = overviewField(column.caption);
-        m_highlights << (column.field == LevelColumn || (f && f->kind == FieldKind::Value)
+        m_highlights << (column.field == LevelColumn || column.field == QLatin1String("riziko")
                              ? Highlight::Level
                          : column.field == QLatin1String("opatreni_termin") ||
                                  column.field == QLatin1String("program_termin")
