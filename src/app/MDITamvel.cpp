@@ -627,7 +627,9 @@ void MDITamvel::openRiskOverview()
     Database *db = m_session.database();
     if (!db)
         return;
-    showChild(QStringLiteral("frmRizikaGrd"), [this, db] {
+    bool created = false;
+    QMdiSubWindow *sub = showChild(QStringLiteral("frmRizikaGrd"), [this, db, &created] {
+        created = true;
         const auto openEditor = [this, db](EditMode mode, qint64 id) -> QWidget * {
             if (!riskEditorsGiveWay())
                 return nullptr;
@@ -653,6 +655,12 @@ void MDITamvel::openRiskOverview()
                                        m_session.userName, m_session.printRight, openEditor,
                                        openExport);
     });
+    // Without a size of the user's own the overview first fills the area.
+    const auto *overview = qobject_cast<risks::FrmRizikaGrd *>(sub->widget());
+    if (created && overview && !overview->hasStoredSize() && m_mdi->isVisible()) {
+        sub->resize(m_mdi->viewport()->size().expandedTo(sub->minimumSize()));
+        sub->move(0, 0);
+    }
 }
 
 bool MDITamvel::popupItemEnabled(const QString &actionName) const

@@ -196,6 +196,7 @@ QVariant cellValue(Source &source, const Rows &risks, int row, int column)
         return source.requirement(stored);
     case FieldKind::Text:
     case FieldKind::Summary:
+    case FieldKind::Level:
         break;
     }
     return stored.isValid() ? QVariant(stored.toString()) : QVariant();

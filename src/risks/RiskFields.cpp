@@ -226,6 +226,10 @@ const QVector<const RiskField *> &overviewFields()
         std::sort(list.begin(), list.end(), [](const RiskField *a, const RiskField *b) {
             return a->overviewPosition < b->overviewPosition;
         });
+        static const RiskField level =
+            Def(LevelColumn.toUtf8().constData(), K::Level).overview(31, "Úroveň rizika", 1500);
+        list.insert(std::find(list.begin(), list.end(), riskField(QStringLiteral("riziko"))) + 1,
+                    &level);
         return list;
     }();
     return fields;

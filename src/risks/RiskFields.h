@@ -22,6 +22,7 @@ enum class FieldKind {
     Breach,      // legislativa: "a" or "n", shown "ano" or "ne"
     Requirement, // pozadavek_id: shown as the requirement's text
     Summary,     // kept by the program from the attachments and the tree; never edited
+    Level,       // the overview's risk level: the band of urovne_rizika of riziko; no field
 };
 
 // One field of the risk: its column, the record member it maps to and the captions of the
@@ -64,7 +65,9 @@ struct RiskField
 const QVector<RiskField> &riskFields();
 // The field of a column; nullptr for a column `rizika` does not have.
 const RiskField *riskField(const QString &column);
-// The overview's catalogue of 30 columns, in its own order.
+// The overview's catalogue of 31 columns, in its own order: the fields that have a place
+// there and, after "Riziko", the risk level (LevelColumn, not a field of `rizika`).
+inline const QString LevelColumn = QStringLiteral("uroven_rizika");
 const QVector<const RiskField *> &overviewFields();
 // The overview's field of a caption (trimmed); nullptr for an unknown caption.
 const RiskField *overviewField(const QString &caption);

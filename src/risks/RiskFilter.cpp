@@ -87,7 +87,7 @@ QStringList filterCaptions()
 {
     QStringList captions;
     for (const RiskField *f : overviewFields())
-        if (f->kind != FieldKind::Id)
+        if (f->kind != FieldKind::Id && f->kind != FieldKind::Level)
             captions << f->overviewCaption;
     return captions;
 }

@@ -46,7 +46,7 @@ struct OverviewState
 inline const QString NotFilled = QStringLiteral("nevyplněno");
 inline const QString Cancelled = QStringLiteral(" (zrušený)");
 
-// The captions a filter row can compare: the overview's catalogue without "ID".
+// The captions a filter row can compare: the overview's catalogue without "ID" and the level.
 QStringList filterCaptions();
 bool isDateCaption(const QString &caption);
 bool isNumberCaption(const QString &caption);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/Database.h"
+#include "risks/Highlights.h"
 
 #include <QString>
 #include <QStringList>
@@ -57,6 +58,12 @@ struct RiskGrid
     QVector<QString> cells; // row after row, columns.size() a row
     qint64 total = 0;
     qint64 filtered = 0;
+    // The risk levels as they were at the fill, the band of each row's value (-1: none) and
+    // the states of its measure and programme deadlines (Deadline values, the programme's
+    // shifted by two bits); each kept only while a column shows it.
+    RiskLevels levels;
+    QVector<int> level;
+    QVector<quint8> deadlines;
 
     int rowCount() const { return int(ids.size()); }
     const QString &cell(int row, int column) const
@@ -64,11 +71,18 @@ struct RiskGrid
         return cells[qsizetype(row) * columns.size() + column];
     }
     int rowOf(qint64 id) const { return int(ids.indexOf(id)); }
+    int levelOf(int row) const { return level.isEmpty() ? -1 : level[row]; }
+    // The deadline state of a cell: None but in a shown measure or programme deadline.
+    Deadline deadlineAt(int row, int column) const;
     QString statusText() const;
+    // The same with `listed` of the filtered risks listed (the quick search narrows them).
+    QString statusText(qint64 listed) const;
 };
 
-// FillRiskGrid: the listed risks with the columns of the set, filtered and sorted.
+// FillRiskGrid: the listed risks with the columns of the set, filtered and sorted; the
+// deadlines as they stand on `today`.
 RiskGrid fillRiskGrid(Database &db, const QString &columnSet, const RiskFilter &filter,
-                      const QString &sortCaption, bool ascending);
+                      const QString &sortCaption, bool ascending,
+                      const QDate &today = QDate::currentDate());
 
 } // namespace tamvel::risks

@@ -64,6 +64,7 @@ QVariant storedValue(const RiskRecord &r, const RiskField &f)
         return r.requirementId;
     case FieldKind::Id:
     case FieldKind::Summary:
+    case FieldKind::Level:
         break;
     }
     return QVariant();
@@ -241,6 +242,7 @@ std::optional<RiskRecord> loadRisk(Database &db, qint64 id)
             break;
         case FieldKind::Id:
         case FieldKind::Summary:
+        case FieldKind::Level:
             break;
         }
     }

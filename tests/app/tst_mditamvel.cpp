@@ -374,6 +374,9 @@ void TestMDITamvel::overviewKeepsItsMinimumSize()
     f.window->action(QStringLiteral("mnuRiziPreh"))->trigger();
     QWidget *overview = f.window->child(QStringLiteral("frmRizikaGrd"));
     QMdiSubWindow *sub = f.window->mdiArea()->activeSubWindow();
+    // Without a stored size it first fills the area, not maximized.
+    QCOMPARE(sub->geometry(), QRect(QPoint(0, 0), f.window->mdiArea()->viewport()->size()));
+    QVERIFY(!sub->isMaximized());
     const QSize opened = overview->size();
     const QSize minimum(4010 * overview->logicalDpiX() / 1440,
                         2265 * overview->logicalDpiY() / 1440);
@@ -381,6 +384,7 @@ void TestMDITamvel::overviewKeepsItsMinimumSize()
         return overview->width() >= minimum.width() && overview->height() >= minimum.height();
     };
     // Its lower right corner dragged far up and left with the mouse.
+    QCoreApplication::processEvents(); // the frame settles before the mouse reaches it
     const QPoint corner(sub->width() - 2, sub->height() - 2);
     QTest::mouseMove(sub, corner);
     QTest::mousePress(sub, Qt::LeftButton, {}, corner);
@@ -393,6 +397,11 @@ void TestMDITamvel::overviewKeepsItsMinimumSize()
     QVERIFY(atLeastMinimum());
     const QStringList misplaced = misplacedControls(*overview, QStringLiteral("rizikagrd-minimum"));
     QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced.join(QLatin1Char('\n'))));
+    // Closed, it keeps that size for the next opening.
+    const QSize kept = overview->size();
+    sub->close();
+    f.window->action(QStringLiteral("mnuRiziPreh"))->trigger();
+    QCOMPARE(f.window->child(QStringLiteral("frmRizikaGrd"))->size(), kept);
 }
 
 void TestMDITamvel::exportWizardsShowEveryPageWhole()

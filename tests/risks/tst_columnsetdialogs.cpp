@@ -73,7 +73,7 @@ void TestColumnSetDialogs::fieldSelectionShowsAtOnceInCatalogueOrder()
     QCOMPARE(child<QGroupBox>(dialog, "fraNastaveni")->title(), s("Nastavení přehledu"));
     auto *chosen = child<QListWidget>(dialog, "lstDo");
     QCOMPARE(texts(chosen), QStringList({s("Systém"), s("Riziko"), s("Cílová hodnota")}));
-    QCOMPARE(child<QListWidget>(dialog, "lstOd")->count(), 27);
+    QCOMPARE(child<QListWidget>(dialog, "lstOd")->count(), 28);
     click(dialog, "cmdUlozit");
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QCOMPARE(dialog.columnSet(), s("Systém#1200#Riziko#1065#Cílová hodnota#1850#"));
@@ -89,8 +89,8 @@ void TestColumnSetDialogs::fieldSelectionMovesAndRefusesAnEmptyChoice()
     QCOMPARE(chosen->count(), 8); // the default columns shown for an empty set
     click(dialog, "cmdZpetAll");
     QCOMPARE(chosen->count(), 0);
-    QCOMPARE(available->count(), 30);
-    QCOMPARE(available->item(29)->text(), s("Riziko")); // appended at the end
+    QCOMPARE(available->count(), 31);
+    QCOMPARE(available->item(30)->text(), s("Riziko")); // appended at the end
     click(dialog, "cmdUlozit");
     QCOMPARE(messages.kinds(), QStringList{s("inform")});
     QCOMPARE(messages.shown.last().title, s("Výběr polí"));
@@ -103,7 +103,7 @@ void TestColumnSetDialogs::fieldSelectionMovesAndRefusesAnEmptyChoice()
     available->findItems(s("ID"), Qt::MatchExactly).first()->setSelected(true);
     click(dialog, "cmdTam");
     QCOMPARE(texts(chosen), QStringList({s("ID"), s("Cesta")}));
-    QCOMPARE(available->count(), 28);
+    QCOMPARE(available->count(), 29);
 
     // A click in one list clears the other's selection.
     chosen->item(1)->setSelected(true);
@@ -118,7 +118,7 @@ void TestColumnSetDialogs::fieldSelectionMovesAndRefusesAnEmptyChoice()
 
     click(dialog, "cmdTamAll");
     QCOMPARE(available->count(), 0);
-    QCOMPARE(chosen->count(), 30);
+    QCOMPARE(chosen->count(), 31);
     chosen->clearSelection();
     chosen->item(0)->setSelected(true);
     click(dialog, "cmdZpet");
@@ -126,7 +126,7 @@ void TestColumnSetDialogs::fieldSelectionMovesAndRefusesAnEmptyChoice()
     click(dialog, "cmdUlozit");
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(dialog.columnSet().startsWith(s("Cesta#1200#Zdroj nebezpečí#2025#")));
-    QCOMPARE(parseColumnSet(dialog.columnSet()).size(), 29);
+    QCOMPARE(parseColumnSet(dialog.columnSet()).size(), 30);
 }
 
 void TestColumnSetDialogs::namedSetButtonsFollowTheName()
