@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
+
 using namespace tamvel;
 using namespace tamvel::risks;
 
@@ -57,12 +59,25 @@ void TestHighlights::levelColoursRunFromGreenToRed()
             QVERIFY2(here.red - here.green > below.red - below.green,
                      qPrintable(QString::number(i)));
         }
-        // Light tints under dark text, deep shades under light text.
-        for (int i = 0; i < 5; ++i) {
-            const Rgb c = levelColour(i, 5, dark);
-            const int lightness = (c.red * 299 + c.green * 587 + c.blue * 114) / 1000;
-            QVERIFY(dark ? lightness < 110 : lightness > 170);
-        }
+        // Readable: black text on the light tints, white text on the deep shades, at the
+        // contrast asked of body text (4.5:1), for any number of bands and the deadlines.
+        const auto luminance = [](const Rgb &c) {
+            const auto channel = [](int v) {
+                const double s = v / 255.0;
+                return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+            };
+            return 0.2126 * channel(c.red) + 0.7152 * channel(c.green) + 0.0722 * channel(c.blue);
+        };
+        const auto contrast = [&](const Rgb &c) {
+            const double l = luminance(c);
+            return dark ? 1.05 / (l + 0.05) : (l + 0.05) / 0.05;
+        };
+        for (int count = 1; count <= 7; ++count)
+            for (int i = 0; i < count; ++i)
+                QVERIFY2(contrast(levelColour(i, count, dark)) >= 4.5,
+                         qPrintable(QStringLiteral("%1 of %2").arg(i).arg(count)));
+        for (const Deadline d : {Deadline::Soon, Deadline::Overdue})
+            QVERIFY(contrast(*deadlineColour(d, dark)) >= 4.5);
     }
     QCOMPARE(levelColour(0, 1), levelColour(0, 3));
     QCOMPARE(RiskLevels({{10, QStringLiteral("a")}, {5, QStringLiteral("b")}}).colour(1),
